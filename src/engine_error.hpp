@@ -1,0 +1,30 @@
+#pragma once
+
+// EngineError: the one error type that leaves the engine. Each subsystem owns its own error struct
+// (data plus one display()); this variant gathers them so that the module frame has a single
+// thing to turn into a Python exception.
+
+#include <string>
+#include <variant>
+
+#include "cards/card.hpp"
+
+namespace vantor {
+
+// A broken invariant found at run time, reported instead of crashing. It names what went wrong
+// for the bug report; no caller input can produce one.
+struct InternalFault {
+  std::string what;
+
+  std::string display() const;
+};
+
+using EngineError = std::variant<cards::CardError, InternalFault>;
+
+// The message a caller sees: the owning subsystem's display text, unchanged.
+std::string display(const EngineError& error);
+
+// Internal faults are reported as RuntimeError; every other engine error is a ValueError.
+bool is_internal_fault(const EngineError& error);
+
+}  // namespace vantor
