@@ -1,0 +1,87 @@
+#pragma once
+
+// Python arguments into engine values and engine errors into Python exceptions.
+//
+// Every converter keeps the C API's contract: it returns false with a Python exception set, or
+// true with `out` filled. A null `object` is a parameter left to its default: `out` keeps the
+// default value the caller put there. A wrong type is a TypeError whose text starts "argument '{name}': ";
+// an integer out of range is an OverflowError without that prefix.
+
+#include <Python.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cards/card.hpp"
+#include "engine_error.hpp"
+
+namespace vantor::frame {
+
+// The parameter list of one module function. Every parameter is positional-or-keyword; the first
+// `required` have no default.
+struct Parameters {
+  const char* function;
+  const char* const* names;
+  std::size_t count;
+  std::size_t required;
+};
+
+// Binds vectorcall arguments to `out[0..count)` (borrowed references, nullptr where a default
+// applies): positional ones first, then keywords. Every binding error is found here, before any
+// value is converted.
+bool bind(const Parameters& parameters, PyObject* const* args, Py_ssize_t nargs,
+          PyObject* kwnames, PyObject** out);
+
+// A str, as the UTF-8 bytes Python caches inside the object: valid while `object` is alive.
+bool to_text(PyObject* object, const char* parameter, std::string_view& out);
+// Any int, int subclass (True is 1) or object with __index__.
+bool to_u64(PyObject* object, const char* parameter, std::uint64_t& out);
+bool to_size(PyObject* object, const char* parameter, std::size_t& out);
+// 0..255; anything else is OverflowError "out of range integral type conversion attempted".
+bool to_u8(PyObject* object, const char* parameter, std::uint8_t& out);
+// A real bool: 1 or None is refused rather than read as truthy.
+bool to_bool(PyObject* object, const char* parameter, bool& out);
+
+// List parameters take any sequence except a str, which would otherwise be read character by
+// character. The strings are copied, so they stay valid with the interpreter lock released.
+bool to_text_list(PyObject* object, const char* parameter, std::vector<std::string>& out);
+bool to_mask_list(PyObject* object, const char* parameter, std::vector<cards::CardMask>& out);
+
+// The mask form of `hands`: per seat, its whole alternatives; per alternative, one mask per card.
+using SeatMasks = std::vector<std::vector<std::vector<cards::CardMask>>>;
+bool to_seat_masks(PyObject* object, const char* parameter, SeatMasks& out);
+
+// Masks entering `chunk` and `exact` keep only their low 52 bits; higher bits name no card.
+void cut_to_deck(SeatMasks& seats, std::vector<cards::CardMask>& board, cards::CardMask& dead);
+
+// Raises the engine error (ValueError with its display text, RuntimeError for an internal fault)
+// and returns nullptr, so an entry can `return raise(error);`.
+PyObject* raise(const EngineError& error);
+
+// Raises NotImplementedError for a function whose engine is not in this build yet.
+PyObject* raise_not_implemented(const char* function, const char* missing);
+
+// Runs an entry's body so that no C++ exception reaches the interpreter: running out of memory is
+// MemoryError, anything else a RuntimeError naming the fault. The module stays usable afterwards.
+template <class Body>
+PyObject* guarded(Body&& body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return PyErr_NoMemory();
+  } catch (const std::length_error&) {
+    return PyErr_NoMemory();
+  } catch (const std::exception& fault) {
+    return raise(InternalFault{fault.what()});
+  } catch (...) {
+    return raise(InternalFault{"an unknown exception"});
+  }
+}
+
+}  // namespace vantor::frame

@@ -1,0 +1,271 @@
+// The module vantor: its initialisation and its twelve functions.
+//
+// Each entry binds its arguments, converts them in declaration order (the first failure wins),
+// calls the engine and converts what comes back. Poker logic lives in the engine, never here.
+
+#include <Python.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cards/card.hpp"
+#include "convert.hpp"
+#include "docstrings.hpp"
+#include "py_ref.hpp"
+
+namespace vantor::frame {
+
+namespace {
+
+// Parameter lists. Every parameter is positional-or-keyword; the count after the names is how
+// many are required.
+constexpr const char* kNoNames[] = {nullptr};
+constexpr const char* kChunkNames[] = {"variant", "hands", "board", "dead",
+                                       "samples", "seed",  "threads"};
+constexpr const char* kExactNames[] = {"variant", "hands", "board", "dead"};
+constexpr const char* kHandFieldNames[] = {"text", "slots", "allow_short"};
+constexpr const char* kTextNames[] = {"text"};
+constexpr const char* kIndexNames[] = {"index"};
+constexpr const char* kScoreBatchNames[] = {"kernel", "hands"};
+
+constexpr Parameters kVariants{"variants", kNoNames, 0, 0};
+constexpr Parameters kChunk{"chunk", kChunkNames, 7, 5};
+constexpr Parameters kChunkFromText{"chunk_from_text", kChunkNames, 7, 2};
+constexpr Parameters kExact{"exact", kExactNames, 4, 4};
+constexpr Parameters kExactFromText{"exact_from_text", kExactNames, 4, 2};
+constexpr Parameters kDefaultThreadCount{"default_thread_count", kNoNames, 0, 0};
+constexpr Parameters kParseHandField{"parse_hand_field", kHandFieldNames, 3, 2};
+constexpr Parameters kParseDeadCards{"parse_dead_cards", kTextNames, 1, 1};
+constexpr Parameters kCardIndex{"card_index", kTextNames, 1, 1};
+constexpr Parameters kCardName{"card_name", kIndexNames, 1, 1};
+constexpr Parameters kScoreBatch{"score_batch", kScoreBatchNames, 2, 2};
+constexpr Parameters kFullDeck{"full_deck", kNoNames, 0, 0};
+
+constexpr std::uint64_t kDefaultSamples = 100000;
+
+// The arguments of chunk and chunk_from_text after conversion; `masks` or `text` is filled.
+struct ChunkArguments {
+  std::string_view variant;
+  SeatMasks seat_masks;
+  std::vector<cards::CardMask> board_masks;
+  cards::CardMask dead_mask = 0;
+  std::vector<std::string> hand_texts;
+  std::string_view board_text;
+  std::string_view dead_text;
+  std::uint64_t samples = kDefaultSamples;
+  std::uint64_t seed = 0;
+  std::size_t threads = 0;
+};
+
+PyObject* variants(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+  return guarded([&]() -> PyObject* {
+    if (!bind(kVariants, args, nargs, kwnames, nullptr)) return nullptr;
+    return raise_not_implemented("variants", "the game catalogue is not part of this build");
+  });
+}
+
+PyObject* chunk(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+  return guarded([&]() -> PyObject* {
+    PyObject* bound[7];
+    ChunkArguments a;
+    if (!bind(kChunk, args, nargs, kwnames, bound) || !to_text(bound[0], "variant", a.variant) ||
+        !to_seat_masks(bound[1], "hands", a.seat_masks) ||
+        !to_mask_list(bound[2], "board", a.board_masks) ||
+        !to_u64(bound[3], "dead", a.dead_mask) || !to_u64(bound[4], "samples", a.samples) ||
+        !to_u64(bound[5], "seed", a.seed) || !to_size(bound[6], "threads", a.threads)) {
+      return nullptr;
+    }
+    cut_to_deck(a.seat_masks, a.board_masks, a.dead_mask);
+    return raise_not_implemented("chunk", "the batch runner is not part of this build");
+  });
+}
+
+PyObject* chunk_from_text(PyObject*, PyObject* const* args, Py_ssize_t nargs,
+                          PyObject* kwnames) {
+  return guarded([&]() -> PyObject* {
+    PyObject* bound[7];
+    ChunkArguments a;
+    if (!bind(kChunkFromText, args, nargs, kwnames, bound) ||
+        !to_text(bound[0], "variant", a.variant) ||
+        !to_text_list(bound[1], "hands", a.hand_texts) ||
+        !to_text(bound[2], "board", a.board_text) || !to_text(bound[3], "dead", a.dead_text) ||
+        !to_u64(bound[4], "samples", a.samples) || !to_u64(bound[5], "seed", a.seed) ||
+        !to_size(bound[6], "threads", a.threads)) {
+      return nullptr;
+    }
+    return raise_not_implemented("chunk_from_text", "the batch runner is not part of this build");
+  });
+}
+
+PyObject* exact(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+  return guarded([&]() -> PyObject* {
+    PyObject* bound[4];
+    ChunkArguments a;
+    if (!bind(kExact, args, nargs, kwnames, bound) || !to_text(bound[0], "variant", a.variant) ||
+        !to_seat_masks(bound[1], "hands", a.seat_masks) ||
+        !to_mask_list(bound[2], "board", a.board_masks) ||
+        !to_u64(bound[3], "dead", a.dead_mask)) {
+      return nullptr;
+    }
+    cut_to_deck(a.seat_masks, a.board_masks, a.dead_mask);
+    return raise_not_implemented("exact", "the exact walk is not part of this build");
+  });
+}
+
+PyObject* exact_from_text(PyObject*, PyObject* const* args, Py_ssize_t nargs,
+                          PyObject* kwnames) {
+  return guarded([&]() -> PyObject* {
+    PyObject* bound[4];
+    ChunkArguments a;
+    if (!bind(kExactFromText, args, nargs, kwnames, bound) ||
+        !to_text(bound[0], "variant", a.variant) ||
+        !to_text_list(bound[1], "hands", a.hand_texts) ||
+        !to_text(bound[2], "board", a.board_text) || !to_text(bound[3], "dead", a.dead_text)) {
+      return nullptr;
+    }
+    return raise_not_implemented("exact_from_text", "the exact walk is not part of this build");
+  });
+}
+
+PyObject* default_thread_count(PyObject*, PyObject* const* args, Py_ssize_t nargs,
+                               PyObject* kwnames) {
+  return guarded([&]() -> PyObject* {
+    if (!bind(kDefaultThreadCount, args, nargs, kwnames, nullptr)) return nullptr;
+    return raise_not_implemented("default_thread_count",
+                                 "the batch runner is not part of this build");
+  });
+}
+
+PyObject* parse_hand_field(PyObject*, PyObject* const* args, Py_ssize_t nargs,
+                           PyObject* kwnames) {
+  return guarded([&]() -> PyObject* {
+    PyObject* bound[3];
+    std::string_view text;
+    std::size_t slots = 0;
+    bool allow_short = false;
+    if (!bind(kParseHandField, args, nargs, kwnames, bound) || !to_text(bound[0], "text", text) ||
+        !to_size(bound[1], "slots", slots) || !to_bool(bound[2], "allow_short", allow_short)) {
+      return nullptr;
+    }
+    return raise_not_implemented("parse_hand_field",
+                                 "the hand-field reader is not part of this build");
+  });
+}
+
+PyObject* parse_dead_cards(PyObject*, PyObject* const* args, Py_ssize_t nargs,
+                           PyObject* kwnames) {
+  return guarded([&]() -> PyObject* {
+    PyObject* bound[1];
+    std::string_view text;
+    if (!bind(kParseDeadCards, args, nargs, kwnames, bound) || !to_text(bound[0], "text", text)) {
+      return nullptr;
+    }
+    return raise_not_implemented("parse_dead_cards",
+                                 "the dead-card reader is not part of this build");
+  });
+}
+
+PyObject* card_index(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+  return guarded([&]() -> PyObject* {
+    PyObject* bound[1];
+    std::string_view text;
+    if (!bind(kCardIndex, args, nargs, kwnames, bound) || !to_text(bound[0], "text", text)) {
+      return nullptr;
+    }
+    const auto card = cards::card_index(text);
+    if (!card) return raise(card.error());
+    return PyLong_FromLong(*card);
+  });
+}
+
+PyObject* card_name(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+  return guarded([&]() -> PyObject* {
+    PyObject* bound[1];
+    std::uint8_t index = 0;
+    if (!bind(kCardName, args, nargs, kwnames, bound) || !to_u8(bound[0], "index", index)) {
+      return nullptr;
+    }
+    const auto name = cards::card_name(index);
+    if (!name) return raise(name.error());
+    return PyUnicode_FromStringAndSize(name->data(), static_cast<Py_ssize_t>(name->size()));
+  });
+}
+
+PyObject* score_batch(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+  return guarded([&]() -> PyObject* {
+    PyObject* bound[2];
+    std::string_view kernel;
+    std::vector<std::string> hands;
+    if (!bind(kScoreBatch, args, nargs, kwnames, bound) || !to_text(bound[0], "kernel", kernel) ||
+        !to_text_list(bound[1], "hands", hands)) {
+      return nullptr;
+    }
+    return raise_not_implemented("score_batch", "the ranking kernels are not part of this build");
+  });
+}
+
+PyObject* full_deck(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+  return guarded([&]() -> PyObject* {
+    if (!bind(kFullDeck, args, nargs, kwnames, nullptr)) return nullptr;
+    return PyLong_FromUnsignedLongLong(cards::kFullDeck);
+  });
+}
+
+using FastFunction = PyObject* (*)(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
+
+PyMethodDef method(const char* name, FastFunction function, const char* doc) {
+  return {name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(function)),
+          METH_FASTCALL | METH_KEYWORDS, doc};
+}
+
+// In the order the functions are added to the module.
+PyMethodDef kFunctions[] = {
+    method("variants", variants, docs::kVariants),
+    method("chunk", chunk, docs::kChunk),
+    method("chunk_from_text", chunk_from_text, docs::kChunkFromText),
+    method("exact", exact, docs::kExact),
+    method("exact_from_text", exact_from_text, docs::kExactFromText),
+    method("default_thread_count", default_thread_count, docs::kDefaultThreadCount),
+    method("parse_hand_field", parse_hand_field, docs::kParseHandField),
+    method("parse_dead_cards", parse_dead_cards, docs::kParseDeadCards),
+    method("card_index", card_index, docs::kCardIndex),
+    method("card_name", card_name, docs::kCardName),
+    method("score_batch", score_batch, docs::kScoreBatch),
+    method("full_deck", full_deck, docs::kFullDeck),
+    {nullptr, nullptr, 0, nullptr},
+};
+
+// Shaped like CPython's xxlimited: one exec slot that adds the functions and nothing else, so an
+// import costs next to nothing. Tables the engine needs are built on first use, not here.
+int exec_module(PyObject* module) {
+  if (!PyModule_Check(module)) {
+    PyErr_SetString(PyExc_TypeError, "vantor's exec slot was handed something other than a module");
+    return -1;
+  }
+  return PyModule_AddFunctions(module, kFunctions);
+}
+
+PyModuleDef_Slot kSlots[] = {
+    {Py_mod_exec, reinterpret_cast<void*>(exec_module)},
+    {0, nullptr},
+};
+
+PyModuleDef kModule = {
+    .m_base = PyModuleDef_HEAD_INIT,
+    .m_name = "vantor",
+    .m_doc = "",
+    .m_size = 0,
+    .m_methods = nullptr,
+    .m_slots = kSlots,
+    .m_traverse = nullptr,
+    .m_clear = nullptr,
+    .m_free = nullptr,
+};
+
+}  // namespace
+
+}  // namespace vantor::frame
+
+PyMODINIT_FUNC PyInit_vantor() { return PyModuleDef_Init(&vantor::frame::kModule); }
