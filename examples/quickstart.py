@@ -1,0 +1,25 @@
+"""A first look at vantor: cards, their indices and masks.
+
+Run it with `python examples/quickstart.py` after `pip install .`.
+"""
+
+import vantor
+
+# A card is rank * 4 + suit; a mask is a 64-bit int with one bit per card.
+ace_of_hearts = vantor.card_index("Ah")
+print(f"Ah is card {ace_of_hearts}, and card 51 is {vantor.card_name(51)}")
+
+hand = [vantor.card_index(name) for name in ("Ah", "Kh")]
+hand_mask = sum(1 << card for card in hand)
+print(f"AhKh as one mask: {hand_mask:#x}")
+
+any_ace = 0xF << (4 * 12)  # the four cards of rank 12, the ace: "any ace" in one slot
+print(f"any ace: {any_ace:#x}, named cards: {[vantor.card_name(c) for c in range(48, 52)]}")
+
+deck = vantor.full_deck()
+print(f"the full deck holds {bin(deck).count('1')} cards: {deck}")
+
+try:
+    vantor.card_index("AhKh")
+except ValueError as error:
+    print(f"card_index refuses two cards: {error}")
