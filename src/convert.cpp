@@ -20,6 +20,16 @@ bool overflow_error() {
   return false;
 }
 
+// The int behind an integer argument (an int, a subclass such as bool, or anything with
+// __index__), or null with the error set.
+PyRef as_integer(PyObject* object, const char* parameter) {
+  if (!PyIndex_Check(object)) {
+    type_error(object, parameter, "cannot be interpreted as an integer");
+    return PyRef();
+  }
+  return PyRef(PyNumber_Index(object));
+}
+
 // The length of a list argument, refusing a str and anything that is not a sequence.
 bool sequence_length(PyObject* object, const char* parameter, Py_ssize_t& length) {
   if (PyUnicode_Check(object)) {
@@ -117,10 +127,7 @@ bool to_text(PyObject* object, const char* parameter, std::string_view& out) {
 
 bool to_u64(PyObject* object, const char* parameter, std::uint64_t& out) {
   if (!object) return true;  // left to its default
-  if (!PyIndex_Check(object)) {
-    return type_error(object, parameter, "cannot be interpreted as an integer");
-  }
-  PyRef integer(PyNumber_Index(object));
+  const PyRef integer = as_integer(object, parameter);
   if (!integer) return false;
   // Raises OverflowError for negative numbers and for numbers of more than 64 bits.
   const unsigned long long value = PyLong_AsUnsignedLongLong(integer.get());
@@ -141,10 +148,7 @@ bool to_size(PyObject* object, const char* parameter, std::size_t& out) {
 
 bool to_u8(PyObject* object, const char* parameter, std::uint8_t& out) {
   if (!object) return true;  // left to its default
-  if (!PyIndex_Check(object)) {
-    return type_error(object, parameter, "cannot be interpreted as an integer");
-  }
-  PyRef integer(PyNumber_Index(object));
+  const PyRef integer = as_integer(object, parameter);
   if (!integer) return false;
   int overflow = 0;
   const long long value = PyLong_AsLongLongAndOverflow(integer.get(), &overflow);

@@ -67,8 +67,9 @@ PyObject* raise(const EngineError& error);
 // Raises NotImplementedError for a function whose engine is not in this build yet.
 PyObject* raise_not_implemented(const char* function, const char* missing);
 
-// Runs an entry's body so that no C++ exception reaches the interpreter: running out of memory is
-// MemoryError, anything else a RuntimeError naming the fault. The module stays usable afterwards.
+// Runs an entry's body so that no C++ exception reaches the interpreter: running out of memory,
+// or asking for more than could ever be allocated (a sequence claiming 2**62 items), is
+// MemoryError; anything else is a RuntimeError naming the fault. The module stays usable.
 template <class Body>
 PyObject* guarded(Body&& body) noexcept {
   try {
