@@ -45,8 +45,9 @@ constexpr Parameters kFullDeck{"full_deck", kNoNames, 0, 0};
 
 constexpr std::uint64_t kDefaultSamples = 100000;
 
-// The arguments of chunk and chunk_from_text after conversion; `masks` or `text` is filled.
-struct ChunkArguments {
+// The converted arguments of chunk, exact and their text forms: the mask fields or the text
+// fields are filled, and the batch settings only for the two chunk functions.
+struct SpotArguments {
   std::string_view variant;
   SeatMasks seat_masks;
   std::vector<cards::CardMask> board_masks;
@@ -59,6 +60,29 @@ struct ChunkArguments {
   std::size_t threads = 0;
 };
 
+// The spot in mask form: variant, hands, board, dead (bound[0..4)), masks cut to the deck.
+bool convert_mask_spot(PyObject* const* bound, SpotArguments& a) {
+  if (!to_text(bound[0], "variant", a.variant) || !to_seat_masks(bound[1], "hands", a.seat_masks) ||
+      !to_mask_list(bound[2], "board", a.board_masks) || !to_u64(bound[3], "dead", a.dead_mask)) {
+    return false;
+  }
+  cut_to_deck(a.seat_masks, a.board_masks, a.dead_mask);
+  return true;
+}
+
+// The spot in text form: variant, hands, board, dead (bound[0..4)).
+bool convert_text_spot(PyObject* const* bound, SpotArguments& a) {
+  return to_text(bound[0], "variant", a.variant) &&
+         to_text_list(bound[1], "hands", a.hand_texts) &&
+         to_text(bound[2], "board", a.board_text) && to_text(bound[3], "dead", a.dead_text);
+}
+
+// The batch settings that follow the spot: samples, seed, threads (bound[4..7)).
+bool convert_batch(PyObject* const* bound, SpotArguments& a) {
+  return to_u64(bound[4], "samples", a.samples) && to_u64(bound[5], "seed", a.seed) &&
+         to_size(bound[6], "threads", a.threads);
+}
+
 PyObject* variants(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
   return guarded([&]() -> PyObject* {
     if (!bind(kVariants, args, nargs, kwnames, nullptr)) return nullptr;
@@ -69,15 +93,11 @@ PyObject* variants(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject*
 PyObject* chunk(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
   return guarded([&]() -> PyObject* {
     PyObject* bound[7];
-    ChunkArguments a;
-    if (!bind(kChunk, args, nargs, kwnames, bound) || !to_text(bound[0], "variant", a.variant) ||
-        !to_seat_masks(bound[1], "hands", a.seat_masks) ||
-        !to_mask_list(bound[2], "board", a.board_masks) ||
-        !to_u64(bound[3], "dead", a.dead_mask) || !to_u64(bound[4], "samples", a.samples) ||
-        !to_u64(bound[5], "seed", a.seed) || !to_size(bound[6], "threads", a.threads)) {
+    SpotArguments a;
+    if (!bind(kChunk, args, nargs, kwnames, bound) || !convert_mask_spot(bound, a) ||
+        !convert_batch(bound, a)) {
       return nullptr;
     }
-    cut_to_deck(a.seat_masks, a.board_masks, a.dead_mask);
     return raise_not_implemented("chunk", "the batch runner is not part of this build");
   });
 }
@@ -86,13 +106,9 @@ PyObject* chunk_from_text(PyObject*, PyObject* const* args, Py_ssize_t nargs,
                           PyObject* kwnames) {
   return guarded([&]() -> PyObject* {
     PyObject* bound[7];
-    ChunkArguments a;
-    if (!bind(kChunkFromText, args, nargs, kwnames, bound) ||
-        !to_text(bound[0], "variant", a.variant) ||
-        !to_text_list(bound[1], "hands", a.hand_texts) ||
-        !to_text(bound[2], "board", a.board_text) || !to_text(bound[3], "dead", a.dead_text) ||
-        !to_u64(bound[4], "samples", a.samples) || !to_u64(bound[5], "seed", a.seed) ||
-        !to_size(bound[6], "threads", a.threads)) {
+    SpotArguments a;
+    if (!bind(kChunkFromText, args, nargs, kwnames, bound) || !convert_text_spot(bound, a) ||
+        !convert_batch(bound, a)) {
       return nullptr;
     }
     return raise_not_implemented("chunk_from_text", "the batch runner is not part of this build");
@@ -102,14 +118,10 @@ PyObject* chunk_from_text(PyObject*, PyObject* const* args, Py_ssize_t nargs,
 PyObject* exact(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
   return guarded([&]() -> PyObject* {
     PyObject* bound[4];
-    ChunkArguments a;
-    if (!bind(kExact, args, nargs, kwnames, bound) || !to_text(bound[0], "variant", a.variant) ||
-        !to_seat_masks(bound[1], "hands", a.seat_masks) ||
-        !to_mask_list(bound[2], "board", a.board_masks) ||
-        !to_u64(bound[3], "dead", a.dead_mask)) {
+    SpotArguments a;
+    if (!bind(kExact, args, nargs, kwnames, bound) || !convert_mask_spot(bound, a)) {
       return nullptr;
     }
-    cut_to_deck(a.seat_masks, a.board_masks, a.dead_mask);
     return raise_not_implemented("exact", "the exact walk is not part of this build");
   });
 }
@@ -118,11 +130,8 @@ PyObject* exact_from_text(PyObject*, PyObject* const* args, Py_ssize_t nargs,
                           PyObject* kwnames) {
   return guarded([&]() -> PyObject* {
     PyObject* bound[4];
-    ChunkArguments a;
-    if (!bind(kExactFromText, args, nargs, kwnames, bound) ||
-        !to_text(bound[0], "variant", a.variant) ||
-        !to_text_list(bound[1], "hands", a.hand_texts) ||
-        !to_text(bound[2], "board", a.board_text) || !to_text(bound[3], "dead", a.dead_text)) {
+    SpotArguments a;
+    if (!bind(kExactFromText, args, nargs, kwnames, bound) || !convert_text_spot(bound, a)) {
       return nullptr;
     }
     return raise_not_implemented("exact_from_text", "the exact walk is not part of this build");
