@@ -8,6 +8,8 @@
 #include <variant>
 
 #include "cards/card.hpp"
+#include "variants/equity.hpp"
+#include "variants/rankings/kernels.hpp"
 
 namespace vantor {
 
@@ -19,7 +21,8 @@ struct InternalFault {
   std::string display() const;
 };
 
-using EngineError = std::variant<cards::CardError, InternalFault>;
+using EngineError = std::variant<cards::CardError, variants::UnknownGame,
+                                 rankings::UnknownKernel, InternalFault>;
 
 // The message a caller sees: the owning subsystem's display text, unchanged.
 std::string display(const EngineError& error);

@@ -69,8 +69,43 @@ std::string CardError::display() const {
   return "unknown card error";
 }
 
-Expected<void, CardError> parse_cards(std::string_view text, std::vector<Card>& out) {
-  out.clear();
+namespace {
+
+// Card index of a rank byte and a suit byte read together, or kNoIndex: the fast path for text
+// that is nothing but card names, which is what batches of hands almost always are.
+constexpr auto kRankOfByte = [] {
+  std::array<std::int8_t, 256> ranks{};
+  for (int c = 0; c < 256; ++c) ranks[c] = static_cast<std::int8_t>(rank_index(char32_t(c)));
+  return ranks;
+}();
+constexpr auto kSuitOfByte = [] {
+  std::array<std::int8_t, 256> suits{};
+  for (int c = 0; c < 256; ++c) suits[c] = static_cast<std::int8_t>(suit_index(char32_t(c)));
+  return suits;
+}();
+
+bool append_plain_cards(std::string_view text, std::vector<Card>& out) {
+  if (text.size() % 2 != 0) return false;
+  const std::size_t start = out.size();
+  out.resize(start + text.size() / 2);
+  Card* card = out.data() + start;
+  for (std::size_t at = 0; at < text.size(); at += 2) {
+    const int rank = kRankOfByte[static_cast<unsigned char>(text[at])];
+    const int suit = kSuitOfByte[static_cast<unsigned char>(text[at + 1])];
+    if ((rank | suit) < 0) {
+      out.resize(start);
+      return false;
+    }
+    *card++ = card_of(static_cast<Rank>(rank), static_cast<Suit>(suit));
+  }
+  return true;
+}
+
+}  // namespace
+
+Expected<void, CardError> append_cards(std::string_view text, std::vector<Card>& out) {
+  if (append_plain_cards(text, out)) return {};
+
   std::size_t characters = 0;
   for (std::size_t at = 0; at < text.size();) {
     const text::CodePoint point = text::decode_utf8(text, at);
@@ -78,7 +113,7 @@ Expected<void, CardError> parse_cards(std::string_view text, std::vector<Card>& 
     if (!text::is_white_space(point.value)) ++characters;
   }
   if (characters % 2 != 0) return fail(CardError::uneven_length());
-  out.reserve(characters / 2);
+  out.reserve(out.size() + characters / 2);
 
   // Pairs are formed over the characters that remain once white space is gone, so "A h" is Ah.
   char32_t rank_character = 0;
@@ -104,6 +139,11 @@ Expected<void, CardError> parse_cards(std::string_view text, std::vector<Card>& 
     out.push_back(card_of(static_cast<Rank>(rank), static_cast<Suit>(suit)));
   }
   return {};
+}
+
+Expected<void, CardError> parse_cards(std::string_view text, std::vector<Card>& out) {
+  out.clear();
+  return append_cards(text, out);
 }
 
 Expected<std::vector<Card>, CardError> parse_cards(std::string_view text) {

@@ -100,6 +100,9 @@ struct CardError {
 // buffer; on failure `out` holds the cards read before the failing pair.
 Expected<std::vector<Card>, CardError> parse_cards(std::string_view text);
 Expected<void, CardError> parse_cards(std::string_view text, std::vector<Card>& out);
+// The same reading appended to `out`, for a batch that keeps every hand in one buffer. On failure
+// the cards read before the failing pair may have been appended.
+Expected<void, CardError> append_cards(std::string_view text, std::vector<Card>& out);
 
 // The cores of the Python functions card_name and card_index.
 Expected<std::string_view, CardError> card_name(unsigned index);

@@ -1,0 +1,87 @@
+#include "variants/omaha.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "variants/rankings/reference.hpp"
+
+namespace vantor::omaha {
+namespace {
+
+using cards::Card;
+
+std::vector<Card> hand(std::string_view text) { return cards::parse_cards(text).value(); }
+
+// Omaha by its definition: every two hole cards with every three board cards.
+template <class Kernel>
+std::uint32_t brute(std::span<const Card> hole, std::span<const Card> board, Kernel kernel) {
+  std::uint32_t best = rankings::kNoHand32;
+  for (std::size_t a = 0; a < hole.size(); ++a)
+    for (std::size_t b = a + 1; b < hole.size(); ++b)
+      for (std::size_t c = 0; c < board.size(); ++c)
+        for (std::size_t d = c + 1; d < board.size(); ++d)
+          for (std::size_t e = d + 1; e < board.size(); ++e) {
+            const std::array<Card, 5> five{hole[a], hole[b], board[c], board[d], board[e]};
+            best = std::min<std::uint32_t>(best, kernel(five));
+          }
+  return best;
+}
+
+TEST(OmahaKernel, OneHeartInHandWithFourOnBoardIsNoFlush) {
+  EXPECT_EQ(omaha(hand("AhKd2c3cQhJhTh9h8c")), 1599u);  // the straight, not the flush
+  EXPECT_EQ(omaha(hand("AhKh2c3cQhJhTh9h8c")), 0u);     // two hearts: royal flush
+}
+
+TEST(OmahaKernel, TooFewOrTooManyCardsAreNoHand) {
+  EXPECT_EQ(omaha(hand("AhKd2c")), rankings::kNoHand32);
+  EXPECT_EQ(omaha(hand("AhKd2c3cQhJh")), rankings::kNoHand32);  // board of two
+  EXPECT_EQ(omaha(hand("AhKd2c3cQhJhTh9h8c7c")), rankings::kNoHand32);  // board of six
+  // The first four cards are always the hole cards: five cards leave a board of one.
+  EXPECT_EQ(omaha(hand("AhKdQhJhTh")), rankings::kNoHand32);
+}
+
+TEST(OmahaKernel, MatchesEveryPairAndTripleOnRandomHands) {
+  std::mt19937_64 rng(45);
+  for (int trial = 0; trial < 100000; ++trial) {
+    const std::size_t board_size = 3 + trial % 3;
+    const auto cards = testing::random_hand(rng, 4 + board_size);
+    const std::span<const Card> all(cards);
+    ASSERT_EQ(omaha(all), brute(all.first(4), all.subspan(4), rankings::high)) << trial;
+  }
+}
+
+// The building blocks for five and six hole cards, high and low.
+TEST(OmahaPairsAndTriples, HighAndLowMatchBruteForceForEveryHoleCount) {
+  std::mt19937_64 rng(46);
+  const auto& tables = rankings::fast_tables();
+  for (int trial = 0; trial < 60000; ++trial) {
+    const std::size_t hole_size = 4 + trial % 3;
+    const auto cards = testing::random_hand(rng, hole_size + 5);
+    const std::span<const Card> hole = std::span<const Card>(cards).first(hole_size);
+    const std::span<const Card> board = std::span<const Card>(cards).subspan(hole_size);
+    HolePairs pairs;
+    BoardTriples triples;
+    prepare_hole_pairs(hole, pairs);
+    prepare_board_triples(board, triples);
+    ASSERT_EQ(pairs.count, hole_size * (hole_size - 1) / 2);
+    ASSERT_EQ(triples.count, 10);
+    ASSERT_EQ(best_high(pairs, triples, tables), brute(hole, board, rankings::high)) << trial;
+    ASSERT_EQ(best_low(pairs, triples, tables), brute(hole, board, rankings::low_a5)) << trial;
+  }
+}
+
+TEST(OmahaPairsAndTriples, EmptyListsAreNoHand) {
+  HolePairs pairs;
+  BoardTriples triples;
+  prepare_hole_pairs(hand("Ah"), pairs);
+  prepare_board_triples(hand("KhQhJh"), triples);
+  EXPECT_EQ(pairs.count, 0);
+  const auto& tables = rankings::fast_tables();
+  EXPECT_EQ(best_high(pairs, triples, tables), rankings::kNoHand32);
+  EXPECT_EQ(best_low(pairs, triples, tables), rankings::kNoHand32);
+}
+
+}  // namespace
+}  // namespace vantor::omaha
