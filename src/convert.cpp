@@ -30,23 +30,6 @@ PyRef as_integer(PyObject* object, const char* parameter) {
   return PyRef(PyNumber_Index(object));
 }
 
-// The length of a list argument, refusing a str and anything that is not a sequence.
-bool sequence_length(PyObject* object, const char* parameter, Py_ssize_t& length) {
-  if (PyUnicode_Check(object)) {
-    PyErr_Format(PyExc_TypeError, "argument '%s': Can't extract `str` to `Vec`", parameter);
-    return false;
-  }
-  if (!PySequence_Check(object)) {
-    return type_error(object, parameter, "cannot be converted to 'Sequence'");
-  }
-  length = PySequence_Size(object);
-  if (length >= 0) return true;
-  // A class with __getitem__ but no __len__ passes the check above and fails here.
-  if (!PyErr_ExceptionMatches(PyExc_TypeError)) return false;
-  PyErr_Clear();
-  return type_error(object, parameter, "cannot be converted to 'Sequence'");
-}
-
 // Converts each item of a list argument with `read_item(item, element)` into a new element of
 // `out`, in order. A length that the sequence cannot honour fails in the item access.
 template <class T, class ReadItem>
@@ -69,6 +52,22 @@ bool same_name(PyObject* keyword, const char* name) {
 }
 
 }  // namespace
+
+bool sequence_length(PyObject* object, const char* parameter, Py_ssize_t& length) {
+  if (PyUnicode_Check(object)) {
+    PyErr_Format(PyExc_TypeError, "argument '%s': Can't extract `str` to `Vec`", parameter);
+    return false;
+  }
+  if (!PySequence_Check(object)) {
+    return type_error(object, parameter, "cannot be converted to 'Sequence'");
+  }
+  length = PySequence_Size(object);
+  if (length >= 0) return true;
+  // A class with __getitem__ but no __len__ passes the check above and fails here.
+  if (!PyErr_ExceptionMatches(PyExc_TypeError)) return false;
+  PyErr_Clear();
+  return type_error(object, parameter, "cannot be converted to 'Sequence'");
+}
 
 bool bind(const Parameters& parameters, PyObject* const* args, Py_ssize_t nargs,
           PyObject* kwnames, PyObject** out) {
@@ -213,6 +212,49 @@ PyObject* raise(const EngineError& error) {
 PyObject* raise_not_implemented(const char* function, const char* missing) {
   PyErr_Format(PyExc_NotImplementedError, "%s() is not available yet: %s", function, missing);
   return nullptr;
+}
+
+PyObject* variant_dict(const variants::Variant& variant) {
+  PyRef dict(PyDict_New());
+  if (!dict) return nullptr;
+  auto put = [&dict](const char* key, PyObject* value) {
+    const PyRef owned(value);
+    return owned && PyDict_SetItemString(dict.get(), key, owned.get()) == 0;
+  };
+  auto text = [](std::string_view value) {
+    return PyUnicode_FromStringAndSize(value.data(), static_cast<Py_ssize_t>(value.size()));
+  };
+  if (!put("key", text(variant.key)) || !put("label", text(variant.label)) ||
+      !put("hole_cards", PyLong_FromUnsignedLong(variant.hole_cards)) ||
+      !put("board_cards", PyLong_FromUnsignedLong(variant.board_cards)) ||
+      !put("deck", PyLong_FromUnsignedLongLong(variant.deck)) ||
+      !put("deck_size", PyLong_FromUnsignedLong(variant.deck_size))) {
+    return nullptr;
+  }
+  return dict.release();
+}
+
+PyObject* int_list(std::span<const std::uint32_t> values) {
+  PyRef list(PyList_New(static_cast<Py_ssize_t>(values.size())));
+  if (!list) return nullptr;
+  // A big batch of hand values repeats a few thousand distinct numbers, so each int object is
+  // made once and shared; creating ints is most of the cost of returning a batch.
+  constexpr std::uint32_t kShared = 1u << 16;
+  std::vector<PyRef> shared(values.size() >= 4 * kShared ? kShared : 0);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    PyObject* item;
+    if (values[i] < shared.size()) {
+      PyRef& cached = shared[values[i]];
+      if (!cached) cached = PyRef(PyLong_FromUnsignedLong(values[i]));
+      item = cached.get();
+      Py_XINCREF(item);
+    } else {
+      item = PyLong_FromUnsignedLong(values[i]);
+    }
+    if (!item) return nullptr;
+    PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), item);
+  }
+  return list.release();
 }
 
 }  // namespace vantor::frame

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <exception>
 #include <new>
 #include <stdexcept>
@@ -20,6 +21,8 @@
 
 #include "cards/card.hpp"
 #include "engine_error.hpp"
+#include "py_ref.hpp"
+#include "variants/equity.hpp"
 
 namespace vantor::frame {
 
@@ -51,11 +54,48 @@ bool to_bool(PyObject* object, const char* parameter, bool& out);
 // List parameters take any sequence except a str, which would otherwise be read character by
 // character. The strings are copied, so they stay valid with the interpreter lock released.
 bool to_text_list(PyObject* object, const char* parameter, std::vector<std::string>& out);
+
+// The length of a list argument, refusing a str and anything that is not a sequence.
+bool sequence_length(PyObject* object, const char* parameter, Py_ssize_t& length);
+
+// Calls `start(length)` once, then `visit(text)` for each item of a list of str, in order, with
+// the same refusals as to_text_list but without copying: the view lives only during the call.
+// Exact lists and tuples are read in place, since reading them runs no Python code.
+template <class Start, class Visit>
+bool visit_text_items(PyObject* object, const char* parameter, Start&& start, Visit&& visit) {
+  Py_ssize_t length;
+  if (!sequence_length(object, parameter, length)) return false;
+  start(static_cast<std::size_t>(length));
+  const bool is_list = PyList_CheckExact(object), is_tuple = PyTuple_CheckExact(object);
+  for (Py_ssize_t i = 0; i < length; ++i) {
+    PyRef owned;
+    PyObject* item;
+    if (is_list) {
+      item = PyList_GetItem(object, i);
+    } else if (is_tuple) {
+      item = PyTuple_GetItem(object, i);
+    } else {
+      owned = PyRef(PySequence_GetItem(object, i));
+      item = owned.get();
+    }
+    std::string_view text;
+    if (!item || !to_text(item, parameter, text)) return false;
+    visit(text);
+  }
+  return true;
+}
 bool to_mask_list(PyObject* object, const char* parameter, std::vector<cards::CardMask>& out);
 
 // The mask form of `hands`: per seat, its whole alternatives; per alternative, one mask per card.
 using SeatMasks = std::vector<std::vector<std::vector<cards::CardMask>>>;
 bool to_seat_masks(PyObject* object, const char* parameter, SeatMasks& out);
+
+// The dict variants() lists for one catalogue entry: key, label, hole_cards, board_cards, deck and
+// deck_size, in that order. Null with the error set on failure.
+PyObject* variant_dict(const variants::Variant& variant);
+
+// A new list of ints, one per value, created at its final length.
+PyObject* int_list(std::span<const std::uint32_t> values);
 
 // Masks entering `chunk` and `exact` keep only their low 52 bits; higher bits name no card.
 void cut_to_deck(SeatMasks& seats, std::vector<cards::CardMask>& board, cards::CardMask& dead);

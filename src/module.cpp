@@ -6,6 +6,8 @@
 #include <Python.h>
 
 #include <cstdint>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +16,8 @@
 #include "convert.hpp"
 #include "docstrings.hpp"
 #include "py_ref.hpp"
+#include "variants/equity.hpp"
+#include "variants/rankings/kernels.hpp"
 
 namespace vantor::frame {
 
@@ -86,7 +90,16 @@ bool convert_batch(PyObject* const* bound, SpotArguments& a) {
 PyObject* variants(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
   return guarded([&]() -> PyObject* {
     if (!bind(kVariants, args, nargs, kwnames, nullptr)) return nullptr;
-    return raise_not_implemented("variants", "the game catalogue is not part of this build");
+    PyRef list(PyList_New(static_cast<Py_ssize_t>(variants::kCatalogue.size())));
+    if (!list) return nullptr;
+    for (std::size_t i = 0; i < variants::kCatalogue.size(); ++i) {
+      const auto variant = variants::find_variant(variants::kCatalogue[i].key);
+      if (!variant) return raise(variant.error());
+      PyObject* entry = variant_dict(**variant);
+      if (!entry) return nullptr;
+      PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), entry);
+    }
+    return list.release();
   });
 }
 
@@ -98,6 +111,7 @@ PyObject* chunk(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kw
         !convert_batch(bound, a)) {
       return nullptr;
     }
+    if (const auto game = variants::find_variant(a.variant); !game) return raise(game.error());
     return raise_not_implemented("chunk", "the batch runner is not part of this build");
   });
 }
@@ -111,6 +125,7 @@ PyObject* chunk_from_text(PyObject*, PyObject* const* args, Py_ssize_t nargs,
         !convert_batch(bound, a)) {
       return nullptr;
     }
+    if (const auto game = variants::find_variant(a.variant); !game) return raise(game.error());
     return raise_not_implemented("chunk_from_text", "the batch runner is not part of this build");
   });
 }
@@ -122,6 +137,7 @@ PyObject* exact(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kw
     if (!bind(kExact, args, nargs, kwnames, bound) || !convert_mask_spot(bound, a)) {
       return nullptr;
     }
+    if (const auto game = variants::find_variant(a.variant); !game) return raise(game.error());
     return raise_not_implemented("exact", "the exact walk is not part of this build");
   });
 }
@@ -134,6 +150,7 @@ PyObject* exact_from_text(PyObject*, PyObject* const* args, Py_ssize_t nargs,
     if (!bind(kExactFromText, args, nargs, kwnames, bound) || !convert_text_spot(bound, a)) {
       return nullptr;
     }
+    if (const auto game = variants::find_variant(a.variant); !game) return raise(game.error());
     return raise_not_implemented("exact_from_text", "the exact walk is not part of this build");
   });
 }
@@ -205,13 +222,38 @@ PyObject* card_name(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject
 PyObject* score_batch(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
   return guarded([&]() -> PyObject* {
     PyObject* bound[2];
-    std::string_view kernel;
-    std::vector<std::string> hands;
-    if (!bind(kScoreBatch, args, nargs, kwnames, bound) || !to_text(bound[0], "kernel", kernel) ||
-        !to_text_list(bound[1], "hands", hands)) {
+    std::string_view kernel_name;
+    if (!bind(kScoreBatch, args, nargs, kwnames, bound) ||
+        !to_text(bound[0], "kernel", kernel_name)) {
       return nullptr;
     }
-    return raise_not_implemented("score_batch", "the ranking kernels are not part of this build");
+    // Every hand is read into one buffer as it is converted; the first unreadable one is kept
+    // and reported after the kernel name, which is checked first.
+    std::vector<cards::Card> hand_cards;
+    std::vector<std::uint32_t> offsets{0};
+    std::optional<cards::CardError> unreadable;
+    auto start = [&](std::size_t length) {
+      offsets.reserve(length + 1);
+      hand_cards.reserve(7 * length);
+    };
+    const bool converted = visit_text_items(bound[1], "hands", start, [&](std::string_view text) {
+      if (!unreadable) {
+        if (auto read = cards::append_cards(text, hand_cards); !read) unreadable = read.error();
+        if (hand_cards.size() > UINT32_MAX) throw std::length_error("batch too large");
+      }
+      offsets.push_back(static_cast<std::uint32_t>(hand_cards.size()));
+    });
+    if (!converted) return nullptr;
+    const auto kernel = rankings::find_kernel(kernel_name);
+    if (!kernel) return raise(kernel.error());
+    if (unreadable) return raise(*unreadable);
+
+    std::vector<std::uint32_t> values(offsets.size() - 1);
+    {
+      GilRelease unlocked;
+      rankings::score_hands(*kernel, hand_cards, offsets, values);
+    }
+    return int_list(values);
   });
 }
 
