@@ -8,6 +8,7 @@
 #include <variant>
 
 #include "cards/card.hpp"
+#include "notation/notation_error.hpp"
 
 namespace vantor {
 
@@ -19,7 +20,8 @@ struct InternalFault {
   std::string display() const;
 };
 
-using EngineError = std::variant<cards::CardError, InternalFault>;
+// A notation error displays in its inline form, "{message} (at byte {position})".
+using EngineError = std::variant<cards::CardError, notation::NotationError, InternalFault>;
 
 // The message a caller sees: the owning subsystem's display text, unchanged.
 std::string display(const EngineError& error);
