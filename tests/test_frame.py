@@ -59,7 +59,7 @@ VALID = {
 # Functions whose engine is not in this build: their arguments bind and convert, then they raise
 # NotImplementedError.
 PENDING = {"variants", "chunk", "chunk_from_text", "exact", "exact_from_text",
-           "default_thread_count", "parse_hand_field", "parse_dead_cards", "score_batch"}
+           "default_thread_count", "score_batch"}
 
 
 def call_core(name, *args, **kwargs):
