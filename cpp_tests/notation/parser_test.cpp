@@ -45,16 +45,6 @@ TEST(NotationError, CountMessagesTakeSingularAndPluralForms) {
   EXPECT_EQ(count(Kind::TooManyCards, 0, 1), "at most 0 cards fit here, but 1 were written");
 }
 
-TEST(NotationError, PointerFormCountsBytesAndShowsAtLeastOneCaret) {
-  const NotationError bad_x = NotationError::bad_character(U'X', 2, 1);
-  EXPECT_EQ(bad_x.pointer_form("AhXh"), "AhXh\n  ^\n'X' is not a rank, a suit, or '*'");
-  const NotationError nothing = NotationError::of_kind(Kind::NothingToRead, 5, 0);
-  EXPECT_EQ(nothing.pointer_form("AhKh,"), "AhKh,\n     ^\nnothing to read here");
-  // "é" is two bytes, so the caret under the X stands three columns in.
-  EXPECT_EQ(NotationError::bad_character(U'X', 3, 1).pointer_form("\xC3\xA9hX"),
-            "\xC3\xA9hX\n   ^\n'X' is not a rank, a suit, or '*'");
-}
-
 TEST(NotationError, InlineFormIsTheEngineErrorDisplay) {
   const NotationError nothing = NotationError::of_kind(Kind::NothingToRead, 5, 0);
   EXPECT_EQ(nothing.inline_form(), "nothing to read here (at byte 5)");
@@ -138,20 +128,6 @@ TEST(HandField, InvalidUtf8IsReadOneByteAtATime) {
   EXPECT_EQ(hand.error().kind, Kind::BadCharacter);
   EXPECT_EQ(hand.error().position, 2u);
   EXPECT_EQ(hand.error().span, 1u);
-}
-
-TEST(HandField, RangeErrorsPointAtTheWholeTrimmedPiece) {
-  const std::vector<ErrorCase> cases = {
-      {"AhKh,  TTs  ", "a pair cannot be suited or offsuit", 7, 3},
-      {" AKs-QJo", "both ends of a range must share the same gap", 1, 7},
-      {"10%", "percentage ranges need a hand-strength ordering this library does not define", 0, 3},
-      {"QQ, TTo+", "a pair cannot be suited or offsuit", 4, 4},
-  };
-  for (const ErrorCase& c : cases) {
-    const auto hand = parse_hand_field(c.text, 2, false);
-    ASSERT_FALSE(hand.has_value()) << c.text;
-    expect_error(hand.error(), c);
-  }
 }
 
 }  // namespace
