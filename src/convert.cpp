@@ -209,6 +209,37 @@ PyObject* raise(const EngineError& error) {
   return nullptr;
 }
 
+PyObject* raise_pointing(const notation::NotationError& error, std::string_view text) {
+  // Built with its length, not as a C string: the field may hold NUL characters, and the
+  // message must show the text exactly as received.
+  const std::string message = error.pointer_form(text);
+  PyRef value(PyUnicode_DecodeUTF8(message.data(), static_cast<Py_ssize_t>(message.size()),
+                                   "replace"));
+  if (value) PyErr_SetObject(PyExc_ValueError, value.get());
+  return nullptr;
+}
+
+PyObject* to_python(const notation::Alternatives& alternatives) {
+  PyRef list(PyList_New(static_cast<Py_ssize_t>(alternatives.size())));
+  if (!list) return nullptr;
+  for (std::size_t i = 0; i < alternatives.size(); ++i) {
+    const notation::Alternative& masks = alternatives[i];
+    PyRef inner(PyList_New(static_cast<Py_ssize_t>(masks.size())));
+    if (!inner) return nullptr;
+    for (std::size_t j = 0; j < masks.size(); ++j) {
+      PyObject* mask = PyLong_FromUnsignedLongLong(masks[j]);
+      // PyList_SetItem steals the reference, even when it fails.
+      if (!mask || PyList_SetItem(inner.get(), static_cast<Py_ssize_t>(j), mask) < 0) {
+        return nullptr;
+      }
+    }
+    if (PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), inner.release()) < 0) {
+      return nullptr;
+    }
+  }
+  return list.release();
+}
+
 PyObject* raise_not_implemented(const char* function, const char* missing) {
   PyErr_Format(PyExc_NotImplementedError, "%s() is not available yet: %s", function, missing);
   return nullptr;

@@ -21,6 +21,7 @@
 
 #include "cards/card.hpp"
 #include "engine_error.hpp"
+#include "notation/parser.hpp"
 #include "py_ref.hpp"
 #include "variants/equity.hpp"
 
@@ -103,6 +104,13 @@ void cut_to_deck(SeatMasks& seats, std::vector<cards::CardMask>& board, cards::C
 // Raises the engine error (ValueError with its display text, RuntimeError for an internal fault)
 // and returns nullptr, so an entry can `return raise(error);`.
 PyObject* raise(const EngineError& error);
+
+// Raises ValueError with the pointer form of a notation error under `text`, the field as the
+// caller passed it, and returns nullptr.
+PyObject* raise_pointing(const notation::NotationError& error, std::string_view text);
+
+// A hand field's alternatives as a new list of lists of int.
+PyObject* to_python(const notation::Alternatives& alternatives);
 
 // Raises NotImplementedError for a function whose engine is not in this build yet.
 PyObject* raise_not_implemented(const char* function, const char* missing);

@@ -8,6 +8,7 @@
 #include <variant>
 
 #include "cards/card.hpp"
+#include "notation/notation_error.hpp"
 #include "variants/equity.hpp"
 #include "variants/rankings/kernels.hpp"
 
@@ -21,7 +22,8 @@ struct InternalFault {
   std::string display() const;
 };
 
-using EngineError = std::variant<cards::CardError, variants::UnknownGame,
+// A notation error displays in its inline form, "{message} (at byte {position})".
+using EngineError = std::variant<cards::CardError, notation::NotationError, variants::UnknownGame,
                                  rankings::UnknownKernel, InternalFault>;
 
 // The message a caller sees: the owning subsystem's display text, unchanged.

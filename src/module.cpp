@@ -15,6 +15,7 @@
 #include "cards/card.hpp"
 #include "convert.hpp"
 #include "docstrings.hpp"
+#include "notation/parser.hpp"
 #include "py_ref.hpp"
 #include "variants/equity.hpp"
 #include "variants/rankings/kernels.hpp"
@@ -175,8 +176,9 @@ PyObject* parse_hand_field(PyObject*, PyObject* const* args, Py_ssize_t nargs,
         !to_size(bound[1], "slots", slots) || !to_bool(bound[2], "allow_short", allow_short)) {
       return nullptr;
     }
-    return raise_not_implemented("parse_hand_field",
-                                 "the hand-field reader is not part of this build");
+    const auto alternatives = notation::parse_hand_field(text, slots, allow_short);
+    if (!alternatives) return raise_pointing(alternatives.error(), text);
+    return to_python(*alternatives);
   });
 }
 
@@ -188,8 +190,9 @@ PyObject* parse_dead_cards(PyObject*, PyObject* const* args, Py_ssize_t nargs,
     if (!bind(kParseDeadCards, args, nargs, kwnames, bound) || !to_text(bound[0], "text", text)) {
       return nullptr;
     }
-    return raise_not_implemented("parse_dead_cards",
-                                 "the dead-card reader is not part of this build");
+    const auto dead = notation::read_dead_field(text);
+    if (!dead) return raise_pointing(dead.error(), text);
+    return PyLong_FromUnsignedLongLong(*dead);
   });
 }
 
