@@ -120,3 +120,21 @@ bool only_expected_keys(const std::map<Key, double>& probability, const std::map
 }
 
 }  // namespace vantor::sampler::testing
+
+#include "odds/prepared_request.hpp"
+
+namespace vantor::sampler::testing {
+
+// A request as a builder would hand it over after validation.
+inline odds::PreparedRequest make_request(std::vector<std::vector<std::vector<CardMask>>> seats,
+                                          std::vector<CardMask> board, CardMask live) {
+  odds::PreparedRequest request;
+  request.seats = std::move(seats);
+  request.board_size = board.size();
+  request.board = std::move(board);
+  request.live = live;
+  odds::prepare_for_drawing(request);
+  return request;
+}
+
+}  // namespace vantor::sampler::testing
