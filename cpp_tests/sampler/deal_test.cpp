@@ -1,0 +1,222 @@
+#include "sampler/deal.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "support.hpp"
+
+namespace vantor::sampler {
+namespace {
+
+using cards::Card;
+using cards::CardMask;
+using namespace testing;
+
+constexpr CardMask kAces = 0xF000000000000, kKings = 0x0F00000000000, kQueens = 0x00F0000000000;
+constexpr CardMask kAll = cards::kFullDeck;
+constexpr CardMask bit(Card card) { return CardMask{1} << card; }
+constexpr Card kAceSpades = 51, kAceHearts = 50, kAceDiamonds = 49;
+
+// Every deal of single-alternative seats (plus the board as the last entry), by brute force:
+// the tuple of hand masks and the product of 1 / W0 over the entries, where W0 counts the
+// entry's feasible sets among the cards it may take at the start.
+struct ExactDeal {
+  std::vector<CardMask> hands;
+  double weight_product;
+};
+
+std::vector<ExactDeal> enumerate_deals(const odds::PreparedRequest& request) {
+  std::vector<std::vector<CardMask>> entry_slots;
+  for (const auto& seat : request.seats) entry_slots.push_back(seat.at(0));
+  if (request.board_size != 0) entry_slots.push_back(request.board);
+  std::vector<std::vector<CardMask>> options;
+  for (std::size_t entry = 0; entry < entry_slots.size(); ++entry) {
+    const CardMask admissible = request.live & (request.own[entry] | ~request.reserved);
+    options.push_back(feasible_sets(entry_slots[entry], admissible));
+  }
+  std::vector<ExactDeal> deals;
+  std::vector<CardMask> hands;
+  std::function<void(std::size_t, CardMask, double)> walk = [&](std::size_t entry, CardMask used, double product) {
+    if (entry == options.size()) {
+      deals.push_back({hands, product});
+      return;
+    }
+    for (const CardMask hand : options[entry]) {
+      if ((hand & used) != 0) continue;
+      hands.push_back(hand);
+      walk(entry + 1, used | hand, product / static_cast<double>(options[entry].size()));
+      hands.pop_back();
+    }
+  };
+  walk(0, 0, 1.0);
+  return deals;
+}
+
+std::vector<CardMask> hands_of(const std::vector<std::vector<Card>>& seats, const std::vector<Card>& board,
+                               bool with_board) {
+  std::vector<CardMask> hands;
+  for (const auto& seat : seats) hands.push_back(mask_of(seat));
+  if (with_board) hands.push_back(mask_of(board));
+  return hands;
+}
+
+// Twelve live cards; a forced ace of spades with a wildcard, a split "any ace" plus "ace or
+// king", overlapping masks, and a one-card wildcard board.
+odds::PreparedRequest small_request() {
+  return make_request({{{bit(kAceSpades), kAll}}, {{kAces, kAces | kKings}}}, {kAll}, kAces | kKings | 0xF);
+}
+
+TEST(RejectionDraw, EveryValidDealEquallyLikely) {
+  const auto request = small_request();
+  const auto deals = enumerate_deals(request);
+  std::map<std::vector<CardMask>, double> probability;
+  for (const auto& deal : deals) probability[deal.hands] = 1.0 / static_cast<double>(deals.size());
+
+  Generator generator = Generator::seeded(2024);
+  std::vector<std::vector<Card>> seats(request.seat_count);
+  std::vector<Card> board;
+  std::map<std::vector<CardMask>, long> observed;
+  const long wanted = 80 * static_cast<long>(deals.size());
+  long accepted = 0;
+  for (long attempt = 0; accepted < wanted; ++attempt) {
+    ASSERT_LT(attempt, 20 * wanted);
+    if (!rejection_draw(request, generator, seats, board)) continue;
+    const auto hands = hands_of(seats, board, true);
+    ASSERT_EQ(board.size(), 1u);
+    ++observed[hands];
+    ++accepted;
+  }
+  EXPECT_TRUE(only_expected_keys(probability, observed));
+  EXPECT_TRUE(frequencies_match(probability, observed, wanted));
+}
+
+// The weighted sampler's sums are unbiased: the mean of w * f over all draws (failures count as
+// 0) estimates the sum over valid deals of f * prod 1 / W0, for f = 1 and for an event.
+TEST(WeightedDraw, WeightedSumsAreUnbiased) {
+  const auto request = small_request();
+  double exact_total = 0.0, exact_event = 0.0;
+  const auto event = [](const std::vector<CardMask>& hands) { return std::popcount(hands[1] & kAces) == 2; };
+  for (const auto& deal : enumerate_deals(request)) {
+    exact_total += deal.weight_product;
+    if (event(deal.hands)) exact_event += deal.weight_product;
+  }
+  ASSERT_GT(exact_event, 0.0);
+
+  Generator generator = Generator::seeded(77);
+  std::vector<std::vector<Card>> seats(request.seat_count);
+  std::vector<Card> board;
+  WeightedScratch scratch;
+  const long draws = 200000;
+  double sum = 0, sum_sq = 0, event_sum = 0, event_sq = 0;
+  for (long i = 0; i < draws; ++i) {
+    const auto weight = weighted_draw(request, generator, seats, board, scratch);
+    if (!weight) continue;
+    const auto hands = hands_of(seats, board, true);
+    ASSERT_EQ(std::popcount(hands[0] | hands[1] | hands[2]), 5) << "cards must be distinct";
+    sum += *weight;
+    sum_sq += *weight * *weight;
+    if (event(hands)) {
+      event_sum += *weight;
+      event_sq += *weight * *weight;
+    }
+  }
+  // A deal is proposed with probability prod 1 / W_i and weighs prod W_i / W0_i, so each valid
+  // deal contributes prod 1 / W0_i to the expected weight.
+  const auto within = [&](double s, double sq, double exact) {
+    const double mean = s / draws, se = std::sqrt(std::max(0.0, sq / draws - mean * mean) / draws);
+    return std::abs(mean - exact) < 5 * se + 1e-9 * exact;  // se is 0 when every weight is equal
+  };
+  EXPECT_TRUE(within(sum, sum_sq, exact_total)) << sum / draws << " vs " << exact_total;
+  EXPECT_TRUE(within(event_sum, event_sq, exact_event)) << event_sum / draws << " vs " << exact_event;
+}
+
+TEST(DealDraw, CollisionFailsRejectionButReweightsWeighted) {
+  // The first seat takes one of two aces; the second then has two of its three left.
+  const auto request = make_request({{{bit(kAceHearts) | bit(kAceSpades)}},
+                                     {{bit(kAceHearts) | bit(kAceSpades) | bit(kAceDiamonds)}}},
+                                    {}, kAll);
+  // The absent board (freedom 0) sorts first and is skipped.
+  ASSERT_EQ(request.draw_order, (std::vector<std::size_t>{2, 0, 1}));
+  Generator generator = Generator::seeded(5);
+  std::vector<std::vector<Card>> seats(2);
+  std::vector<Card> board;
+  WeightedScratch scratch;
+  int failures = 0;
+  for (int i = 0; i < 3000; ++i) failures += !rejection_draw(request, generator, seats, board);
+  EXPECT_NEAR(failures / 3000.0, 1.0 / 3.0, 0.04);
+  for (int i = 0; i < 100; ++i) {
+    const auto weight = weighted_draw(request, generator, seats, board, scratch);
+    ASSERT_TRUE(weight);
+    EXPECT_NEAR(*weight, 2.0 / 3.0, 1e-12);
+    EXPECT_NE(seats[0][0], seats[1][0]);
+  }
+}
+
+TEST(DealDraw, SameSeedSameDeals) {
+  const auto request = make_request({{{kAces, kAll}}, {{kAll, kAll}}}, std::vector<CardMask>(5, kAll), kAll);
+  Generator first = Generator::seeded(0), second = Generator::seeded(0);
+  std::vector<std::vector<Card>> seats_a(2), seats_b(2);
+  std::vector<Card> board_a, board_b;
+  for (int i = 0; i < 50; ++i) {
+    const bool a = rejection_draw(request, first, seats_a, board_a);
+    ASSERT_EQ(a, rejection_draw(request, second, seats_b, board_b));
+    if (a) {
+      EXPECT_EQ(seats_a, seats_b);
+      EXPECT_EQ(board_a, board_b);
+    }
+  }
+}
+
+TEST(PreparedRequest, DrawOrderOwnMasksAndLogarithms) {
+  const CardMask live = kAll & ~bit(0);
+  const auto request = make_request({{{kAll, kAll}}, {{bit(kAceSpades), kKings}, {bit(kAceSpades), kQueens}},
+                                     {{kAces, kAces}}},
+                                    std::vector<CardMask>(5, kAll), live);
+  // Freedom: 102, 1 + 4, 8, and the board 255; the stable sort keeps ties in index order.
+  EXPECT_EQ(request.draw_order, (std::vector<std::size_t>{1, 2, 0, 3}));
+  EXPECT_EQ(request.own[1], bit(kAceSpades));
+  EXPECT_EQ(request.reserved, bit(kAceSpades));
+  // The third seat may not take the ace of spades: C(3, 2) hands remain.
+  EXPECT_DOUBLE_EQ(request.log_weights[2][0], std::log(3.0));
+  EXPECT_DOUBLE_EQ(request.log_weights[3][0], std::log(static_cast<double>(binomial(50, 5))));
+  EXPECT_EQ(request.seat_plans[1].size(), 2u);
+}
+
+TEST(Pilot, NamedCardsChooseRejection) {
+  const auto request = make_request({{{bit(kAceSpades), bit(kAceHearts)}}, {{bit(0), bit(5)}}},
+                                    std::vector<CardMask>(5, kAll), kAll);
+  EXPECT_FALSE(request.weighted);
+}
+
+TEST(Pilot, CrowdedSeatsChooseWeighted) {
+  // Five seats want two of the twelve aces, kings and queens each: almost every independent
+  // draw collides, while the weighted sampler never does.
+  const CardMask crowd = kAces | kKings | kQueens;
+  const std::vector<std::vector<CardMask>> seat{{crowd, crowd}};
+  const auto request = make_request({seat, seat, seat, seat, seat}, {}, kAll);
+  EXPECT_TRUE(request.weighted);
+}
+
+TEST(Pilot, AlternativeWithoutShapeForcesRejection) {
+  // Eight slots with scattered signatures exceed the pattern limit: not weightable.
+  std::vector<CardMask> slots(8);
+  for (Card card = 0; card < 52; ++card) {
+    const unsigned signature = (card * 37u + 11u) % 255u + 1u;
+    for (unsigned i = 0; i < 8; ++i) {
+      if ((signature >> i) & 1) slots[i] |= bit(card);
+    }
+  }
+  const CardMask crowd = kAces | kKings | kQueens;
+  const std::vector<std::vector<CardMask>> seat{{crowd, crowd}};
+  const auto request = make_request({seat, seat, seat, seat, seat, {slots}}, {}, kAll);
+  EXPECT_TRUE(std::isnan(request.log_weights[5][0]));
+  EXPECT_FALSE(request.weighted);
+}
+
+}  // namespace
+}  // namespace vantor::sampler

@@ -1,0 +1,89 @@
+// Draw paths must not allocate once their output and scratch lists have grown: this binary
+// replaces the global operator new with a counting one and counts only inside a window around
+// the draws. It is a separate executable so the replacement cannot disturb the main suite.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "sampler/deal.hpp"
+#include "sampler/draw.hpp"
+#include "support.hpp"
+
+namespace {
+std::atomic<bool> counting{false};
+std::atomic<long> allocations{0};
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace vantor::sampler {
+namespace {
+
+using cards::Card;
+using cards::CardMask;
+using namespace testing;
+
+constexpr CardMask kAces = 0xF000000000000, kKings = 0x0F00000000000, kAll = cards::kFullDeck;
+
+template <typename Draw>
+long allocations_during(int rounds, Draw draw) {
+  for (int i = 0; i < 100; ++i) draw();  // let the output lists reach their size
+  allocations = 0;
+  counting = true;
+  for (int i = 0; i < rounds; ++i) draw();
+  counting = false;
+  return allocations.load();
+}
+
+TEST(NoAllocation, PlanDrawsOfEveryKind) {
+  std::vector<CardMask> scattered(5);
+  for (Card card = 0; card < 32; ++card) {
+    const unsigned signature = (card * 37u + 11u) % 31u + 1u;
+    for (unsigned i = 0; i < 5; ++i) {
+      if ((signature >> i) & 1) scattered[i] |= CardMask{1} << card;
+    }
+  }
+  scattered.push_back(kAll);
+  const std::vector<std::vector<CardMask>> slot_lists{
+      std::vector<CardMask>(5, kAll),                                        // all free
+      {kAces, kAces | kKings, kAll},                                         // listed, overlapping split
+      {0x3FFFF, 0x3FFFF, 0x3FFFF, 0xFFFFC00, 0xFFFFC00, 0xFFFFC00},          // shaped
+      scattered,                                                             // rejection with a free slot
+  };
+  Generator generator = Generator::seeded(3);
+  std::vector<Card> out;
+  for (const auto& slots : slot_lists) {
+    const DrawPlan plan = build_plan(slots, kAll);
+    EXPECT_EQ(allocations_during(5000, [&] { (void)draw_with_plan(plan, kAll, generator, out); }), 0)
+        << static_cast<int>(plan.kind);
+  }
+}
+
+TEST(NoAllocation, WholeDealDraws) {
+  const auto request = make_request({{{kAces, kAll}}, {{kAces | kKings, kAces | kKings}}, {{kAll, kAll}}},
+                                    std::vector<CardMask>(5, kAll), kAll);
+  Generator generator = Generator::seeded(4);
+  std::vector<std::vector<Card>> seats(request.seat_count);
+  std::vector<Card> board;
+  WeightedScratch scratch;
+  EXPECT_EQ(allocations_during(5000, [&] { (void)rejection_draw(request, generator, seats, board); }), 0);
+  EXPECT_EQ(allocations_during(5000, [&] { (void)weighted_draw(request, generator, seats, board, scratch); }), 0);
+}
+
+TEST(NoAllocation, CounterSeesAllocations) {
+  // Guards the test itself: the replacement must be the operator the library calls.
+  EXPECT_GT(allocations_during(10, [] { std::vector<int> grown(100); (void)grown; }), 0);
+}
+
+}  // namespace
+}  // namespace vantor::sampler

@@ -1,0 +1,110 @@
+#include "sampler/deal.hpp"
+
+#include <cassert>
+#include <cmath>
+
+#include "sampler/draw.hpp"
+
+namespace vantor::sampler {
+
+using cards::Card;
+using cards::CardMask;
+
+namespace {
+
+CardMask mask_of(const std::vector<Card>& hand) {
+  CardMask mask = 0;
+  for (const Card card : hand) mask |= cards::card_bit(card);
+  return mask;
+}
+
+// Entry i may take its own named cards and any card nobody names; this keeps one seat from
+// drawing a card another seat holds for certain.
+CardMask admissible_for(const odds::PreparedRequest& request, std::size_t entry, CardMask available) {
+  return available & (request.own[entry] | ~request.reserved);
+}
+
+}  // namespace
+
+bool rejection_draw(const odds::PreparedRequest& request, Generator& generator,
+                    std::vector<std::vector<Card>>& seat_cards, std::vector<Card>& board_cards) {
+  assert(seat_cards.size() == request.seat_count);
+  CardMask available = request.live;
+  board_cards.clear();
+  for (const std::size_t entry : request.draw_order) {
+    const bool is_board = entry == request.seat_count;
+    if (is_board && !request.board_in_order()) continue;
+    const DrawPlan* plan = &request.board_plan;
+    std::vector<Card>* out = &board_cards;
+    if (!is_board) {
+      const auto& plans = request.seat_plans[entry];
+      // One output is consumed even for a single alternative, so the stream does not depend on
+      // how many alternatives a seat has.
+      plan = &plans[static_cast<std::size_t>(uniform64(generator, plans.size()))];
+      out = &seat_cards[entry];
+    }
+    if (!draw_with_plan(*plan, admissible_for(request, entry, available), generator, *out)) return false;
+    available &= ~mask_of(*out);
+  }
+  return true;
+}
+
+std::optional<double> weighted_draw(const odds::PreparedRequest& request, Generator& generator,
+                                    std::vector<std::vector<Card>>& seat_cards,
+                                    std::vector<Card>& board_cards, WeightedScratch& scratch) {
+  assert(seat_cards.size() == request.seat_count);
+  CardMask available = request.live;
+  double log_weight = 0.0;
+  board_cards.clear();
+  for (const std::size_t entry : request.draw_order) {
+    const bool is_board = entry == request.seat_count;
+    if (is_board && !request.board_in_order()) continue;
+    const auto& shapes = request.shapes[entry];
+    const std::size_t alternative =
+        shapes.size() <= 1 ? 0 : static_cast<std::size_t>(uniform64(generator, shapes.size()));
+    if (alternative >= shapes.size() || !shapes[alternative]) return std::nullopt;
+    const Shape& shape = *shapes[alternative];
+    const Count total = shape.reweight(admissible_for(request, entry, available), scratch.class_masks,
+                                       scratch.cumulative);
+    if (total == 0) return std::nullopt;
+    log_weight += std::log(static_cast<double>(total)) - request.log_weights[entry][alternative];
+    std::vector<Card>& out = is_board ? board_cards : seat_cards[entry];
+    out.clear();
+    shape.draw(scratch.class_masks, scratch.cumulative, total, generator, out);
+    available &= ~mask_of(out);
+  }
+  return std::exp(log_weight);
+}
+
+bool choose_weighted_sampler(const odds::PreparedRequest& request) {
+  for (const auto& entry_logs : request.log_weights) {
+    for (const double log_weight : entry_logs) {
+      if (!std::isfinite(log_weight)) return false;
+    }
+  }
+  constexpr int kRejectionTrials = 800, kEnoughSuccesses = 40, kWeightedTrials = 400;
+  Generator generator = Generator::seeded(kPilotSeed);
+  std::vector<std::vector<Card>> seat_cards(request.seat_count);
+  std::vector<Card> board_cards;
+  int successes = 0;
+  for (int trial = 0; trial < kRejectionTrials; ++trial) {
+    if (rejection_draw(request, generator, seat_cards, board_cards) && ++successes >= kEnoughSuccesses) {
+      return false;
+    }
+  }
+  const double acceptance = static_cast<double>(successes) / kRejectionTrials;
+
+  WeightedScratch scratch;
+  double sum = 0.0, sum_of_squares = 0.0;
+  for (int trial = 0; trial < kWeightedTrials; ++trial) {
+    if (const auto weight = weighted_draw(request, generator, seat_cards, board_cards, scratch)) {
+      sum += *weight;
+      sum_of_squares += *weight * *weight;
+    }
+  }
+  if (!(sum_of_squares > 0.0)) return false;
+  const double effective_per_draw = sum * sum / sum_of_squares / kWeightedTrials;
+  return effective_per_draw > 1.5 * acceptance;
+}
+
+}  // namespace vantor::sampler

@@ -1,0 +1,236 @@
+#include "sampler/draw.hpp"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cassert>
+
+#include "sampler/card_pick.hpp"
+#include "sampler/matching.hpp"
+
+namespace vantor::sampler {
+
+using cards::Card;
+using cards::CardMask;
+
+namespace {
+
+CardMask mask_of(std::span<const Card> hand) {
+  CardMask mask = 0;
+  for (const Card card : hand) mask |= cards::card_bit(card);
+  return mask;
+}
+
+CardMask union_of(std::span<const CardMask> masks) {
+  CardMask mask = 0;
+  for (const CardMask slot : masks) mask |= slot;
+  return mask;
+}
+
+// The number of ways the drawn cards can be split into a constrained part that fits the
+// constrained slots and a free rest. A hand reachable through l splits is proposed l times as
+// often as a hand with one split, so keeping it with probability 1/l evens them out.
+std::uint32_t split_multiplicity(const DrawPlan& plan, std::span<const Card> drawn) {
+  const auto& constrained = plan.constrained_masks;
+  if (plan.disjoint) {
+    // Disjoint masks are filled independently: the product of the choices per slot.
+    const CardMask drawn_mask = mask_of(drawn);
+    std::uint32_t ways = 1;
+    for (const CardMask slot : constrained) ways *= static_cast<std::uint32_t>(std::popcount(drawn_mask & slot));
+    return ways;
+  }
+  const std::size_t k = constrained.size(), d = drawn.size();
+  assert(d <= kSplitSlotLimit);
+  std::uint32_t ways = 0;
+  std::array<Card, kSplitSlotLimit> subset;
+  for (std::uint32_t bits = 0; bits < (1u << d); ++bits) {
+    if (static_cast<std::size_t>(std::popcount(bits)) != k) continue;
+    std::size_t size = 0;
+    for (std::uint32_t rest = bits; rest != 0; rest &= rest - 1) subset[size++] = drawn[std::countr_zero(rest)];
+    if (fits(constrained, {subset.data(), size})) ++ways;
+  }
+  return ways;
+}
+
+bool draw_phase_one(const DrawPlan& plan, CardMask admissible, Generator& generator,
+                    std::vector<Card>& out) {
+  switch (plan.kind) {
+    case PlanKind::AllFree:
+      return draw_cards(generator, admissible, plan.remaining_count(), out);
+    case PlanKind::Listed: {
+      if (plan.listed_count() == 0) return false;
+      const auto index = static_cast<std::size_t>(uniform64(generator, plan.listed_count()));
+      if ((plan.listed_masks[index] & ~admissible) != 0) return false;
+      const std::size_t size = plan.covered_slots.size();
+      const Card* set = plan.listed_cards.data() + index * size;
+      out.insert(out.end(), set, set + size);
+      return true;
+    }
+    case PlanKind::Shaped: {
+      const std::size_t first = out.size();
+      plan.shape->draw(generator, out);
+      return (mask_of({out.data() + first, out.size() - first}) & ~admissible) == 0;
+    }
+    case PlanKind::Rejection: {
+      const std::size_t first = out.size();
+      CardMask pool = admissible & plan.union_mask;
+      if (!draw_cards(generator, pool, plan.covered_slots.size(), out)) return false;
+      return fits(plan.covered_slots, {out.data() + first, out.size() - first});
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+DrawPlan build_plan(std::span<const CardMask> slots, CardMask available) {
+  DrawPlan plan;
+  plan.slot_count = slots.size();
+  plan.available = available;
+  plan.remaining_slots.reserve(slots.size());
+  for (const CardMask slot : slots) plan.remaining_slots.push_back(slot & available);
+
+  auto& remaining = plan.remaining_slots;
+  for (;;) {
+    const auto forced = std::find_if(remaining.begin(), remaining.end(),
+                                     [](CardMask slot) { return std::popcount(slot) == 1; });
+    if (forced == remaining.end()) break;
+    const auto card = static_cast<Card>(std::countr_zero(*forced));
+    if (card >= cards::kCardCount) break;
+    plan.fixed_cards.push_back(card);
+    remaining.erase(forced);
+    for (CardMask& slot : remaining) slot &= ~cards::card_bit(card);
+  }
+  available &= ~mask_of(plan.fixed_cards);
+
+  const auto is_constrained = [available](CardMask slot) { return (available & ~slot) != 0; };
+  const std::size_t constrained_count =
+      static_cast<std::size_t>(std::count_if(remaining.begin(), remaining.end(), is_constrained));
+  if (constrained_count == 0) {
+    plan.kind = PlanKind::AllFree;
+    return plan;
+  }
+  if (remaining.size() <= kSplitSlotLimit) {
+    std::copy_if(remaining.begin(), remaining.end(), std::back_inserter(plan.constrained_masks), is_constrained);
+    plan.free_count = remaining.size() - constrained_count;
+    CardMask seen = 0;
+    plan.disjoint = true;
+    for (const CardMask slot : plan.constrained_masks) {
+      if ((seen & slot) != 0) plan.disjoint = false;
+      seen |= slot;
+    }
+    plan.covered_slots = plan.constrained_masks;
+  } else {
+    plan.covered_slots = remaining;
+  }
+  plan.union_mask = available & union_of(plan.covered_slots);
+
+  auto shape = Shape::build(plan.covered_slots, available);
+  if (!shape) {
+    plan.kind = PlanKind::Rejection;
+  } else if (shape->total_weight() <= kListedLimit) {
+    plan.kind = PlanKind::Listed;
+    for (const auto& set : shape->list_all()) {
+      plan.listed_cards.insert(plan.listed_cards.end(), set.begin(), set.end());
+      plan.listed_masks.push_back(mask_of(set));
+    }
+  } else {
+    plan.kind = PlanKind::Shaped;
+    plan.shape = std::move(shape);
+  }
+  return plan;
+}
+
+bool draw_with_plan(const DrawPlan& plan, CardMask admissible, Generator& generator,
+                    std::vector<Card>& out) {
+  out.clear();
+  admissible &= plan.available;
+  for (const Card card : plan.fixed_cards) {
+    if ((admissible & cards::card_bit(card)) == 0) {
+      out.clear();
+      return false;
+    }
+    out.push_back(card);
+    admissible &= ~cards::card_bit(card);
+  }
+  if (plan.remaining_count() == 0) return true;
+
+  const std::size_t first = out.size();
+  bool drawn = draw_phase_one(plan, admissible, generator, out);
+  if (drawn && plan.free_count > 0 && !plan.constrained_masks.empty()) {
+    admissible &= ~mask_of({out.data() + first, out.size() - first});
+    drawn = draw_cards(generator, admissible, plan.free_count, out);
+    if (drawn) {
+      const std::uint32_t ways = split_multiplicity(plan, {out.data() + first, out.size() - first});
+      drawn = ways < 2 || uniform32(generator, ways) == 0;
+    }
+  }
+  if (!drawn) out.clear();
+  return drawn;
+}
+
+CompletionList list_completions(const DrawPlan& plan, CardMask admissible, std::uint64_t cap) {
+  CompletionList result;
+  admissible &= plan.available & cards::kFullDeck;  // above 51 are no cards
+  const CardMask fixed = mask_of(plan.fixed_cards);
+  if ((fixed & ~admissible) != 0) return result;
+  admissible &= ~fixed;
+  if (plan.remaining_count() == 0) {
+    result.hands.push_back(plan.fixed_cards);
+    return result;
+  }
+  const bool all_free = plan.kind == PlanKind::AllFree;
+  if (!all_free) admissible &= union_of(plan.remaining_slots);
+  const auto g = static_cast<std::size_t>(std::popcount(admissible));
+  const std::size_t k = plan.remaining_count();
+  if (g < k) return result;
+
+  const auto add_hand = [&](std::span<const Card> rest) {
+    auto& hand = result.hands.emplace_back(plan.fixed_cards);
+    hand.insert(hand.end(), rest.begin(), rest.end());
+  };
+
+  if (!all_free) {
+    if (auto shape = Shape::build(plan.remaining_slots, admissible)) {
+      if (shape->total_weight() > cap) {
+        result.too_many = true;
+        return result;
+      }
+      const auto sets = shape->list_all();
+      result.hands.reserve(sets.size());
+      for (const auto& set : sets) add_hand(set);
+      return result;
+    }
+  }
+
+  // C(g, k) step by step: after step i the value is C(g, i), which only grows up to the middle,
+  // so the first step past the cap already settles it. 128 bits cannot overflow for g <= 52.
+  Count combinations = 1;
+  for (std::size_t i = 1; i <= std::min(k, g - k); ++i) {
+    combinations = combinations * (g - i + 1) / i;
+    if (combinations > cap) {
+      result.too_many = true;
+      return result;
+    }
+  }
+
+  std::array<Card, cards::kCardCount> pool;
+  std::size_t pool_size = 0;
+  for (CardMask left = admissible; left != 0; left &= left - 1) pool[pool_size++] = static_cast<Card>(std::countr_zero(left));
+  std::array<std::size_t, cards::kCardCount> position;
+  std::array<Card, cards::kCardCount> combination;
+  for (std::size_t i = 0; i < k; ++i) position[i] = i;
+  for (;;) {
+    for (std::size_t i = 0; i < k; ++i) combination[i] = pool[position[i]];
+    const std::span<const Card> rest{combination.data(), k};
+    if (all_free || fits(plan.remaining_slots, rest)) add_hand(rest);
+    std::size_t i = k;
+    while (i > 0 && position[i - 1] == pool_size - k + (i - 1)) --i;
+    if (i == 0) break;
+    ++position[i - 1];
+    for (std::size_t j = i; j < k; ++j) position[j] = position[j - 1] + 1;
+  }
+  return result;
+}
+
+}  // namespace vantor::sampler

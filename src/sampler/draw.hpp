@@ -1,0 +1,83 @@
+#pragma once
+
+// A DrawPlan is how one alternative's cards (or the board's) are drawn: cards pinned by a
+// single-card slot are fixed, and the other slots are drawn by the cheapest of four kinds.
+// Wildcard ("free") slots are split off from constrained ones when there are few slots, so an
+// alternative like "any ace" plus `*` needs only a four-entry list and one uniform card, with
+// a multiplicity correction keeping every hand equally likely.
+//
+// A plan is built once with its request and read-only afterwards; drawing takes the generator
+// and the output list from the calling worker.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "cards/card.hpp"
+#include "sampler/random.hpp"
+#include "sampler/shape.hpp"
+
+namespace vantor::sampler {
+
+// Alternatives with at most this many feasible card sets are drawn from an explicit list with a
+// single random index.
+inline constexpr Count kListedLimit = 200'000;
+// The split into free and constrained slots is made only with at most this many remaining
+// slots, which also bounds the subsets the multiplicity correction examines (2^8).
+inline constexpr std::size_t kSplitSlotLimit = 8;
+
+enum class PlanKind : std::uint8_t {
+  AllFree,    // every remaining slot accepts every available card
+  Listed,     // every feasible set of the covered slots, picked by one 64-bit uniform
+  Shaped,     // a Shape over the covered slots (too many sets to list)
+  Rejection,  // no shape could be built: uniform cards from the union mask, kept if they fit
+};
+
+struct DrawPlan {
+  // The cards the plan was built under. Drawing and listing intersect the admissible mask with
+  // it, so a wildcard slot can never produce a card the plan was told is unavailable, even
+  // when a caller's admissible mask is wider.
+  cards::CardMask available = 0;
+  std::vector<cards::Card> fixed_cards;         // pinned by single-card slots, in order found
+  std::size_t slot_count = 0;                   // slots of the alternative
+  std::vector<cards::CardMask> remaining_slots; // the others, in order, forced cards removed
+  PlanKind kind = PlanKind::AllFree;
+  // The slots the kind covers: the constrained slots when the plan is split, else all
+  // remaining slots.
+  std::vector<cards::CardMask> covered_slots;
+  cards::CardMask union_mask = 0;  // available cards some covered slot accepts
+  std::size_t free_count = 0;      // free slots drawn in phase two (0 without a split)
+  std::vector<cards::CardMask> constrained_masks;  // empty without a split
+  bool disjoint = false;           // the constrained masks are pairwise disjoint
+  // Listed: the card sets back to back, covered_slots.size() cards each, and the mask of each
+  // set so that one word test tells whether a set is still admissible.
+  std::vector<cards::Card> listed_cards;
+  std::vector<cards::CardMask> listed_masks;
+  std::optional<Shape> shape;      // Shaped only
+
+  std::size_t remaining_count() const { return remaining_slots.size(); }
+  std::size_t listed_count() const { return listed_masks.size(); }
+};
+
+// Builds the plan of one alternative's slots under the available cards. Never fails.
+DrawPlan build_plan(std::span<const cards::CardMask> slots, cards::CardMask available);
+
+// Draws one hand into `out` (cleared first) using only cards of `admissible`: the fixed cards,
+// then the kind's cards, then the free cards, in that order. Returns false (with `out` empty)
+// when the draw fails; a failed draw is routine, not an error. No allocation once `out` has
+// grown to the hand's size.
+bool draw_with_plan(const DrawPlan& plan, cards::CardMask admissible, Generator& generator,
+                    std::vector<cards::Card>& out);
+
+// Every hand the plan can produce from `admissible`, each the fixed cards followed by the rest,
+// in a fixed order (shape listing order, or ascending combinations). too_many is set, and
+// hands left empty, when there are more than `cap`; a cap of 2^64 - 1 means no cap.
+struct CompletionList {
+  bool too_many = false;
+  std::vector<std::vector<cards::Card>> hands;
+};
+CompletionList list_completions(const DrawPlan& plan, cards::CardMask admissible, std::uint64_t cap);
+
+}  // namespace vantor::sampler

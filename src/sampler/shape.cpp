@@ -1,0 +1,195 @@
+#include "sampler/shape.hpp"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cassert>
+
+#include "sampler/card_pick.hpp"
+#include "sampler/matching.hpp"
+
+namespace vantor::sampler {
+
+using cards::Card;
+using cards::CardMask;
+
+namespace {
+
+// The depth-first pattern enumeration over class k with r cards still to place. Trying counts
+// 0, 1, ... in increasing order with class 0 outermost yields the patterns in lexicographic
+// order of their count vectors; that order fixes the cumulative table, and with it which
+// random number selects which pattern, so it must not change.
+struct Enumeration {
+  std::span<const CardMask> slots;
+  const std::vector<CardMask>& class_masks;
+  std::vector<Count>& weights;
+  std::vector<std::uint8_t>& counts_rows;
+  std::array<unsigned, cards::kCardCount> class_size{};
+  std::array<unsigned, cards::kCardCount + 1> cards_from{};  // cards in classes k and beyond
+  std::array<std::uint8_t, cards::kCardCount> counts{};
+
+  // False when the enumeration was abandoned at the pattern limit.
+  bool visit(std::size_t k, unsigned r) {
+    if (weights.size() > kPatternLimit) return false;
+    const std::size_t class_count = class_masks.size();
+    if (k == class_count) {
+      if (r == 0) store_if_feasible();
+      return true;
+    }
+    if (r > cards_from[k]) return true;  // too few cards left to place r of them
+    const unsigned most = std::min(r, class_size[k]);
+    for (unsigned c = 0; c <= most; ++c) {
+      counts[k] = static_cast<std::uint8_t>(c);
+      if (!visit(k + 1, r - c)) return false;
+    }
+    counts[k] = 0;
+    return true;
+  }
+
+  void store_if_feasible() {
+    // Any counts[k] cards of class k behave alike, so the lowest ones represent the pattern.
+    std::array<Card, kMatchingCapacity> representative;
+    std::size_t size = 0;
+    Count weight = 1;
+    for (std::size_t k = 0; k < class_masks.size(); ++k) {
+      CardMask mask = class_masks[k];
+      for (unsigned i = 0; i < counts[k]; ++i) {
+        representative[size++] = static_cast<Card>(std::countr_zero(mask));
+        mask &= mask - 1;
+      }
+      weight = saturating_mul(weight, class_binomial(class_size[k], counts[k]));
+    }
+    if (!fits(slots, {representative.data(), size}) || weight == 0) return;
+    weights.push_back(weight);
+    counts_rows.insert(counts_rows.end(), counts.begin(), counts.begin() + class_masks.size());
+  }
+};
+
+void list_pattern(std::span<const CardMask> class_masks, std::span<const std::uint8_t> counts,
+                  std::size_t k, std::vector<Card>& working,
+                  std::vector<std::vector<Card>>& out) {
+  while (k < counts.size() && counts[k] == 0) ++k;
+  if (k == counts.size()) {
+    out.push_back(working);
+    return;
+  }
+  std::array<Card, cards::kCardCount> members;
+  std::size_t size = 0;
+  for (CardMask mask = class_masks[k]; mask != 0; mask &= mask - 1) {
+    members[size++] = static_cast<Card>(std::countr_zero(mask));
+  }
+  // Positions of the current combination, advanced in lexicographic order.
+  const std::size_t c = counts[k];
+  std::array<std::size_t, cards::kCardCount> position;
+  for (std::size_t i = 0; i < c; ++i) position[i] = i;
+  for (;;) {
+    for (std::size_t i = 0; i < c; ++i) working.push_back(members[position[i]]);
+    list_pattern(class_masks, counts, k + 1, working, out);
+    working.resize(working.size() - c);
+    std::size_t i = c;
+    while (i > 0 && position[i - 1] == size - c + (i - 1)) --i;
+    if (i == 0) return;
+    ++position[i - 1];
+    for (std::size_t j = i; j < c; ++j) position[j] = position[j - 1] + 1;
+  }
+}
+
+}  // namespace
+
+std::optional<Shape> Shape::build(std::span<const CardMask> slots, CardMask available) {
+  const std::size_t n = slots.size();
+  if (n == 0 || n > kMatchingCapacity) return std::nullopt;
+
+  Shape shape;
+  shape.slot_count_ = n;
+  std::vector<std::uint64_t> signatures;
+  for (CardMask left = available & cards::kFullDeck; left != 0; left &= left - 1) {
+    const auto card = static_cast<Card>(std::countr_zero(left));
+    std::uint64_t signature = 0;
+    for (std::size_t i = 0; i < n; ++i) signature |= ((slots[i] >> card) & 1) << i;
+    if (signature == 0) continue;
+    const auto found = std::find(signatures.begin(), signatures.end(), signature);
+    if (found == signatures.end()) {
+      signatures.push_back(signature);
+      shape.class_masks_.push_back(cards::card_bit(card));
+    } else {
+      shape.class_masks_[static_cast<std::size_t>(found - signatures.begin())] |= cards::card_bit(card);
+    }
+  }
+
+  Enumeration enumeration{slots, shape.class_masks_, shape.weights_, shape.counts_};
+  const std::size_t class_count = shape.class_masks_.size();
+  for (std::size_t k = 0; k < class_count; ++k) {
+    enumeration.class_size[k] = static_cast<unsigned>(std::popcount(shape.class_masks_[k]));
+  }
+  for (std::size_t k = class_count; k-- > 0;) {
+    enumeration.cards_from[k] = enumeration.cards_from[k + 1] + enumeration.class_size[k];
+  }
+  if (!enumeration.visit(0, static_cast<unsigned>(n))) return std::nullopt;
+
+  Count running = 0;
+  shape.cumulative_.reserve(shape.weights_.size());
+  for (const Count weight : shape.weights_) {
+    running = saturating_add(running, weight);
+    shape.cumulative_.push_back(running);
+  }
+  shape.total_weight_ = running;
+  return shape;
+}
+
+void Shape::draw(std::span<const CardMask> class_masks, std::span<const Count> cumulative,
+                 Count total, Generator& generator, std::vector<Card>& out) const {
+  assert(total > 0);
+  const Count x = uniform128(generator, total);
+  // The first pattern whose running sum exceeds x; patterns of weight 0 (under a reweighting)
+  // add nothing to the sum and so are never chosen.
+  const auto chosen = static_cast<std::size_t>(
+      std::upper_bound(cumulative.begin(), cumulative.end(), x) - cumulative.begin());
+  assert(chosen < pattern_count());
+  const std::uint8_t* counts = counts_.data() + chosen * class_masks_.size();
+  for (std::size_t k = 0; k < class_masks_.size(); ++k) {
+    CardMask mask = class_masks[k];
+    for (unsigned i = 0; i < counts[k]; ++i) {
+      const auto left = static_cast<std::uint32_t>(std::popcount(mask));
+      const unsigned card = nth_card(mask, uniform32(generator, left));
+      mask &= ~(CardMask{1} << card);
+      if (card < static_cast<unsigned>(cards::kCardCount)) out.push_back(static_cast<Card>(card));
+    }
+  }
+}
+
+Count Shape::reweight(CardMask available, std::vector<CardMask>& class_masks,
+                      std::vector<Count>& cumulative) const {
+  const std::size_t class_count = class_masks_.size();
+  class_masks.clear();
+  cumulative.clear();
+  std::array<unsigned, cards::kCardCount> size;
+  for (std::size_t k = 0; k < class_count; ++k) {
+    class_masks.push_back(class_masks_[k] & available);
+    size[k] = static_cast<unsigned>(std::popcount(class_masks.back()));
+  }
+  Count running = 0;
+  const std::uint8_t* counts = counts_.data();
+  for (std::size_t p = 0; p < weights_.size(); ++p, counts += class_count) {
+    Count weight = 1;
+    for (std::size_t k = 0; k < class_count && weight != 0; ++k) {
+      if (counts[k] != 0) weight = saturating_mul(weight, class_binomial(size[k], counts[k]));
+    }
+    running = saturating_add(running, weight);
+    cumulative.push_back(running);
+  }
+  return running;
+}
+
+std::vector<std::vector<Card>> Shape::list_all() const {
+  std::vector<std::vector<Card>> out;
+  out.reserve(static_cast<std::size_t>(std::min<Count>(total_weight_, kListingCapacityHint)));
+  std::vector<Card> working;
+  working.reserve(slot_count_);
+  for (std::size_t p = 0; p < pattern_count(); ++p) {
+    list_pattern(class_masks_, pattern(p).counts, 0, working, out);
+  }
+  return out;
+}
+
+}  // namespace vantor::sampler

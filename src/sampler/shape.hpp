@@ -1,0 +1,89 @@
+#pragma once
+
+// A Shape is precomputed for one list of slots (one card mask per card a hand holds) and one
+// mask of available cards, so that a feasible card set for those slots (n distinct available
+// cards that can be handed out one per slot) can later be drawn uniformly, counted again after
+// other seats took cards (reweighting), or listed in full.
+//
+// Cards with the same signature (the set of slots accepting them) are interchangeable, so they
+// form a class, and a pattern (how many cards to take from each class) decides feasibility on
+// its own. A draw picks a pattern by weight (the number of card sets it stands for), then cards
+// uniformly inside each class.
+//
+// A built Shape is immutable; operations that need working space write into buffers the caller
+// passes, so one shape serves any number of threads at once.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "cards/card.hpp"
+#include "sampler/count.hpp"
+#include "sampler/random.hpp"
+
+namespace vantor::sampler {
+
+// The enumeration gives up when asked to continue while more than this many patterns are
+// stored; alternatives whose slots overlap in that many ways are drawn by rejection instead.
+inline constexpr std::size_t kPatternLimit = 20'000;
+// Listing all card sets reserves at most this many entries up front.
+inline constexpr std::size_t kListingCapacityHint = 1'048'576;
+
+// One pattern as stored in a shape: its weight (product of binomials, saturating) and its count
+// per class, which sum to the slot count.
+struct ShapePattern {
+  Count weight;
+  std::span<const std::uint8_t> counts;
+};
+
+class Shape {
+ public:
+  // Builds the shape of slots m[0..n) over the available cards (indices 0..51 only). No shape
+  // when n = 0, when n exceeds 64 (a signature is one 64-bit word), or when the enumeration was
+  // abandoned at kPatternLimit. A shape with total weight 0 (no feasible set) is present but
+  // must not be drawn from.
+  static std::optional<Shape> build(std::span<const cards::CardMask> slots, cards::CardMask available);
+
+  Count total_weight() const { return total_weight_; }
+  std::size_t slot_count() const { return slot_count_; }
+  const std::vector<cards::CardMask>& class_masks() const { return class_masks_; }
+  const std::vector<Count>& cumulative_weights() const { return cumulative_; }
+  std::size_t pattern_count() const { return weights_.size(); }
+  ShapePattern pattern(std::size_t index) const {
+    return {weights_[index], {counts_.data() + index * class_masks_.size(), class_masks_.size()}};
+  }
+
+  // Appends one card set to `out`: a pattern chosen by a 128-bit uniform over [0, total), then
+  // each class's cards uniformly (32-bit uniforms), class by class in class order. Pass the
+  // shape's own class masks, table and total, or those a reweighting produced; total must be
+  // greater than 0. Every feasible set (that avoids the cards a reweighting removed) is then
+  // equally likely.
+  void draw(std::span<const cards::CardMask> class_masks, std::span<const Count> cumulative,
+            Count total, Generator& generator, std::vector<cards::Card>& out) const;
+  void draw(Generator& generator, std::vector<cards::Card>& out) const {
+    draw(class_masks_, cumulative_, total_weight_, generator, out);
+  }
+
+  // The number of feasible card sets that use only cards of `available`. Fills the scratch lists
+  // (cleared first, capacity kept) with the class masks under `available` and the cumulative
+  // weights to draw with. No pattern is enumerated again: a pattern stays feasible as long as
+  // every class still holds its count of cards, and its binomial is 0 otherwise.
+  Count reweight(cards::CardMask available, std::vector<cards::CardMask>& class_masks,
+                 std::vector<Count>& cumulative) const;
+
+  // Every feasible card set: pattern by pattern, classes in order, each class's combinations in
+  // lexicographic order of the cards' positions in ascending index order.
+  std::vector<std::vector<cards::Card>> list_all() const;
+
+ private:
+  Count total_weight_ = 0;
+  std::size_t slot_count_ = 0;
+  std::vector<cards::CardMask> class_masks_;
+  std::vector<Count> weights_;            // per pattern
+  std::vector<std::uint8_t> counts_;      // per pattern, one count per class, row after row
+  std::vector<Count> cumulative_;         // per pattern: saturating sum of weights 0..i
+};
+
+}  // namespace vantor::sampler
