@@ -55,7 +55,7 @@ TEST(OmahaKernel, MatchesEveryPairAndTripleOnRandomHands) {
 // The building blocks for five and six hole cards, high and low.
 TEST(OmahaPairsAndTriples, HighAndLowMatchBruteForceForEveryHoleCount) {
   std::mt19937_64 rng(46);
-  const auto& tables = rankings::fast_tables();
+  const OmahaTables& tables = omaha_tables();
   for (int trial = 0; trial < 60000; ++trial) {
     const std::size_t hole_size = 4 + trial % 3;
     const auto cards = testing::random_hand(rng, hole_size + 5);
@@ -72,15 +72,31 @@ TEST(OmahaPairsAndTriples, HighAndLowMatchBruteForceForEveryHoleCount) {
   }
 }
 
+// Boards of three and four cards list their triples and meet every pair with every triple.
+TEST(OmahaPairsAndTriples, ShortBoardsMatchBruteForce) {
+  std::mt19937_64 rng(47);
+  for (int trial = 0; trial < 20000; ++trial) {
+    const std::size_t board_size = 3 + trial % 2;
+    const auto cards = testing::random_hand(rng, 4 + board_size);
+    HolePairs pairs;
+    BoardTriples triples;
+    prepare_hole_pairs(std::span<const Card>(cards).first(4), pairs);
+    prepare_board_triples(std::span<const Card>(cards).subspan(4), triples);
+    ASSERT_EQ(triples.count, board_size == 3 ? 1 : 4);
+    const std::span<const Card> all(cards);
+    ASSERT_EQ(best_high(pairs, triples), brute(all.first(4), all.subspan(4), rankings::high));
+    ASSERT_EQ(best_low(pairs, triples), brute(all.first(4), all.subspan(4), rankings::low_a5));
+  }
+}
+
 TEST(OmahaPairsAndTriples, EmptyListsAreNoHand) {
   HolePairs pairs;
   BoardTriples triples;
   prepare_hole_pairs(hand("Ah"), pairs);
   prepare_board_triples(hand("KhQhJh"), triples);
   EXPECT_EQ(pairs.count, 0);
-  const auto& tables = rankings::fast_tables();
-  EXPECT_EQ(best_high(pairs, triples, tables), rankings::kNoHand32);
-  EXPECT_EQ(best_low(pairs, triples, tables), rankings::kNoHand32);
+  EXPECT_EQ(best_high(pairs, triples), rankings::kNoHand32);
+  EXPECT_EQ(best_low(pairs, triples), rankings::kNoHand32);
 }
 
 }  // namespace

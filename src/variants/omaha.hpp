@@ -1,16 +1,17 @@
 #pragma once
 
 // Omaha evaluation: exactly two hole cards with exactly three board cards. Each side is prepared
-// once as a short list (a HolePair per two hole cards, a BoardTriple per three board cards) that
-// carries its rank-key sum already multiplied into the perfect hash's two factors, so a candidate
-// costs two additions, two table reads and no re-hashing: multiplication distributes over the
-// sum, so hashing pair.key + triple.key is the same as adding the halves' products.
+// once as a short list (a HolePair per two hole cards, a BoardTriple per three board cards, and
+// for a five-card board its rank class). Candidates are read from the derived tables of
+// omaha_tables.hpp, which hold the very entries the perfect hash would find for the summed rank
+// keys, so the results are those of scoring every pair with every triple.
 
 #include <array>
 #include <cstdint>
 #include <span>
 
 #include "cards/card.hpp"
+#include "variants/omaha_tables.hpp"
 #include "variants/rankings/fast.hpp"
 
 namespace vantor::omaha {
@@ -18,15 +19,15 @@ namespace vantor::omaha {
 inline constexpr std::size_t kMaxHolePairs = 15;    // six hole cards
 inline constexpr std::size_t kMaxBoardTriples = 10;  // five board cards
 inline constexpr std::uint8_t kNoCommonSuit = 4;
+inline constexpr std::uint8_t kNoFlushSuit = 5;  // differs from kNoCommonSuit: they never match
+inline constexpr std::uint32_t kNoBoardRow = 0xFFFFFFFF;
 
-// Two hole cards or three board cards, ready to combine. `golden` and `spread` are the rank key
-// times the two multipliers of the perfect hash, modulo 2^64.
+// Two hole cards or three board cards, ready to combine. The rank class stands for the group's
+// half of the rank key: its multiset of ranks, numbered among pairs (91) or triples (455).
 struct CardGroup {
-  std::uint32_t key;          // sum of 5^rank
+  std::uint16_t rank_class;
   std::uint16_t rank_bits;    // ranks held, one bit each
   std::uint8_t common_suit;   // the suit all the cards share, or kNoCommonSuit
-  std::uint64_t golden;
-  std::uint64_t spread;
 };
 using HolePair = CardGroup;
 using BoardTriple = CardGroup;
@@ -35,26 +36,34 @@ struct HolePairs {
   std::array<HolePair, kMaxHolePairs> items;
   std::uint8_t count = 0;
 };
+// A board's triples. A five-card board is read as a whole: its rank class stands for all ten
+// triples at once, and a flush can only use the one suit holding three of its cards or more, so
+// that suit's ranks are all the flush step needs. Shorter boards list every triple in `items`.
 struct BoardTriples {
-  std::array<BoardTriple, kMaxBoardTriples> items;
-  std::uint8_t count = 0;
+  std::array<BoardTriple, kMaxBoardTriples> items;  // boards of three or four cards only
+  std::uint8_t count = 0;                           // triples the board has
+  std::uint32_t board_row = kNoBoardRow;            // five cards: board class * kPairClasses
+  std::uint8_t flush_suit = kNoFlushSuit;           // five cards: the suit with three or more
+  std::uint16_t flush_ranks = 0;                    // five cards: that suit's ranks
 };
 
 // Every pair of the first six hole cards in index order (0-1, 0-2, ..., then 1-2, ...), and every
 // three-card subset of the first five board cards in lexicographic order. Fewer than two hole
 // cards or three board cards give an empty list.
-void prepare_hole_pairs(std::span<const cards::Card> hole, HolePairs& out);
-void prepare_board_triples(std::span<const cards::Card> board, BoardTriples& out);
+void prepare_hole_pairs(std::span<const cards::Card> hole, HolePairs& out,
+                        const OmahaTables& tables = omaha_tables());
+void prepare_board_triples(std::span<const cards::Card> board, BoardTriples& out,
+                           const OmahaTables& tables = omaha_tables());
 
 // The best high value over every pair and triple: the `high` flush table where pair and triple
 // share a suit, the `high` value table otherwise. kNoHand32 when either list is empty.
 std::uint32_t best_high(const HolePairs& pairs, const BoardTriples& triples,
-                        const rankings::FastTables& tables);
+                        const OmahaTables& tables = omaha_tables());
 
 // The best ace-to-five low value over every pair and triple (rank sums only, suits ignored).
 // kNoHand32 when either list is empty. Whether it qualifies is the caller's rule.
 std::uint32_t best_low(const HolePairs& pairs, const BoardTriples& triples,
-                       const rankings::FastTables& tables);
+                       const OmahaTables& tables = omaha_tables());
 
 // The `omaha` kernel: the first four cards (all, if fewer) are the hole cards, the rest the
 // board. Fewer than two hole cards, fewer than three or more than five board cards: kNoHand32.

@@ -94,9 +94,9 @@ struct OmahaSeat {
   const omaha::BoardTriples* triples;
 
   OmahaSeat(std::span<const cards::Card> own, std::span<const cards::Card> board,
-            const omaha::BoardTriples& shared) {
+            const omaha::BoardTriples& shared, const omaha::OmahaTables& tables) {
     if (own.size() == kHole) {
-      omaha::prepare_hole_pairs(own, pairs);
+      omaha::prepare_hole_pairs(own, pairs, tables);
       triples = &shared;
       return;
     }
@@ -105,8 +105,8 @@ struct OmahaSeat {
     std::copy(own.begin(), own.end(), hand.begin());
     std::copy_n(board.begin(), count - own.size(), hand.begin() + own.size());
     const std::size_t hole = std::min<std::size_t>(kHole, count);
-    omaha::prepare_hole_pairs(std::span(hand.data(), hole), pairs);
-    omaha::prepare_board_triples(std::span(hand.data() + hole, count - hole), own_triples);
+    omaha::prepare_hole_pairs(std::span(hand.data(), hole), pairs, tables);
+    omaha::prepare_board_triples(std::span(hand.data() + hole, count - hole), own_triples, tables);
     triples = &own_triples;
   }
 };
@@ -134,7 +134,7 @@ struct Showdown {
       if (count > capacity) return fail(cards::CardError::too_many_cards(count));
     }
     if constexpr (kRule == ShowdownRule::OmahaHigh || kRule == ShowdownRule::OmahaHiLo) {
-      score_omaha(deal, shares, tables);
+      score_omaha(deal, shares);
     } else if constexpr (kRule == ShowdownRule::StudHiLo) {
       score_stud_hi_lo(deal, shares, tables);
     } else {
@@ -170,14 +170,14 @@ struct Showdown {
     }
   }
 
-  static void score_omaha(const Deal& deal, PotShares& shares,
-                          const rankings::FastTables& tables) {
+  static void score_omaha(const Deal& deal, PotShares& shares) {
+    const omaha::OmahaTables& tables = omaha::omaha_tables();
     omaha::BoardTriples triples;
-    omaha::prepare_board_triples(deal.board, triples);
+    omaha::prepare_board_triples(deal.board, triples, tables);
     detail::Winners high;
     detail::Winners low;
     for (unsigned seat = 0; seat < deal.seats.size(); ++seat) {
-      const detail::OmahaSeat<kHole> hand(deal.seats[seat], deal.board, triples);
+      const detail::OmahaSeat<kHole> hand(deal.seats[seat], deal.board, triples, tables);
       high.offer(seat, omaha::best_high(hand.pairs, *hand.triples, tables));
       if constexpr (kRule == ShowdownRule::OmahaHiLo) {
         const std::uint32_t value = omaha::best_low(hand.pairs, *hand.triples, tables);
