@@ -23,3 +23,8 @@ try:
     vantor.card_index("AhKh")
 except ValueError as error:
     print(f"card_index refuses two cards: {error}")
+
+# The games this library plays, and hands scored in one batch by a ranking kernel.
+print("games:", ", ".join(game["key"] for game in vantor.variants()))
+royal, queens = vantor.score_batch("high", ["AhKhQhJhTh", "AhKhQsQd2c7d9s"])
+print(f"a royal flush scores {royal}, a pair of queens {queens}: lower is better")
