@@ -38,15 +38,16 @@ Counts counts_of_suit_mask(unsigned suit_mask) {
 // `rank_order` maps a rank to its comparison order (the ace moves to the bottom for aces-low).
 template <class RankOrder>
 std::array<int, 5> grouped_ranks(const Counts& counts, RankOrder rank_order) {
+  std::array<std::pair<int, int>, 5> groups{};  // (count, order), at most five of them
+  std::size_t group_count = 0;
+  for (int rank = 0; rank < 13; ++rank) {
+    if (counts[rank]) groups[group_count++] = {counts[rank], rank_order(rank)};
+  }
+  std::sort(groups.begin(), groups.begin() + group_count, std::greater<>());
   std::array<int, 5> ranks{};
-  int filled = 0;
-  for (int count = 4; count >= 1; --count) {
-    for (int order = 12; order >= 0; --order) {
-      for (int rank = 0; rank < 13; ++rank) {
-        if (rank_order(rank) != order || counts[rank] != count) continue;
-        for (int i = 0; i < count; ++i) ranks[filled++] = order;
-      }
-    }
+  std::size_t filled = 0;
+  for (std::size_t g = 0; g < group_count; ++g) {
+    for (int i = 0; i < groups[g].first; ++i) ranks[filled++] = groups[g].second;
   }
   assert(filled == 5);
   return ranks;
