@@ -126,7 +126,10 @@ def _low_value(card):
     return (rank(card) + 1) % 13
 
 
-_LOW_SHAPES = {(1, 1, 1, 1, 1): 0, (2, 1, 1, 1): 1, (2, 2, 1): 2, (3, 1, 1): 3, (3, 2): 4, (4, 1): 5}
+# Shapes of a low hand by its group sizes, best first: no pair, one pair, two pair, trips,
+# full house, quads.
+_LOW_SHAPES = {(1, 1, 1, 1, 1): 0, (2, 1, 1, 1): 1, (2, 2, 1): 2, (3, 1, 1): 3, (3, 2): 4,
+               (4, 1): 5}
 _low5_cache = {}
 
 
@@ -203,18 +206,15 @@ class Game:
     """How a game deals and what wins: `high` and `low` take (hole cards, board) and return a
     key, `high_wins_by` is max or min; `low` is None for games without a low half."""
 
-    def __init__(self, key, hole_cards, board_cards, most_seats, high, high_wins_by=max,
-                 low=None, short_hands=False, deck=FULL_DECK, least_board=0):
+    def __init__(self, key, hole_cards, board_cards, high, high_wins_by=max, low=None,
+                 deck=FULL_DECK):
         self.key = key
         self.hole_cards = hole_cards
         self.board_cards = board_cards
-        self.most_seats = most_seats
         self.high = high
         self.high_wins_by = high_wins_by
         self.low = low
-        self.short_hands = short_hands
         self.deck = deck
-        self.least_board = least_board
 
     def is_stud(self):
         return self.key in ("stud", "stud_hi_lo", "razz")
@@ -232,14 +232,12 @@ def _whole(evaluate):
 
 
 def _omaha(hole_cards, key, hi_lo):
-    return Game(key, hole_cards, 5, {4: 11, 5: 9, 6: 7}[hole_cards], omaha_high,
-                low=omaha_low if hi_lo else None,
-                least_board=1 if key.startswith("courchevel") else 0)
+    return Game(key, hole_cards, 5, omaha_high, low=omaha_low if hi_lo else None)
 
 
 GAMES = {game.key: game for game in [
-    Game("holdem", 2, 5, 23, _whole(best_high)),
-    Game("short_deck", 2, 5, 15, _whole(lambda cards: best_high(cards, short_deck5)),
+    Game("holdem", 2, 5, _whole(best_high)),
+    Game("short_deck", 2, 5, _whole(lambda cards: best_high(cards, short_deck5)),
          deck=SHORT_DECK),
     _omaha(4, "omaha", False),
     _omaha(4, "omaha_hi_lo", True),
@@ -248,12 +246,12 @@ GAMES = {game.key: game for game in [
     _omaha(5, "courchevel", False),
     _omaha(5, "courchevel_hi_lo", True),
     _omaha(6, "omaha_six", False),
-    Game("stud", 7, 0, 8, _whole(best_high), short_hands=True),
-    Game("stud_hi_lo", 7, 0, 8, _whole(best_high), low=_whole(best_low_a5), short_hands=True),
-    Game("razz", 7, 0, 8, _whole(best_low_a5), high_wins_by=min, short_hands=True),
-    Game("deuce_seven", 5, 0, 10, _whole(deuce_seven5), high_wins_by=min, short_hands=True),
-    Game("five_card_draw", 5, 0, 10, _whole(best_high), short_hands=True),
-    Game("badugi", 4, 0, 13, _whole(badugi), high_wins_by=min, short_hands=True),
+    Game("stud", 7, 0, _whole(best_high)),
+    Game("stud_hi_lo", 7, 0, _whole(best_high), low=_whole(best_low_a5)),
+    Game("razz", 7, 0, _whole(best_low_a5), high_wins_by=min),
+    Game("deuce_seven", 5, 0, _whole(deuce_seven5), high_wins_by=min),
+    Game("five_card_draw", 5, 0, _whole(best_high)),
+    Game("badugi", 4, 0, _whole(badugi), high_wins_by=min),
 ]}
 
 
@@ -455,32 +453,42 @@ HALF = 0.499999999              # a low share this large wins the whole low half
 WHOLE_HIGH = 0.999999999        # high part that wins the high side when there is no low
 
 
+SUM_NAMES = ("share_sum", "share_square_sum", "square_weight_share_sum", "low_share_sum",
+             "win_count", "tie_count", "scoop_count", "high_win_count", "high_tie_count",
+             "low_win_count", "low_tie_count")
+
+
+def deal_terms(share, low, high_bound):
+    """What one deal of weight 1 adds to each per-seat sum, for a seat with total share `share`
+    and low share `low` (Fractions)."""
+    s, l, h = float(share), float(low), float(share - low)
+    return {
+        "share_sum": s,
+        "share_square_sum": s * s,
+        "square_weight_share_sum": s,
+        "low_share_sum": l,
+        "win_count": 1.0 if s >= WHOLE_POT else 0.0,
+        "tie_count": 1.0 if 0 < s < WHOLE_POT else 0.0,
+        "scoop_count": 1.0 if s >= WHOLE_POT else 0.0,
+        "high_win_count": 1.0 if h >= high_bound else 0.0,
+        "high_tie_count": 1.0 if PART < h < high_bound else 0.0,
+        "low_win_count": 1.0 if l >= HALF else 0.0,
+        "low_tie_count": 1.0 if PART < l < HALF else 0.0,
+    }
+
+
 def tally(outcomes, seats):
     """The result dictionary for a list of deal outcomes, each (shares, low shares) per seat,
     every deal weighing 1. Every figure is summed from its definition."""
     n = len(outcomes)
-    columns = {name: [[] for _ in range(seats)] for name in (
-        "share_sum", "share_square_sum", "square_weight_share_sum", "low_share_sum", "win_count",
-        "tie_count", "scoop_count", "high_win_count", "high_tie_count", "low_win_count",
-        "low_tie_count")}
+    terms = {name: [[] for _ in range(seats)] for name in SUM_NAMES}
     for shares, lows in outcomes:
+        # When a low half is awarded, winning "high" means taking the whole other half.
         high_bound = HALF if any(float(low) > PART for low in lows) else WHOLE_HIGH
         for seat in range(seats):
-            s, low = float(shares[seat]), float(lows[seat])
-            high = float(shares[seat] - lows[seat])
-            add = lambda name, value: columns[name][seat].append(value)
-            add("share_sum", s)
-            add("share_square_sum", s * s)
-            add("square_weight_share_sum", s)
-            add("low_share_sum", low)
-            add("win_count", 1.0 if s >= WHOLE_POT else 0.0)
-            add("scoop_count", 1.0 if s >= WHOLE_POT else 0.0)
-            add("tie_count", 1.0 if 0 < s < WHOLE_POT else 0.0)
-            add("high_win_count", 1.0 if high >= high_bound else 0.0)
-            add("high_tie_count", 1.0 if PART < high < high_bound else 0.0)
-            add("low_win_count", 1.0 if low >= HALF else 0.0)
-            add("low_tie_count", 1.0 if PART < low < HALF else 0.0)
-    sums = {name: [math.fsum(values) for values in per_seat] for name, per_seat in columns.items()}
+            for name, value in deal_terms(shares[seat], lows[seat], high_bound).items():
+                terms[name][seat].append(value)
+    sums = {name: [math.fsum(values) for values in terms[name]] for name in SUM_NAMES}
     result = {
         "samples": n,
         "exact": True,
@@ -490,11 +498,8 @@ def tally(outcomes, seats):
         "weight_sum": float(n),
         "weight_square_sum": float(n),
         "effective_samples": float(n) if n else 0.0,
+        **sums,
     }
-    for name in ("share_sum", "share_square_sum", "square_weight_share_sum", "low_share_sum",
-                 "win_count", "tie_count", "scoop_count", "high_win_count", "high_tie_count",
-                 "low_win_count", "low_tie_count"):
-        result[name] = sums[name]
     denominator = float(n) if n else 1.0
     figures = [("equity", "share_sum"), ("win", "win_count"), ("tie", "tie_count"),
                ("low_equity", "low_share_sum"), ("scoop", "scoop_count"),
@@ -548,7 +553,8 @@ def exact(game_key, seats, board, dead):
     count = deal_count(game, seats, board, dead)
     if count is None or count > DEAL_LIMIT:
         return None
-    outcomes = [pot_shares(game, holes, runout) for holes, runout in deals(game, seats, board, dead)]
+    outcomes = [pot_shares(game, holes, runout)
+                for holes, runout in deals(game, seats, board, dead)]
     assert len(outcomes) == count
     result = tally(outcomes, len(seats))
     result["weighted"] = sampler_choice(game, seats, board, dead)

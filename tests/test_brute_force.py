@@ -261,8 +261,8 @@ def spot(game, seats, board="", dead=""):
 
 class TestSpots:
     def test_turn_by_hand(self):
-        # A♥A♦ against the set of kings on K♠7♥2♣3♦: only the two other aces win for the aces
-        # (no straight or flush can come), so 2 of the 44 rivers.
+        # A♥A♦ against the set of kings on K♠7♥2♣3♦: only the two other aces win for the
+        # aces (no straight or flush can come), so 2 of the 44 rivers.
         result = spot("holdem", [["AhAd"], ["KcKd"]], "Ks7h2c3d")
         assert result["samples"] == 44
         assert result["players"][0]["equity"] == pytest.approx(2 / 44, rel=1e-12)
