@@ -356,6 +356,9 @@ def complete_request(game, seats, board, dead):
     the razz rewrite applied. Returns (seats, board slots, live cards)."""
     count = len(seats)
     hole = game.hole_count(count)
+    if game.is_stud():
+        sizes = {len(alt) for seat in seats for alt in seat}
+        assert len(sizes) == 1, "stud seats all show the same number of cards"
     live = game.deck & ~dead
     seats = [[list(alt) + [FULL_DECK] * (hole - len(alt)) for alt in seat] for seat in seats]
     board = list(board) + [FULL_DECK] * (game.board_count(count) - len(board))

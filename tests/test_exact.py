@@ -58,7 +58,7 @@ class Spot:
 
 EIGHT_STUD_SEATS = [["2c 2d 2h 3c 3d 3h"], ["4c 4d 4h 5c 5d 5h"], ["6c 6d 6h 7c 7d 7h"],
                     ["8c 8d 8h 9c 9d 9h"], ["Tc Td Th Jc Jd Jh"], ["Qc Qd Qh Kc Kd Kh"],
-                    ["Ac Ad Ah 2s 3s 4s"], ["5s 6s 7s Ts Js"]]
+                    ["Ac Ad Ah 2s 3s 4s"], ["5s 6s 7s Ts Js *"]]
 
 SPOTS = [
     # Hold'em
@@ -105,21 +105,22 @@ SPOTS = [
          "Th 9c Td Js"),
     Spot("omaha-six-turn", "omaha_six", [["Ah Kh Qd Jd Tc 9c"], ["8s 8c 7s 6c 2h 3h"]],
          "Jh 7d 2d 5s"),
-    # Stud, razz: no board up to seven seats; eight seats get six cards and share one.
+    # Stud, razz: no board up to seven seats; eight seats get six cards and share one. Every
+    # seat shows the same number of cards; fewer than the game deals are completed with "*".
     Spot("stud-wildcards", "stud", [["Ah Ad Kc 7s 8d 2c *"], ["Qh Qs Jc Td 9c 3h *"]]),
-    Spot("stud-short-hand", "stud", [["Ah Kc 7s 8d 2c"], ["Qh Qs Jc Td 9c 3h 4h"]]),
+    Spot("stud-short-hands", "stud", [["Ah Kc 7s 8d 2c 3d"], ["Qh Qs Jc Td 9c 4h"]]),
     Spot("stud-three-seats-dead", "stud",
          [["Ah Ad Kc 7s 8d 2c 2h"], ["Qh Qs Jc Td 9c 3h 4h"], ["5c 5d 6h 6s Ks Kh *"]],
          dead="As Ac 9d"),
     Spot("stud-eight-seats", "stud", EIGHT_STUD_SEATS),
     Spot("stud-eight-seats-board-given", "stud", EIGHT_STUD_SEATS, "9s"),
     Spot("stud-hi-lo-wildcards", "stud_hi_lo", [["Ac 2d 3h 9s Kd Kh"], ["Qc Qd Jh Js 4c 5d"]]),
-    Spot("stud-hi-lo-no-low", "stud_hi_lo", [["Ac 9d Th Js Kd Kh *"], ["Qc Qd Jh 9s Tc 8d"]],
+    Spot("stud-hi-lo-no-low", "stud_hi_lo", [["Ac 9d Th Js Kd Kh *"], ["Qc Qd Jh 9s Tc 8d *"]],
          dead="2c 2d 3c 3d 4c 4d 5c 5d 6c 6d 7c 7d"),
     Spot("stud-hi-lo-eight-seats", "stud_hi_lo", EIGHT_STUD_SEATS),
     Spot("razz-ranks-pinned", "razz", [["A 2 K 4h 9h Th"], ["3c 5c 6c Jc Qc 8d"]]),
     Spot("razz-alternatives", "razz",
-         [["A 2 K 4h 9h Th", "Ac 2c 3c Kh 9h Th"], ["3d 5c 6c Jc Qc 9d 7h"]]),
+         [["A 2 K 4h 9h Th 5c", "Ac 2c 3c Kh Qh Th 5d"], ["3d 4s 6c Jc Qc 9d 7h"]]),
     Spot("razz-shared-rank", "razz", [["7 Ac 2c Kc Qc Jc"], ["7c 8d 9d 3d Jd Qd"]]),
     # Draw games: no board; short hands are completed with wildcards.
     Spot("deuce-seven-wildcard", "deuce_seven", [["7c 5d 4h 3s *"], ["8c 6d 4c 3d 2h"]]),
@@ -288,8 +289,8 @@ TEXT_SPOTS = [
              Spot("", "omaha", [["Ah Kh * *"], ["Qs Qd Jc Tc"]], "9h 8c 2d 5s 3c")),
     TextSpot("omaha-hi-lo-suits", ["Ac2c h s", "3s4sQhQd"], "5h 6d Jh 8c Kc", "",
              Spot("", "omaha_hi_lo", [["Ac 2c h s"], ["3s 4s Qh Qd"]], "5h 6d Jh 8c Kc")),
-    TextSpot("stud-short", ["AhKc 7s8d2c", "QhQsJcTd9c3h4h"], "", "",
-             Spot("", "stud", [["Ah Kc 7s 8d 2c"], ["Qh Qs Jc Td 9c 3h 4h"]])),
+    TextSpot("stud-short", ["AhKc 7s8d2c3d", "QhQsJcTd9c4h"], "", "",
+             Spot("", "stud", [["Ah Kc 7s 8d 2c 3d"], ["Qh Qs Jc Td 9c 4h"]])),
     TextSpot("razz-ranks", ["A 2 K 4h9hTh", "3c5c6cJcQc9d"], "", "",
              Spot("", "razz", [["A 2 K 4h 9h Th"], ["3c 5c 6c Jc Qc 9d"]])),
     TextSpot("badugi-dead", ["Ac2d3h", "KcQdJhTs"], "", "4s",
