@@ -185,6 +185,20 @@ def test_exact_result_is_marked_exact(spot):
     assert sum(result["share_sum"]) == pytest.approx(result["samples"], rel=1e-12)
 
 
+@pytest.mark.parametrize("game, seat, other, board", [
+    ("holdem", "Ah Kh", "Qs Qd", "Jh 7c 2d 5s"),
+    ("omaha_hi_lo", "Ac 2c Kd Ks", "3s 4s Qh Qd", "5h 6d 8c Jh"),
+    ("badugi", "Ac 2d 3h *", "Kc Qd Jh Ts", ""),
+])
+def test_alternative_listed_twice_counts_twice(game, seat, other, board):
+    once = vantor.exact(game, [[masks(seat)], [masks(other)]], masks(board), 0)
+    twice = vantor.exact(game, [[masks(seat), masks(seat)], [masks(other)]], masks(board), 0)
+    assert twice["samples"] == 2 * once["samples"] > 0
+    for key in bf.SUM_NAMES:
+        assert twice[key] == pytest.approx([2 * v for v in once[key]], rel=1e-12), key
+    assert twice["players"] == pytest.approx(once["players"], rel=1e-12)
+
+
 # Games dealt with a board, each with a river spot of named cards: exactly one deal.
 RIVER_SPOTS = [
     Spot("holdem-river", "holdem", [["Ah Kh"], ["Qs Qd"]], "Jh 7c 2d 5s Qh"),
