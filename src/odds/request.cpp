@@ -114,17 +114,22 @@ std::optional<RequestError> check_board_count(std::size_t given, const Dealing& 
 // pinned to one free card of that rank: the lowest live card not named anywhere, which is then
 // taken. That turns four-way choices into fixed cards for the samplers and the exact walk. Only
 // done when every seat has one alternative (several would make "free" depend on which one is
-// held); when some such mask finds no free card, nothing is pinned at all. Returns whether the
-// masks were changed.
-bool pin_razz_ranks(Seats& seats, std::vector<CardMask>& board, CardMask live) {
+// held); when some such mask finds no free card, nothing is pinned at all. Returns the pinned
+// masks, or nothing when none was pinned.
+struct PinnedMasks {
+  Seats seats;
+  std::vector<CardMask> board;
+};
+
+std::optional<PinnedMasks> pin_razz_ranks(const Seats& seats, const std::vector<CardMask>& board,
+                                          CardMask live) {
   for (const SeatAlternatives& seat : seats) {
-    if (seat.size() != 1) return false;
+    if (seat.size() != 1) return std::nullopt;
   }
   CardMask taken = named_cards(board);
   for (const SeatAlternatives& seat : seats) taken |= named_cards(seat.front());
 
-  Seats pinned_seats = seats;
-  std::vector<CardMask> pinned_board = board;
+  PinnedMasks pinned{seats, board};
   const auto pin = [&](CardMask& mask) {
     for (cards::Rank rank = 0; rank < cards::kRankCount; ++rank) {
       if (mask != cards::rank_mask(rank)) continue;
@@ -136,18 +141,16 @@ bool pin_razz_ranks(Seats& seats, std::vector<CardMask>& board, CardMask live) {
     }
     return true;
   };
-  for (SeatAlternatives& seat : pinned_seats) {
+  for (SeatAlternatives& seat : pinned.seats) {
     for (CardMask& mask : seat.front()) {
-      if (!pin(mask)) return false;
+      if (!pin(mask)) return std::nullopt;
     }
   }
-  for (CardMask& mask : pinned_board) {
-    if (!pin(mask)) return false;
+  for (CardMask& mask : pinned.board) {
+    if (!pin(mask)) return std::nullopt;
   }
-  if (pinned_seats == seats && pinned_board == board) return false;
-  seats = std::move(pinned_seats);
-  board = std::move(pinned_board);
-  return true;
+  if (pinned.seats == seats && pinned.board == board) return std::nullopt;
+  return pinned;
 }
 
 // Named cards: what each seat certainly holds, then what the board names, must not overlap; the
@@ -221,23 +224,26 @@ Expected<PreparedRequest, EngineError> build_request(const variants::Variant& ga
   const CardMask live = game.deck & ~dead;
   board.resize(dealing->most_board, cards::kFullDeck);
 
-  Seats pinned_seats = seats;
-  std::vector<CardMask> pinned_board = board;
-  const bool pinned = dealing->is_razz && pin_razz_ranks(pinned_seats, pinned_board, live);
+  std::optional<PinnedMasks> pinned;
+  if (dealing->is_razz) pinned = pin_razz_ranks(seats, board, live);
+  const Seats& checked_seats = pinned ? pinned->seats : seats;
+  const std::vector<CardMask>& checked_board = pinned ? pinned->board : board;
 
-  // Pinning only names cards nobody named, from live ones, so it cannot change these checks.
-  if (auto error = check_named_cards(pinned_seats, pinned_board, live, game.deck)) {
+  // Pinning only names cards nobody named, from live ones, so it cannot change this check.
+  if (auto error = check_named_cards(checked_seats, checked_board, live, game.deck)) {
     return fail(*error);
   }
-  if (!is_dealable(pinned_seats, pinned_board, live)) {
-    // A pinned card can be the one another seat's suit needed (razz with "7" against thirteen
+  if (!is_dealable(checked_seats, checked_board, live)) {
+    // A pinned card can be one another seat's suit needed (razz with "7******" against thirteen
     // clubs written out): the question itself is still answerable, so it is asked unpinned.
     if (!pinned || !is_dealable(seats, board, live)) {
       return fail(RequestError::unsatisfiable(Unsatisfied::Together));
     }
-  } else if (pinned) {
-    seats = std::move(pinned_seats);
-    board = std::move(pinned_board);
+    pinned.reset();
+  }
+  if (pinned) {
+    seats = std::move(pinned->seats);
+    board = std::move(pinned->board);
   }
 
   PreparedRequest request;
