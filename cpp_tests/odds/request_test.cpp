@@ -143,10 +143,10 @@ TEST(BuildRequest, EightStudSeatsHoldSixCardsAndShareOne) {
 
 TEST(RazzRewrite, PinsWholeRanksToTheLowestFreeCardInSeatOrder) {
   const CardMask c2 = card("2c"), c3 = card("3c");
-  const auto pinned = ask("razz", {{{kSevens, kSevens, c2}}, {{card("7d"), kSevens, c3}}});
+  const auto pinned = ask("razz", {{{kSevens, kSevens, c2}}, {{card("7c"), kSevens, c3}}});
   ASSERT_TRUE(pinned) << display(pinned.error());
-  // 7d is named, so seat 0 takes 7c then 7h, and seat 1's any-seven is left with 7s.
-  EXPECT_EQ(pinned->seats[0][0], (std::vector<CardMask>{card("7c"), card("7h"), c2, kAny, kAny,
+  // 7c is named, so seat 0 takes 7d then 7h, and seat 1's any-seven is left with 7s.
+  EXPECT_EQ(pinned->seats[0][0], (std::vector<CardMask>{card("7d"), card("7h"), c2, kAny, kAny,
                                                          kAny, kAny}));
   EXPECT_EQ(pinned->seats[1][0][1], card("7s"));
 
