@@ -10,12 +10,14 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cards/card.hpp"
 #include "convert.hpp"
 #include "docstrings.hpp"
 #include "notation/parser.hpp"
+#include "odds/request.hpp"
 #include "py_ref.hpp"
 #include "variants/equity.hpp"
 #include "variants/rankings/kernels.hpp"
@@ -112,7 +114,11 @@ PyObject* chunk(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kw
         !convert_batch(bound, a)) {
       return nullptr;
     }
-    if (const auto game = variants::find_variant(a.variant); !game) return raise(game.error());
+    const auto game = variants::find_variant(a.variant);
+    if (!game) return raise(game.error());
+    const auto request = odds::build_request(**game, std::move(a.seat_masks),
+                                             std::move(a.board_masks), a.dead_mask);
+    if (!request) return raise(request.error());
     return raise_not_implemented("chunk", "the batch runner is not part of this build");
   });
 }
@@ -126,7 +132,11 @@ PyObject* chunk_from_text(PyObject*, PyObject* const* args, Py_ssize_t nargs,
         !convert_batch(bound, a)) {
       return nullptr;
     }
-    if (const auto game = variants::find_variant(a.variant); !game) return raise(game.error());
+    const auto game = variants::find_variant(a.variant);
+    if (!game) return raise(game.error());
+    const auto request =
+        odds::build_request_from_text(**game, a.hand_texts, a.board_text, a.dead_text);
+    if (!request) return raise(request.error());
     return raise_not_implemented("chunk_from_text", "the batch runner is not part of this build");
   });
 }
@@ -138,7 +148,11 @@ PyObject* exact(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kw
     if (!bind(kExact, args, nargs, kwnames, bound) || !convert_mask_spot(bound, a)) {
       return nullptr;
     }
-    if (const auto game = variants::find_variant(a.variant); !game) return raise(game.error());
+    const auto game = variants::find_variant(a.variant);
+    if (!game) return raise(game.error());
+    const auto request = odds::build_request(**game, std::move(a.seat_masks),
+                                             std::move(a.board_masks), a.dead_mask);
+    if (!request) return raise(request.error());
     return raise_not_implemented("exact", "the exact walk is not part of this build");
   });
 }
@@ -151,7 +165,11 @@ PyObject* exact_from_text(PyObject*, PyObject* const* args, Py_ssize_t nargs,
     if (!bind(kExactFromText, args, nargs, kwnames, bound) || !convert_text_spot(bound, a)) {
       return nullptr;
     }
-    if (const auto game = variants::find_variant(a.variant); !game) return raise(game.error());
+    const auto game = variants::find_variant(a.variant);
+    if (!game) return raise(game.error());
+    const auto request =
+        odds::build_request_from_text(**game, a.hand_texts, a.board_text, a.dead_text);
+    if (!request) return raise(request.error());
     return raise_not_implemented("exact_from_text", "the exact walk is not part of this build");
   });
 }
