@@ -58,7 +58,7 @@ VALID = {
 
 # Functions whose engine is not in this build: their arguments bind and convert, then they raise
 # NotImplementedError.
-PENDING = {"chunk", "chunk_from_text", "exact", "exact_from_text", "default_thread_count"}
+PENDING = {"chunk", "chunk_from_text", "default_thread_count"}
 
 
 def call_core(name, *args, **kwargs):

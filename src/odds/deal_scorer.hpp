@@ -96,7 +96,7 @@ class DealScorer {
 
   // The winners of one deal whose seat hands lack one card that every seat shares: each seat's
   // other cards, board included, as a summary, and the shared card.
-  Outcome score_with_card(const CardSummary* partial, std::size_t seat_count,
+  [[gnu::always_inline]] Outcome score_with_card(const CardSummary* partial, std::size_t seat_count,
                           cards::Card card) const {
     const std::uint64_t code = rankings::kCardCode[card];
     const std::uint64_t bit = rankings::kSuitRankBit[card];
@@ -152,7 +152,7 @@ class DealScorer {
 
  private:
   // The rule's only ranking, or the high one of stud hi/lo.
-  std::uint32_t high_value(const CardSummary& hand) const {
+  [[gnu::always_inline]] std::uint32_t high_value(const CardSummary& hand) const {
     using R = variants::ShowdownRule;
     if (!rankable_) return rankings::kNoHand;
     const auto& d = tables_.displacement_by_bucket;
@@ -169,7 +169,7 @@ class DealScorer {
     }
   }
 
-  std::uint32_t low_value(const CardSummary& hand) const {
+  [[gnu::always_inline]] std::uint32_t low_value(const CardSummary& hand) const {
     if (!rankable_) return rankings::kNoHand;
     return rankings::value_of_summary<false>(tables_.low_a5, tables_.displacement_by_bucket,
                                              hand.code, hand.suit_ranks);

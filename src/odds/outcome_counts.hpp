@@ -28,7 +28,7 @@ class OutcomeCounts {
     }
   }
 
-  void add(const Outcome& outcome) {
+  [[gnu::always_inline]] void add(const Outcome& outcome) {
     if (dense_) {
       // One increment, no branch: the pair of winner sets is the index.
       ++by_winners_[(std::size_t{outcome.low} << seat_count_) | outcome.high];

@@ -69,8 +69,10 @@ inline constexpr std::array<std::uint64_t, cards::kCardCount> kSuitRankBit = [] 
 
 // The value of five to seven distinct cards known only by their summed codes and their OR-ed
 // suit rank bits: what the exact walk and the batch loop keep while they place cards one by one.
+// Forced inline: it is the innermost step of those loops, and a call per hand there costs
+// more than the lookup itself.
 template <bool kFlushes>
-inline std::uint16_t value_of_summary(const RankTables& tables, const Displacements& displacements,
+[[gnu::always_inline]] inline std::uint16_t value_of_summary(const RankTables& tables, const Displacements& displacements,
                                       std::uint64_t code, std::uint64_t suit_rank_bits) {
   if constexpr (kFlushes) {
     const int suit = flush_suit(code);
