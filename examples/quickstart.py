@@ -28,3 +28,9 @@ except ValueError as error:
 print("games:", ", ".join(game["key"] for game in vantor.variants()))
 royal, queens = vantor.score_batch("high", ["AhKhQhJhTh", "AhKhQsQd2c7d9s"])
 print(f"a royal flush scores {royal}, a pair of queens {queens}: lower is better")
+
+# An exact answer: ace-king of hearts against two queens before the flop, every board walked.
+result = vantor.exact_from_text("holdem", ["AhKh", "QsQd"])
+for seat, player in zip(("AhKh", "QsQd"), result["players"]):
+    print(f"{seat}: equity {player['equity']:.4f}, wins {player['win']:.4f}, ties {player['tie']:.4f}")
+print(f"{result['samples']:,} boards walked")

@@ -10,13 +10,17 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cards/card.hpp"
 #include "convert.hpp"
 #include "docstrings.hpp"
 #include "notation/parser.hpp"
+#include "odds/exact_walk.hpp"
+#include "odds/request.hpp"
 #include "py_ref.hpp"
+#include "result_dict.hpp"
 #include "variants/equity.hpp"
 #include "variants/rankings/kernels.hpp"
 
@@ -88,6 +92,18 @@ bool convert_batch(PyObject* const* bound, SpotArguments& a) {
          to_size(bound[6], "threads", a.threads);
 }
 
+// Walks every deal of a built request with the interpreter lock released: the result
+// dictionary, None when the walk declines, or the raised engine error.
+PyObject* answer_exactly(const variants::Variant& game, const odds::PreparedRequest& request) {
+  const auto walked = [&] {
+    GilRelease unlocked;
+    return odds::walk_exactly(game, request);
+  }();
+  if (!walked) return raise(walked.error());
+  if (!*walked) Py_RETURN_NONE;
+  return result_dict(**walked, request.weighted);
+}
+
 PyObject* variants(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
   return guarded([&]() -> PyObject* {
     if (!bind(kVariants, args, nargs, kwnames, nullptr)) return nullptr;
@@ -112,7 +128,11 @@ PyObject* chunk(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kw
         !convert_batch(bound, a)) {
       return nullptr;
     }
-    if (const auto game = variants::find_variant(a.variant); !game) return raise(game.error());
+    const auto game = variants::find_variant(a.variant);
+    if (!game) return raise(game.error());
+    const auto request = odds::build_request(**game, std::move(a.seat_masks),
+                                             std::move(a.board_masks), a.dead_mask);
+    if (!request) return raise(request.error());
     return raise_not_implemented("chunk", "the batch runner is not part of this build");
   });
 }
@@ -126,7 +146,11 @@ PyObject* chunk_from_text(PyObject*, PyObject* const* args, Py_ssize_t nargs,
         !convert_batch(bound, a)) {
       return nullptr;
     }
-    if (const auto game = variants::find_variant(a.variant); !game) return raise(game.error());
+    const auto game = variants::find_variant(a.variant);
+    if (!game) return raise(game.error());
+    const auto request =
+        odds::build_request_from_text(**game, a.hand_texts, a.board_text, a.dead_text);
+    if (!request) return raise(request.error());
     return raise_not_implemented("chunk_from_text", "the batch runner is not part of this build");
   });
 }
@@ -138,8 +162,12 @@ PyObject* exact(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kw
     if (!bind(kExact, args, nargs, kwnames, bound) || !convert_mask_spot(bound, a)) {
       return nullptr;
     }
-    if (const auto game = variants::find_variant(a.variant); !game) return raise(game.error());
-    return raise_not_implemented("exact", "the exact walk is not part of this build");
+    const auto game = variants::find_variant(a.variant);
+    if (!game) return raise(game.error());
+    const auto request = odds::build_request(**game, std::move(a.seat_masks),
+                                             std::move(a.board_masks), a.dead_mask);
+    if (!request) return raise(request.error());
+    return answer_exactly(**game, *request);
   });
 }
 
@@ -151,8 +179,12 @@ PyObject* exact_from_text(PyObject*, PyObject* const* args, Py_ssize_t nargs,
     if (!bind(kExactFromText, args, nargs, kwnames, bound) || !convert_text_spot(bound, a)) {
       return nullptr;
     }
-    if (const auto game = variants::find_variant(a.variant); !game) return raise(game.error());
-    return raise_not_implemented("exact_from_text", "the exact walk is not part of this build");
+    const auto game = variants::find_variant(a.variant);
+    if (!game) return raise(game.error());
+    const auto request =
+        odds::build_request_from_text(**game, a.hand_texts, a.board_text, a.dead_text);
+    if (!request) return raise(request.error());
+    return answer_exactly(**game, *request);
   });
 }
 

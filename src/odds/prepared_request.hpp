@@ -16,11 +16,15 @@
 #include "cards/card.hpp"
 #include "sampler/draw.hpp"
 #include "sampler/shape.hpp"
+#include "variants/equity.hpp"
 
 namespace vantor::odds {
 
 struct PreparedRequest {
   // Filled by the builder after validation.
+  // The game asked about: the exact walk and the batch runner pick its showdown from it. A
+  // catalogue entry, so it outlives the request.
+  const variants::Variant* game = nullptr;
   // Seats in order; each an ordered list of alternatives; each alternative one mask per card,
   // already completed with wildcards to the game's hole-card count.
   std::vector<std::vector<std::vector<cards::CardMask>>> seats;

@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cassert>
+#include <functional>
 
 #include "sampler/card_pick.hpp"
 #include "sampler/matching.hpp"
@@ -169,37 +170,36 @@ bool draw_with_plan(const DrawPlan& plan, CardMask admissible, Generator& genera
   return drawn;
 }
 
-CompletionList list_completions(const DrawPlan& plan, CardMask admissible, std::uint64_t cap) {
-  CompletionList result;
+bool for_each_completion(const DrawPlan& plan, CardMask admissible, std::uint64_t cap,
+                         const std::function<void(std::span<const Card>)>& visit) {
   admissible &= plan.available & cards::kFullDeck;  // above 51 are no cards
   const CardMask fixed = mask_of(plan.fixed_cards);
-  if ((fixed & ~admissible) != 0) return result;
+  if ((fixed & ~admissible) != 0) return true;
   admissible &= ~fixed;
   if (plan.remaining_count() == 0) {
-    result.hands.push_back(plan.fixed_cards);
-    return result;
+    visit(plan.fixed_cards);
+    return true;
   }
   const bool all_free = plan.kind == PlanKind::AllFree;
   if (!all_free) admissible &= union_of(plan.remaining_slots);
   const auto g = static_cast<std::size_t>(std::popcount(admissible));
   const std::size_t k = plan.remaining_count();
-  if (g < k) return result;
+  if (g < k) return true;
 
+  // Each hand is the fixed cards followed by the rest, assembled in one reused buffer.
+  std::array<Card, cards::kCardCount> hand;
+  std::copy(plan.fixed_cards.begin(), plan.fixed_cards.end(), hand.begin());
+  const std::size_t f = plan.fixed_cards.size();
   const auto add_hand = [&](std::span<const Card> rest) {
-    auto& hand = result.hands.emplace_back(plan.fixed_cards);
-    hand.insert(hand.end(), rest.begin(), rest.end());
+    std::copy(rest.begin(), rest.end(), hand.begin() + f);
+    visit(std::span<const Card>(hand.data(), f + rest.size()));
   };
 
   if (!all_free) {
     if (auto shape = Shape::build(plan.remaining_slots, admissible)) {
-      if (shape->total_weight() > cap) {
-        result.too_many = true;
-        return result;
-      }
-      const auto sets = shape->list_all();
-      result.hands.reserve(sets.size());
-      for (const auto& set : sets) add_hand(set);
-      return result;
+      if (shape->total_weight() > cap) return false;
+      for (const auto& set : shape->list_all()) add_hand(set);
+      return true;
     }
   }
 
@@ -208,10 +208,7 @@ CompletionList list_completions(const DrawPlan& plan, CardMask admissible, std::
   Count combinations = 1;
   for (std::size_t i = 1; i <= std::min(k, g - k); ++i) {
     combinations = combinations * (g - i + 1) / i;
-    if (combinations > cap) {
-      result.too_many = true;
-      return result;
-    }
+    if (combinations > cap) return false;
   }
 
   std::array<Card, cards::kCardCount> pool;
@@ -230,6 +227,15 @@ CompletionList list_completions(const DrawPlan& plan, CardMask admissible, std::
     ++position[i - 1];
     for (std::size_t j = i; j < k; ++j) position[j] = position[j - 1] + 1;
   }
+  return true;
+}
+
+CompletionList list_completions(const DrawPlan& plan, CardMask admissible, std::uint64_t cap) {
+  CompletionList result;
+  result.too_many = !for_each_completion(plan, admissible, cap, [&](std::span<const Card> hand) {
+    result.hands.emplace_back(hand.begin(), hand.end());
+  });
+  if (result.too_many) result.hands.clear();
   return result;
 }
 

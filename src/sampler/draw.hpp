@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -74,6 +75,11 @@ bool draw_with_plan(const DrawPlan& plan, cards::CardMask admissible, Generator&
 // Every hand the plan can produce from `admissible`, each the fixed cards followed by the rest,
 // in a fixed order (shape listing order, or ascending combinations). too_many is set, and
 // hands left empty, when there are more than `cap`; a cap of 2^64 - 1 means no cap.
+// The same hands passed one by one to `visit` (the span lives only during the call) instead of
+// stored; false, having visited nothing, when there are more than `cap`.
+bool for_each_completion(const DrawPlan& plan, cards::CardMask admissible, std::uint64_t cap,
+                         const std::function<void(std::span<const cards::Card>)>& visit);
+
 struct CompletionList {
   bool too_many = false;
   std::vector<std::vector<cards::Card>> hands;

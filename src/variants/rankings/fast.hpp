@@ -57,6 +57,32 @@ inline unsigned suit_ranks(const cards::Card* cards, std::size_t count, int suit
   return ranks;
 }
 
+// A card's bit in a hand's per-suit rank sets: 16 bits per suit, the rank's bit within them.
+// OR-ing these over a hand gives every suit's ranks at once, so a flush's ranks are one shift.
+inline constexpr std::array<std::uint64_t, cards::kCardCount> kSuitRankBit = [] {
+  std::array<std::uint64_t, cards::kCardCount> bits{};
+  for (unsigned card = 0; card < bits.size(); ++card) {
+    bits[card] = std::uint64_t{1} << (16 * (card & 3) + (card >> 2));
+  }
+  return bits;
+}();
+
+// The value of five to seven distinct cards known only by their summed codes and their OR-ed
+// suit rank bits: what the exact walk and the batch loop keep while they place cards one by one.
+// Forced inline: it is the innermost step of those loops, and a call per hand there costs
+// more than the lookup itself.
+template <bool kFlushes>
+[[gnu::always_inline]] inline std::uint16_t value_of_summary(const RankTables& tables, const Displacements& displacements,
+                                      std::uint64_t code, std::uint64_t suit_rank_bits) {
+  if constexpr (kFlushes) {
+    const int suit = flush_suit(code);
+    if (suit >= 0) {
+      return tables.flush_value_by_suit_mask[(suit_rank_bits >> (16 * suit)) & 0x1FFF];
+    }
+  }
+  return tables.value_by_slot[slot(static_cast<std::uint32_t>(code), displacements.data())];
+}
+
 // The value of five to seven cards whose codes sum to `code`. With at most seven cards a flush
 // rules out four of a kind and a full house, so reading the flush table first hides nothing.
 template <bool kFlushes>

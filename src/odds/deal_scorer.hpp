@@ -1,0 +1,184 @@
+#pragma once
+
+// Scores complete deals for the exact walk and the batch loop, one (rule, hole cards) combination
+// per instantiation so the showdown is fixed at compile time. It gives the same winners as the
+// showdown but works from summaries kept while cards are placed: a seat's hand is summarised
+// once when it is chosen (summed card codes and per-suit rank bits, or its final values when the
+// game deals no board), a board is summarised card by card as it is enumerated, and a deal then
+// costs one table read per seat and ranking. Nothing here allocates.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "cards/card.hpp"
+#include "variants/equity.hpp"
+#include "variants/omaha.hpp"
+#include "variants/omaha_tables.hpp"
+#include "variants/rankings/fast.hpp"
+#include "variants/showdown.hpp"
+
+namespace vantor::odds {
+
+// Summed codes and OR-ed suit rank bits of a group of distinct cards.
+struct CardSummary {
+  std::uint64_t code = 0;
+  std::uint64_t suit_ranks = 0;
+
+  void add(cards::Card card) {
+    code += rankings::kCardCode[card];
+    suit_ranks |= rankings::kSuitRankBit[card];
+  }
+  CardSummary plus(cards::Card card) const {
+    return {code + rankings::kCardCode[card], suit_ranks | rankings::kSuitRankBit[card]};
+  }
+};
+
+inline CardSummary summarize(std::span<const cards::Card> hand) {
+  CardSummary summary;
+  for (const cards::Card card : hand) summary.add(card);
+  return summary;
+}
+
+// A deal's winners as seat bit sets: the high (or only) ranking, and the qualifying low (empty
+// when no seat qualifies or the game has no low half).
+struct Outcome {
+  std::uint32_t high = 0;
+  std::uint32_t low = 0;
+};
+
+// What the scorer keeps of one seat's hand between deals.
+struct SeatHand {
+  CardSummary summary;
+  std::uint32_t high = rankings::kNoHand32;  // final values, when the game deals no board
+  std::uint32_t low = rankings::kNoHand32;
+};
+
+template <class Showdown>
+class DealScorer {
+ public:
+  static constexpr variants::ShowdownRule kRule = Showdown::rule;
+  static constexpr unsigned kHole = Showdown::hole_cards;
+  static constexpr bool kOmaha =
+      kRule == variants::ShowdownRule::OmahaHigh || kRule == variants::ShowdownRule::OmahaHiLo;
+  static constexpr bool kHasLow =
+      kRule == variants::ShowdownRule::OmahaHiLo || kRule == variants::ShowdownRule::StudHiLo;
+
+  // Every seat holds `hand_size` cards and the board `board_size`; both are fixed per request.
+  DealScorer(std::size_t hand_size, std::size_t board_size)
+      : tables_(rankings::fast_tables()),
+        omaha_tables_(kOmaha ? &omaha::omaha_tables() : nullptr),
+        board_size_(board_size),
+        rankable_(hand_size + board_size >= 5 && hand_size + board_size <= 7) {}
+
+  // The summary of a seat's cards; with no board to come its values are final and kept too.
+  SeatHand prepare(std::span<const cards::Card> hand) const {
+    SeatHand seat{summarize(hand)};
+    if (board_size_ == 0) {
+      if constexpr (kRule == variants::ShowdownRule::BadugiLow) {
+        seat.high = rankings::badugi(hand);
+      } else if constexpr (!kOmaha) {
+        seat.high = high_value(seat.summary);
+        if constexpr (kHasLow) seat.low = low_value(seat.summary);
+      }
+    }
+    return seat;
+  }
+
+  // Omaha seats also need their hole pairs, prepared once per chosen hand.
+  void prepare_pairs(std::span<const cards::Card> hole, omaha::HolePairs& pairs) const {
+    omaha::prepare_hole_pairs(hole, pairs, *omaha_tables_);
+  }
+
+  // Rules whose seats are scored from summaries alone (every rule but Omaha and badugi).
+  static constexpr bool kSummaries = !kOmaha && kRule != variants::ShowdownRule::BadugiLow;
+
+  // The winners of one deal whose seat hands lack one card that every seat shares: each seat's
+  // other cards, board included, as a summary, and the shared card.
+  [[gnu::always_inline]] Outcome score_with_card(const CardSummary* partial, std::size_t seat_count,
+                          cards::Card card) const {
+    const std::uint64_t code = rankings::kCardCode[card];
+    const std::uint64_t bit = rankings::kSuitRankBit[card];
+    variants::detail::Winners high;
+    variants::detail::Winners low;
+    for (unsigned seat = 0; seat < seat_count; ++seat) {
+      const CardSummary hand{partial[seat].code + code, partial[seat].suit_ranks | bit};
+      high.offer(seat, high_value(hand));
+      if constexpr (kHasLow) {
+        const std::uint32_t value = low_value(hand);
+        if (value < variants::kEightOrBetter) low.offer(seat, value);
+      }
+    }
+    return {high.seats, low.seats};
+  }
+
+  // The winners of one deal: every seat's hand (seats[i]) with the board, given by its summary
+  // and its cards. `pairs` is read by the Omaha rules only.
+  Outcome score(std::span<const SeatHand* const> seats, const omaha::HolePairs* pairs,
+                const CardSummary& board, std::span<const cards::Card> board_cards) const {
+    variants::detail::Winners high;
+    variants::detail::Winners low;
+    if constexpr (kOmaha) {
+      omaha::BoardTriples triples;
+      omaha::prepare_board_triples(board_cards, triples, *omaha_tables_);
+      for (unsigned seat = 0; seat < seats.size(); ++seat) {
+        high.offer(seat, omaha::best_high(pairs[seat], triples, *omaha_tables_));
+        if constexpr (kHasLow) {
+          const std::uint32_t value = omaha::best_low(pairs[seat], triples, *omaha_tables_);
+          if (value < variants::kEightOrBetter) low.offer(seat, value);
+        }
+      }
+    } else if (board_size_ == 0) {
+      for (unsigned seat = 0; seat < seats.size(); ++seat) {
+        high.offer(seat, seats[seat]->high);
+        if constexpr (kHasLow) {
+          if (seats[seat]->low < variants::kEightOrBetter) low.offer(seat, seats[seat]->low);
+        }
+      }
+    } else {
+      for (unsigned seat = 0; seat < seats.size(); ++seat) {
+        const CardSummary& own = seats[seat]->summary;
+        const CardSummary hand{own.code + board.code, own.suit_ranks | board.suit_ranks};
+        high.offer(seat, high_value(hand));
+        if constexpr (kHasLow) {
+          const std::uint32_t value = low_value(hand);
+          if (value < variants::kEightOrBetter) low.offer(seat, value);
+        }
+      }
+    }
+    return {high.seats, low.seats};
+  }
+
+ private:
+  // The rule's only ranking, or the high one of stud hi/lo.
+  [[gnu::always_inline]] std::uint32_t high_value(const CardSummary& hand) const {
+    using R = variants::ShowdownRule;
+    if (!rankable_) return rankings::kNoHand;
+    const auto& d = tables_.displacement_by_bucket;
+    if constexpr (kRule == R::BestHigh || kRule == R::StudHiLo) {
+      return rankings::value_of_summary<true>(tables_.high, d, hand.code, hand.suit_ranks);
+    } else if constexpr (kRule == R::ShortDeckHigh) {
+      return rankings::value_of_summary<true>(tables_.short_deck, d, hand.code, hand.suit_ranks);
+    } else if constexpr (kRule == R::RazzLow) {
+      return rankings::value_of_summary<false>(tables_.low_a5, d, hand.code, hand.suit_ranks);
+    } else if constexpr (kRule == R::DeuceSevenLow) {
+      return rankings::value_of_summary<true>(tables_.deuce_seven, d, hand.code, hand.suit_ranks);
+    } else {
+      return rankings::kNoHand32;  // badugi and Omaha are not scored from summaries
+    }
+  }
+
+  [[gnu::always_inline]] std::uint32_t low_value(const CardSummary& hand) const {
+    if (!rankable_) return rankings::kNoHand;
+    return rankings::value_of_summary<false>(tables_.low_a5, tables_.displacement_by_bucket,
+                                             hand.code, hand.suit_ranks);
+  }
+
+  const rankings::FastTables& tables_;
+  const omaha::OmahaTables* omaha_tables_;
+  std::size_t board_size_;
+  bool rankable_;
+};
+
+}  // namespace vantor::odds

@@ -1,0 +1,305 @@
+#include "odds/exact_walk.hpp"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <span>
+#include <vector>
+
+#include "odds/deal_scorer.hpp"
+#include "odds/outcome_counts.hpp"
+#include "sampler/count.hpp"
+#include "sampler/draw.hpp"
+#include "variants/omaha.hpp"
+#include "variants/showdown.hpp"
+
+namespace vantor::odds {
+
+using cards::Card;
+using cards::CardMask;
+
+namespace {
+
+// The most seats any game deals (hold'em).
+constexpr std::size_t kMostSeats = 23;
+constexpr std::size_t kMostBoardCards = 5;
+
+// Every complete hand one seat may hold, over all its alternatives in order, back to back.
+struct SeatCandidates {
+  std::size_t width = 0;
+  std::size_t listed = 0;         // hands listed, including any that repeat a card
+  std::vector<Card> cards;        // the usable hands' cards, `width` each
+  std::vector<CardMask> masks;    // each usable hand's cards as a set
+  std::vector<SeatHand> hands;    // each usable hand as the scorer keeps it
+
+  std::size_t size() const { return masks.size(); }
+  std::span<const Card> hand(std::size_t i) const { return {cards.data() + i * width, width}; }
+};
+
+// The exact number of hands a plan lists under `admissible`, when it is cheap to know: plans of
+// wildcard slots only (and fixed cards). Used to decline a hopeless request before listing it.
+std::optional<sampler::Count> quick_count(const sampler::DrawPlan& plan, CardMask admissible) {
+  if (plan.kind != sampler::PlanKind::AllFree && plan.remaining_count() != 0) return std::nullopt;
+  admissible &= plan.available & cards::kFullDeck;
+  CardMask fixed = 0;
+  for (const Card card : plan.fixed_cards) fixed |= cards::card_bit(card);
+  if ((fixed & ~admissible) != 0) return sampler::Count{0};
+  const auto free_cards = static_cast<std::uint64_t>(std::popcount(admissible & ~fixed));
+  return sampler::binomial(free_cards, plan.remaining_count());
+}
+
+// True when the seats certainly multiply past the limit: the product of the seats whose counts
+// are known without listing is already too large. Every path of the full check declines then.
+bool hopeless(const PreparedRequest& request) {
+  sampler::Count product = 1;
+  for (const auto& plans : request.seat_plans) {
+    sampler::Count seat_total = 0;
+    for (const auto& plan : plans) {
+      const auto count = quick_count(plan, request.live);
+      if (!count) {
+        seat_total = 0;
+        break;
+      }
+      seat_total = sampler::saturating_add(seat_total, *count);
+    }
+    if (seat_total == 0) continue;  // unknown, or none: the walk itself decides
+    product = sampler::saturating_mul(product, seat_total);
+  }
+  return product > kDealLimit;
+}
+
+template <class Showdown>
+class Walker {
+ public:
+  Walker(const PreparedRequest& request, std::size_t hand_size)
+      : request_(request),
+        scorer_(hand_size, request.board_size),
+        counts_(request.seat_count),
+        seat_count_(request.seat_count) {}
+
+  // False when the walk declines.
+  bool run() {
+    if (!list_candidates()) return false;
+    // When every board is a plain combination the deals can be counted without scoring them,
+    // so a walk that would run out of budget declines before doing the work.
+    if (free_board() && count_deals(0, request_.live, 0) > kDealLimit) return false;
+    return walk_seat(0, request_.live);
+  }
+
+  OutcomeCounts& counts() { return counts_; }
+
+ private:
+  using Scorer = DealScorer<Showdown>;
+
+  bool list_candidates() {
+    candidates_.resize(seat_count_);
+    sampler::Count product = 1;
+    for (std::size_t seat = 0; seat < seat_count_; ++seat) {
+      SeatCandidates& out = candidates_[seat];
+      out.width = request_.seats[seat].front().size();
+      for (const auto& plan : request_.seat_plans[seat]) {
+        const bool listed =
+            sampler::for_each_completion(plan, request_.live, kDealLimit, [&](std::span<const Card> hand) {
+              ++out.listed;
+              CardMask mask = 0;
+              for (const Card card : hand) mask |= cards::card_bit(card);
+              // A hand repeating a card is never usable; it still counts as listed.
+              if (static_cast<std::size_t>(std::popcount(mask)) != hand.size()) return;
+              out.cards.insert(out.cards.end(), hand.begin(), hand.end());
+              out.masks.push_back(mask);
+              out.hands.push_back(scorer_.prepare(hand));
+            });
+        if (!listed) return false;
+      }
+      if (out.listed == 0) return false;
+      product = sampler::saturating_mul(product, out.listed);
+      if (product > kDealLimit) return false;
+    }
+    return true;
+  }
+
+  bool free_board() const {
+    const sampler::DrawPlan& plan = request_.board_plan;
+    return request_.board_size == 0 || plan.kind == sampler::PlanKind::AllFree ||
+           plan.remaining_count() == 0;
+  }
+
+  // The deals below this seat added to `so_far`, stopping as soon as the limit is passed.
+  std::uint64_t count_deals(std::size_t seat, CardMask available, std::uint64_t so_far) const {
+    if (seat == seat_count_) return so_far + static_cast<std::uint64_t>(free_boards(available));
+    const SeatCandidates& seat_candidates = candidates_[seat];
+    for (std::size_t i = 0; i < seat_candidates.size() && so_far <= kDealLimit; ++i) {
+      const CardMask mask = seat_candidates.masks[i];
+      if ((mask & ~available) == 0) so_far = count_deals(seat + 1, available & ~mask, so_far);
+    }
+    return so_far;
+  }
+
+  // How many boards complete a deal with `available` cards left (one when there is no board).
+  sampler::Count free_boards(CardMask available) const {
+    if (request_.board_size == 0) return 1;
+    const sampler::DrawPlan& plan = request_.board_plan;
+    CardMask admissible = available & plan.available & cards::kFullDeck;
+    for (const Card card : plan.fixed_cards) {
+      if ((admissible & cards::card_bit(card)) == 0) return 0;
+      admissible &= ~cards::card_bit(card);
+    }
+    const auto capped = std::min<sampler::Count>(
+        sampler::binomial(static_cast<std::uint64_t>(std::popcount(admissible)), plan.remaining_count()),
+        sampler::Count{kDealLimit} + 1);
+    return capped;
+  }
+
+  bool walk_seat(std::size_t seat, CardMask available) {
+    if (seat == seat_count_) return walk_board(available);
+    const SeatCandidates& seat_candidates = candidates_[seat];
+    for (std::size_t i = 0; i < seat_candidates.size(); ++i) {
+      const CardMask mask = seat_candidates.masks[i];
+      if ((mask & ~available) != 0) continue;
+      chosen_[seat] = &seat_candidates.hands[i];
+      if constexpr (Scorer::kOmaha) scorer_.prepare_pairs(seat_candidates.hand(i), pairs_[seat]);
+      if (!walk_seat(seat + 1, available & ~mask)) return false;
+    }
+    return true;
+  }
+
+  void score(const CardSummary& board, std::span<const Card> board_cards) {
+    counts_.add(scorer_.score(std::span(chosen_.data(), seat_count_), pairs_.data(), board,
+                              board_cards));
+  }
+
+  bool spend(std::uint64_t deals) {
+    if (deals > budget_) return false;
+    budget_ -= deals;
+    return true;
+  }
+
+  bool walk_board(CardMask available) {
+    if (request_.board_size == 0) {
+      if (!spend(1)) return false;
+      score(CardSummary{}, {});
+      return true;
+    }
+    const sampler::DrawPlan& plan = request_.board_plan;
+    if (plan.kind == sampler::PlanKind::AllFree || plan.remaining_count() == 0) {
+      return walk_free_board(plan, available);
+    }
+    std::uint64_t listed = 0;
+    const bool within = sampler::for_each_completion(
+        plan, available, budget_, [&](std::span<const Card> board_cards) {
+          ++listed;
+          score(summarize(board_cards), board_cards);
+        });
+    return within && spend(listed);
+  }
+
+  // Boards whose open cards are all wildcards: every combination of the cards left, enumerated
+  // in nested loops that extend the board's summary one card at a time.
+  bool walk_free_board(const sampler::DrawPlan& plan, CardMask available) {
+    CardMask admissible = available & plan.available & cards::kFullDeck;
+    CardSummary fixed;
+    std::size_t size = 0;
+    for (const Card card : plan.fixed_cards) {
+      if ((admissible & cards::card_bit(card)) == 0) return true;  // a board card is taken
+      admissible &= ~cards::card_bit(card);
+      fixed.add(card);
+      board_[size++] = card;
+    }
+    const std::size_t open = plan.remaining_count();
+    std::size_t pool_size = 0;
+    for (CardMask left = admissible; left != 0; left &= left - 1) {
+      pool_[pool_size++] = static_cast<Card>(std::countr_zero(left));
+    }
+    if (pool_size < open) return true;
+    const sampler::Count boards = sampler::binomial(pool_size, open);
+    if (boards > budget_) return false;
+    budget_ -= static_cast<std::uint64_t>(boards);
+    switch (open) {
+      case 0: enumerate<0>(0, pool_size, size, fixed); break;
+      case 1: enumerate<1>(0, pool_size, size, fixed); break;
+      case 2: enumerate<2>(0, pool_size, size, fixed); break;
+      case 3: enumerate<3>(0, pool_size, size, fixed); break;
+      case 4: enumerate<4>(0, pool_size, size, fixed); break;
+      default: enumerate<5>(0, pool_size, size, fixed); break;
+    }
+    return true;
+  }
+
+  template <std::size_t kOpen>
+  void enumerate(std::size_t start, std::size_t pool_size, std::size_t placed,
+                 const CardSummary& board) {
+    if constexpr (kOpen == 0) {
+      score(board, std::span<const Card>(board_.data(), placed));
+    } else if constexpr (kOpen == 1 && Scorer::kSummaries) {
+      // The last card: each seat's hand with the board so far is summed once, and every
+      // candidate card then only adds its own code.
+      for (std::size_t seat = 0; seat < seat_count_; ++seat) {
+        const CardSummary& own = chosen_[seat]->summary;
+        partial_[seat] = {own.code + board.code, own.suit_ranks | board.suit_ranks};
+      }
+      // Few seats get a loop of known length, which the compiler unrolls.
+      switch (seat_count_) {
+        case 2: last_cards<2>(start, pool_size); break;
+        case 3: last_cards<3>(start, pool_size); break;
+        case 4: last_cards<4>(start, pool_size); break;
+        default: last_cards<0>(start, pool_size); break;
+      }
+    } else {
+      for (std::size_t i = start; i + kOpen <= pool_size; ++i) {
+        board_[placed] = pool_[i];
+        enumerate<kOpen - 1>(i + 1, pool_size, placed + 1, board.plus(pool_[i]));
+      }
+    }
+  }
+
+  // Scores every pool card from `start` as the board's last card; kSeats is the seat count, or
+  // 0 to read it at run time.
+  template <std::size_t kSeats>
+  void last_cards(std::size_t start, std::size_t pool_size) {
+    const std::size_t seats = kSeats ? kSeats : seat_count_;
+    for (std::size_t i = start; i < pool_size; ++i) {
+      counts_.add(scorer_.score_with_card(partial_.data(), seats, pool_[i]));
+    }
+  }
+
+  const PreparedRequest& request_;
+  Scorer scorer_;
+  OutcomeCounts counts_;
+  std::size_t seat_count_;
+  std::uint64_t budget_ = kDealLimit;
+  std::vector<SeatCandidates> candidates_;
+  std::array<const SeatHand*, kMostSeats> chosen_{};
+  std::array<CardSummary, kMostSeats> partial_{};
+  std::array<omaha::HolePairs, kMostSeats> pairs_{};
+  std::array<Card, cards::kCardCount> pool_{};
+  std::array<Card, kMostBoardCards> board_{};
+};
+
+}  // namespace
+
+Expected<std::optional<ChunkTally>, EngineError> walk_exactly(const variants::Variant& game,
+                                                              const PreparedRequest& request) {
+  const std::size_t seat_count = request.seat_count;
+  if (seat_count == 0 || seat_count > kMostSeats || request.board_size > kMostBoardCards) {
+    return fail(EngineError{InternalFault{"the exact walk was given an unprepared request"}});
+  }
+  const std::size_t hand_size = request.seats.front().front().size();
+  return variants::with_showdown(
+      game, [&](auto showdown) -> Expected<std::optional<ChunkTally>, EngineError> {
+        using Showdown = decltype(showdown);
+        const std::size_t count = hand_size + request.board_size;
+        if (count > Showdown::capacity) {
+          return fail(EngineError{cards::CardError::too_many_cards(count)});
+        }
+        if (hopeless(request)) return std::optional<ChunkTally>{};
+        Walker<Showdown> walker(request, hand_size);
+        if (!walker.run()) return std::optional<ChunkTally>{};
+        ChunkTally tally(seat_count);
+        tally.exact = true;
+        walker.counts().add_to(tally);
+        return std::optional<ChunkTally>{std::move(tally)};
+      });
+}
+
+}  // namespace vantor::odds

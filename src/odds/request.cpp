@@ -1,0 +1,279 @@
+#include "odds/request.hpp"
+
+#include <bit>
+#include <optional>
+#include <utility>
+
+#include "notation/parser.hpp"
+#include "notation/reading.hpp"
+#include "odds/feasibility.hpp"
+
+namespace vantor::odds {
+
+using cards::Card;
+using cards::CardMask;
+
+namespace {
+
+using Seats = std::vector<SeatAlternatives>;
+using Unsatisfied = RequestError::Unsatisfied;
+
+// How one game deals at one table size: the per-game parameters every check reads.
+struct Dealing {
+  std::size_t hole_cards;   // masks per completed hand
+  bool completes_short;     // a shorter hand is the cards seen so far, the rest still to come
+  std::size_t most_board;   // board masks a caller may give, which is also what it is completed to
+  std::size_t least_board;  // board masks a caller must give
+  bool shows_every_card;    // stud and razz: every seat shows the same number of cards
+  bool is_razz;
+};
+
+// Courchevel turns this many board cards face up before the betting.
+constexpr std::size_t kCourchevelFaceUp = 1;
+
+std::optional<Dealing> dealing_for(const variants::Variant& game, std::size_t seat_count) {
+  // The text readers and the builder must agree on hand and board sizes, stud's eight-seat deal
+  // included, so both take them from the one table of readings.
+  const auto reading = notation::field_reading(game.key, seat_count);
+  if (!reading) return std::nullopt;
+  const bool is_razz = game.showdown == variants::ShowdownRule::RazzLow;
+  return Dealing{
+      .hole_cards = reading->slots,
+      .completes_short = reading->allow_short,
+      .most_board = reading->most_board_cards,
+      .least_board = game.board_required ? kCourchevelFaceUp : 0,
+      .shows_every_card = game.key == "stud" || game.key == "stud_hi_lo" || is_razz,
+      .is_razz = is_razz,
+  };
+}
+
+Card lowest_card(CardMask mask) { return static_cast<Card>(std::countr_zero(mask)); }
+
+CardMask named_cards(const std::vector<CardMask>& masks) {
+  CardMask named = 0;
+  for (const CardMask mask : masks) {
+    if (std::popcount(mask) == 1) named |= mask;
+  }
+  return named;
+}
+
+// The cards a seat holds whichever alternative it has: those every alternative names outright.
+CardMask certainly_named(const SeatAlternatives& seat) {
+  CardMask common = ~CardMask{0};
+  for (const auto& alternative : seat) common &= named_cards(alternative);
+  return seat.empty() ? 0 : common;
+}
+
+// The number of masks every alternative of the seat has, if they agree.
+std::optional<std::size_t> uniform_size(const SeatAlternatives& seat) {
+  if (seat.empty()) return std::nullopt;
+  for (const auto& alternative : seat) {
+    if (alternative.size() != seat.front().size()) return std::nullopt;
+  }
+  return seat.front().size();
+}
+
+// A stud hand is what the seat shows, and every seat has been dealt the same rounds.
+std::optional<RequestError> check_shown_cards(const Seats& seats) {
+  const std::optional<std::size_t> shown = uniform_size(seats.front());
+  for (const SeatAlternatives& seat : seats) {
+    if (uniform_size(seat) != shown) return RequestError::uneven_hands();
+  }
+  // Two down cards and the first up card come together, so fewer than three is no stud spot.
+  if (shown && *shown <= 2) return RequestError::wrong_hand_size(*shown);
+  return std::nullopt;
+}
+
+std::optional<RequestError> complete_hand(SeatAlternatives& seat, const Dealing& dealing) {
+  const std::optional<std::size_t> size = uniform_size(seat);
+  if (!size) return RequestError::uneven_hands();
+  if (*size == dealing.hole_cards) return std::nullopt;
+  if (*size > dealing.hole_cards || !dealing.completes_short) {
+    return RequestError::wrong_hand_size(*size);
+  }
+  for (auto& alternative : seat) alternative.resize(dealing.hole_cards, cards::kFullDeck);
+  return std::nullopt;
+}
+
+bool has_possible_alternative(const SeatAlternatives& seat) {
+  for (const auto& alternative : seat) {
+    bool every_mask_has_a_card = !alternative.empty();
+    for (const CardMask mask : alternative) every_mask_has_a_card &= mask != 0;
+    if (every_mask_has_a_card) return true;
+  }
+  return false;
+}
+
+std::optional<RequestError> check_board_count(std::size_t given, const Dealing& dealing) {
+  if (given > dealing.most_board) return RequestError::board_size(given);
+  if (given < dealing.least_board) return RequestError::board_spot(dealing.least_board, given);
+  return std::nullopt;
+}
+
+// Razz ranks hands by rank alone, so a mask that allows exactly the four cards of one rank can be
+// pinned to one free card of that rank: the lowest live card not named anywhere, which is then
+// taken. That turns four-way choices into fixed cards for the samplers and the exact walk. Only
+// done when every seat has one alternative (several would make "free" depend on which one is
+// held); when some such mask finds no free card, nothing is pinned at all. Returns the pinned
+// masks, or nothing when none was pinned.
+struct PinnedMasks {
+  Seats seats;
+  std::vector<CardMask> board;
+};
+
+std::optional<PinnedMasks> pin_razz_ranks(const Seats& seats, const std::vector<CardMask>& board,
+                                          CardMask live) {
+  for (const SeatAlternatives& seat : seats) {
+    if (seat.size() != 1) return std::nullopt;
+  }
+  CardMask taken = named_cards(board);
+  for (const SeatAlternatives& seat : seats) taken |= named_cards(seat.front());
+
+  PinnedMasks pinned{seats, board};
+  const auto pin = [&](CardMask& mask) {
+    for (cards::Rank rank = 0; rank < cards::kRankCount; ++rank) {
+      if (mask != cards::rank_mask(rank)) continue;
+      const CardMask free = mask & live & ~taken;
+      if (free == 0) return false;
+      mask = free & -free;
+      taken |= mask;
+      return true;
+    }
+    return true;
+  };
+  for (SeatAlternatives& seat : pinned.seats) {
+    for (CardMask& mask : seat.front()) {
+      if (!pin(mask)) return std::nullopt;
+    }
+  }
+  for (CardMask& mask : pinned.board) {
+    if (!pin(mask)) return std::nullopt;
+  }
+  if (pinned.seats == seats && pinned.board == board) return std::nullopt;
+  return pinned;
+}
+
+// Named cards: what each seat certainly holds, then what the board names, must not overlap; the
+// lowest shared card is reported. Then none of them may be dead, or outside a smaller deck.
+std::optional<RequestError> check_named_cards(const Seats& seats,
+                                              const std::vector<CardMask>& board, CardMask live,
+                                              CardMask deck) {
+  CardMask named = 0;
+  const auto add = [&](CardMask cards) -> std::optional<RequestError> {
+    if (const CardMask shared = cards & named; shared != 0) {
+      return RequestError::card_twice(lowest_card(shared));
+    }
+    named |= cards;
+    return std::nullopt;
+  };
+  for (const SeatAlternatives& seat : seats) {
+    if (auto error = add(certainly_named(seat))) return error;
+  }
+  if (auto error = add(named_cards(board))) return error;
+
+  if (const CardMask unavailable = named & ~live; unavailable != 0) {
+    const Card card = lowest_card(unavailable);
+    if ((deck & cards::card_bit(card)) == 0) return RequestError::outside_deck(card);
+    return RequestError::card_twice(card);
+  }
+  return std::nullopt;
+}
+
+bool is_dealable(const Seats& seats, const std::vector<CardMask>& board, CardMask live) {
+  if (!slots_can_be_filled(seats, board, live)) return false;
+  // An undecided search (a mask-form request built to defeat it) keeps the slot-by-slot verdict.
+  return find_deal(seats, board, live) != Dealability::NoDeal;
+}
+
+}  // namespace
+
+Expected<PreparedRequest, EngineError> build_request(const variants::Variant& game, Seats seats,
+                                                     std::vector<CardMask> board, CardMask dead) {
+  // The frame cuts masks to the deck already; doing it here too keeps a card index above 51 out
+  // of every message and table below, whoever the caller is.
+  for (SeatAlternatives& seat : seats) {
+    for (auto& alternative : seat) {
+      for (CardMask& mask : alternative) mask &= cards::kFullDeck;
+    }
+  }
+  for (CardMask& mask : board) mask &= cards::kFullDeck;
+  dead &= cards::kFullDeck;
+
+  if (seats.size() < 2) return fail(RequestError::too_few_seats());
+  if (seats.size() > game.max_seats) {
+    return fail(RequestError::too_many_seats(seats.size(), game.max_seats));
+  }
+  const std::optional<Dealing> dealing = dealing_for(game, seats.size());
+  if (!dealing) return fail(InternalFault{"no dealing rules for a catalogue game"});
+
+  if (dealing->shows_every_card) {
+    if (auto error = check_shown_cards(seats)) return fail(*error);
+  }
+  for (SeatAlternatives& seat : seats) {
+    if (auto error = complete_hand(seat, *dealing)) return fail(*error);
+  }
+  for (const SeatAlternatives& seat : seats) {
+    if (!has_possible_alternative(seat)) {
+      return fail(RequestError::unsatisfiable(Unsatisfied::Hand));
+    }
+  }
+  if (auto error = check_board_count(board.size(), *dealing)) return fail(*error);
+  if (const CardMask outside = dead & ~game.deck; outside != 0) {
+    return fail(RequestError::outside_deck(lowest_card(outside)));
+  }
+  const CardMask live = game.deck & ~dead;
+  board.resize(dealing->most_board, cards::kFullDeck);
+
+  std::optional<PinnedMasks> pinned;
+  if (dealing->is_razz) pinned = pin_razz_ranks(seats, board, live);
+  const Seats& checked_seats = pinned ? pinned->seats : seats;
+  const std::vector<CardMask>& checked_board = pinned ? pinned->board : board;
+
+  // Pinning only names cards nobody named, from live ones, so it cannot change this check.
+  if (auto error = check_named_cards(checked_seats, checked_board, live, game.deck)) {
+    return fail(*error);
+  }
+  if (!is_dealable(checked_seats, checked_board, live)) {
+    // A pinned card can be one another seat's suit needed (razz with "7******" against thirteen
+    // clubs written out): the question itself is still answerable, so it is asked unpinned.
+    if (!pinned || !is_dealable(seats, board, live)) {
+      return fail(RequestError::unsatisfiable(Unsatisfied::Together));
+    }
+    pinned.reset();
+  }
+  if (pinned) {
+    seats = std::move(pinned->seats);
+    board = std::move(pinned->board);
+  }
+
+  PreparedRequest request;
+  request.game = &game;
+  request.seats = std::move(seats);
+  request.board = std::move(board);
+  request.board_size = dealing->most_board;
+  request.live = live;
+  prepare_for_drawing(request);
+  return request;
+}
+
+Expected<PreparedRequest, EngineError> build_request_from_text(const variants::Variant& game,
+                                                               std::span<const std::string> hands,
+                                                               std::string_view board,
+                                                               std::string_view dead) {
+  const auto reading = notation::field_reading(game.key, hands.size());
+  if (!reading) return fail(InternalFault{"no field reading for a catalogue game"});
+  Seats seats;
+  seats.reserve(hands.size());
+  for (const std::string& hand : hands) {
+    auto alternatives = notation::parse_hand_field(hand, reading->slots, reading->allow_short);
+    if (!alternatives) return fail(std::move(alternatives).error());
+    seats.push_back(std::move(*alternatives));
+  }
+  auto board_masks = notation::read_board_field(board, reading->most_board_cards);
+  if (!board_masks) return fail(std::move(board_masks).error());
+  const auto dead_mask = notation::read_dead_field(dead);
+  if (!dead_mask) return fail(dead_mask.error());
+  return build_request(game, std::move(seats), std::move(*board_masks), *dead_mask);
+}
+
+}  // namespace vantor::odds

@@ -1,0 +1,53 @@
+#pragma once
+
+// The request builders: they turn an equity question into a PreparedRequest, or refuse it with the
+// first thing wrong with it.
+//
+// One builder serves every game; the catalogue row decides how many cards a seat holds, whether
+// a shorter hand is completed, how many seats fit, how much board may be given and what it is
+// completed to, and which cards are in the deck. The checks run in this order and the first
+// failure is returned:
+//
+//   - fewer than two seats, then more seats than the game deals;
+//   - stud and razz: seats showing different numbers of cards, or at most two each;
+//   - a seat without alternatives or with alternatives of different sizes, then a hand of the
+//     wrong size (a shorter hand is completed with wildcards where the game deals over time);
+//   - a seat none of whose alternatives has only non-empty masks;
+//   - too many board masks, or none where Courchevel shows one before the betting;
+//   - short deck: a dead card outside its deck;
+//   - a card that two seats, or a seat and the board, certainly hold;
+//   - a card some seat or the board certainly holds that is dead (or outside the short deck);
+//   - no deal satisfying every seat, the board and the dead cards at once.
+//
+// Builders hold no state; every refusal is returned as a value, never thrown.
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cards/card.hpp"
+#include "engine_error.hpp"
+#include "expected.hpp"
+#include "odds/prepared_request.hpp"
+#include "odds/request_error.hpp"
+#include "variants/equity.hpp"
+
+namespace vantor::odds {
+
+// The mask form. `seats`: per seat its whole alternatives, per alternative one mask per card.
+// `board`: one mask per board card given. `dead`: the dead cards. Bits above card 51 are ignored.
+// On success every field of the request is filled, the drawing fields by prepare_for_drawing().
+Expected<PreparedRequest, EngineError> build_request(
+    const variants::Variant& game, std::vector<std::vector<std::vector<cards::CardMask>>> seats,
+    std::vector<cards::CardMask> board, cards::CardMask dead);
+
+// The text form: reads every hand field in seat order with the game's reading for this many
+// seats, then the board, then the dead cards, and hands the masks to build_request(). The first
+// NotationError is returned as it is, before any check of the request.
+Expected<PreparedRequest, EngineError> build_request_from_text(const variants::Variant& game,
+                                                               std::span<const std::string> hands,
+                                                               std::string_view board,
+                                                               std::string_view dead);
+
+}  // namespace vantor::odds

@@ -1,0 +1,93 @@
+#pragma once
+
+// RequestError: why an equity question was refused before any card was dealt, or why sampling
+// could not keep up with it. Data only; display() holds every wording.
+
+#include <cstdint>
+#include <string>
+
+#include "cards/card.hpp"
+
+namespace vantor::odds {
+
+struct RequestError {
+  enum class Kind : std::uint8_t {
+    TooFewSeats,    // "a spot needs at least two seats to have an answer"
+    WrongHandSize,  // "Not enough cards in hand: {size}" (also for too many cards)
+    UnevenHands,    // "Starting hands with different sizes"
+    BoardSize,      // "Invalid number of community cards: {size}"
+    BoardSpot,      // "this game turns {face_up} board card(s) face up ..., so a board of {size}"
+    SamplerGaveUp,  // "gave up after {draws} draws, of which only {used} could be used. ..."
+    TooManySeats,   // "{seats} players is more than this game can deal; the deck seats {most}"
+    Unsatisfiable,  // "No deal can satisfy a hand" / "... the hands, board and dead cards together"
+    CardTwice,      // "Found duplicated card: {card}"
+    OutsideDeck,    // "{card} is not in this game's deck"
+  };
+
+  // What an unsatisfiable request could not satisfy: one seat on its own, or everything at once.
+  enum class Unsatisfied : std::uint8_t { Hand, Together };
+
+  Kind kind;
+  std::uint64_t size = 0;        // WrongHandSize: masks per alternative; BoardSize, BoardSpot:
+                                 // board masks given
+  std::uint64_t face_up = 0;     // BoardSpot: board cards the game shows before the betting
+  std::uint64_t seats = 0;       // TooManySeats
+  std::uint64_t most_seats = 0;  // TooManySeats
+  std::uint64_t draws = 0;       // SamplerGaveUp: attempts made
+  std::uint64_t used = 0;        // SamplerGaveUp: attempts that gave a deal
+  cards::Card card = 0;          // CardTwice, OutsideDeck (0..51)
+  Unsatisfied unsatisfied = Unsatisfied::Hand;
+
+  static RequestError too_few_seats() { return {Kind::TooFewSeats}; }
+  static RequestError wrong_hand_size(std::uint64_t size) {
+    RequestError error{Kind::WrongHandSize};
+    error.size = size;
+    return error;
+  }
+  static RequestError uneven_hands() { return {Kind::UnevenHands}; }
+  static RequestError board_size(std::uint64_t given) {
+    RequestError error{Kind::BoardSize};
+    error.size = given;
+    return error;
+  }
+  static RequestError board_spot(std::uint64_t face_up, std::uint64_t given) {
+    RequestError error{Kind::BoardSpot};
+    error.face_up = face_up;
+    error.size = given;
+    return error;
+  }
+  static RequestError sampler_gave_up(std::uint64_t draws, std::uint64_t used) {
+    RequestError error{Kind::SamplerGaveUp};
+    error.draws = draws;
+    error.used = used;
+    return error;
+  }
+  static RequestError too_many_seats(std::uint64_t seats, std::uint64_t most_seats) {
+    RequestError error{Kind::TooManySeats};
+    error.seats = seats;
+    error.most_seats = most_seats;
+    return error;
+  }
+  static RequestError unsatisfiable(Unsatisfied what) {
+    RequestError error{Kind::Unsatisfiable};
+    error.unsatisfied = what;
+    return error;
+  }
+  static RequestError card_twice(cards::Card card) {
+    RequestError error{Kind::CardTwice};
+    error.card = card;
+    return error;
+  }
+  static RequestError outside_deck(cards::Card card) {
+    RequestError error{Kind::OutsideDeck};
+    error.card = card;
+    return error;
+  }
+
+  // The whole message, as ValueError carries it.
+  std::string display() const;
+
+  friend bool operator==(const RequestError&, const RequestError&) = default;
+};
+
+}  // namespace vantor::odds
