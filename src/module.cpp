@@ -92,12 +92,24 @@ bool convert_batch(PyObject* const* bound, SpotArguments& a) {
          to_size(bound[6], "threads", a.threads);
 }
 
+// The validated request of converted spot arguments, in mask or text form, after the game key
+// has been looked up.
+Expected<odds::PreparedRequest, EngineError> build_spot(SpotArguments& a, bool from_text) {
+  const auto game = variants::find_variant(a.variant);
+  if (!game) return fail(EngineError{game.error()});
+  if (from_text) {
+    return odds::build_request_from_text(**game, a.hand_texts, a.board_text, a.dead_text);
+  }
+  return odds::build_request(**game, std::move(a.seat_masks), std::move(a.board_masks),
+                             a.dead_mask);
+}
+
 // Walks every deal of a built request with the interpreter lock released: the result
 // dictionary, None when the walk declines, or the raised engine error.
-PyObject* answer_exactly(const variants::Variant& game, const odds::PreparedRequest& request) {
+PyObject* answer_exactly(const odds::PreparedRequest& request) {
   const auto walked = [&] {
     GilRelease unlocked;
-    return odds::walk_exactly(game, request);
+    return odds::walk_exactly(*request.game, request);
   }();
   if (!walked) return raise(walked.error());
   if (!*walked) Py_RETURN_NONE;
@@ -128,10 +140,7 @@ PyObject* chunk(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kw
         !convert_batch(bound, a)) {
       return nullptr;
     }
-    const auto game = variants::find_variant(a.variant);
-    if (!game) return raise(game.error());
-    const auto request = odds::build_request(**game, std::move(a.seat_masks),
-                                             std::move(a.board_masks), a.dead_mask);
+    const auto request = build_spot(a, false);
     if (!request) return raise(request.error());
     return raise_not_implemented("chunk", "the batch runner is not part of this build");
   });
@@ -146,10 +155,7 @@ PyObject* chunk_from_text(PyObject*, PyObject* const* args, Py_ssize_t nargs,
         !convert_batch(bound, a)) {
       return nullptr;
     }
-    const auto game = variants::find_variant(a.variant);
-    if (!game) return raise(game.error());
-    const auto request =
-        odds::build_request_from_text(**game, a.hand_texts, a.board_text, a.dead_text);
+    const auto request = build_spot(a, true);
     if (!request) return raise(request.error());
     return raise_not_implemented("chunk_from_text", "the batch runner is not part of this build");
   });
@@ -162,12 +168,9 @@ PyObject* exact(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kw
     if (!bind(kExact, args, nargs, kwnames, bound) || !convert_mask_spot(bound, a)) {
       return nullptr;
     }
-    const auto game = variants::find_variant(a.variant);
-    if (!game) return raise(game.error());
-    const auto request = odds::build_request(**game, std::move(a.seat_masks),
-                                             std::move(a.board_masks), a.dead_mask);
+    const auto request = build_spot(a, false);
     if (!request) return raise(request.error());
-    return answer_exactly(**game, *request);
+    return answer_exactly(*request);
   });
 }
 
@@ -179,12 +182,9 @@ PyObject* exact_from_text(PyObject*, PyObject* const* args, Py_ssize_t nargs,
     if (!bind(kExactFromText, args, nargs, kwnames, bound) || !convert_text_spot(bound, a)) {
       return nullptr;
     }
-    const auto game = variants::find_variant(a.variant);
-    if (!game) return raise(game.error());
-    const auto request =
-        odds::build_request_from_text(**game, a.hand_texts, a.board_text, a.dead_text);
+    const auto request = build_spot(a, true);
     if (!request) return raise(request.error());
-    return answer_exactly(**game, *request);
+    return answer_exactly(*request);
   });
 }
 

@@ -43,23 +43,7 @@ void ChunkTally::add(std::span<const double> share, std::span<const double> low_
     share_square_sum[j] += s * v;
     square_weight_share_sum[j] += v;
     low_share_sum[j] += weight * l;
-    if (s >= kWholePot) {
-      win_count[j] += weight;
-      scoop_count[j] += weight;
-    } else if (s > 0) {
-      tie_count[j] += weight;
-    }
-    const double h = s - l;
-    if (h >= high_bound) {
-      high_win_count[j] += weight;
-    } else if (h > kSomeShare) {
-      high_tie_count[j] += weight;
-    }
-    if (l >= kWholeHalf) {
-      low_win_count[j] += weight;
-    } else if (l > kSomeShare) {
-      low_tie_count[j] += weight;
-    }
+    count_outcome(j, s, l, high_bound, weight);
   }
 }
 
@@ -70,22 +54,27 @@ void ChunkTally::add_seat_outcome(std::size_t seat, double s, double l, bool low
   share_square_sum[seat] += n * (s * s);
   square_weight_share_sum[seat] += n * s;
   low_share_sum[seat] += n * l;
+  count_outcome(seat, s, l, low_awarded ? kWholeHalf : kWholeHigh, n);
+}
+
+void ChunkTally::count_outcome(std::size_t j, double s, double l, double high_bound,
+                               double weight) {
   if (s >= kWholePot) {
-    win_count[seat] += n;
-    scoop_count[seat] += n;
+    win_count[j] += weight;
+    scoop_count[j] += weight;
   } else if (s > 0) {
-    tie_count[seat] += n;
+    tie_count[j] += weight;
   }
   const double h = s - l;
-  if (h >= (low_awarded ? kWholeHalf : kWholeHigh)) {
-    high_win_count[seat] += n;
+  if (h >= high_bound) {
+    high_win_count[j] += weight;
   } else if (h > kSomeShare) {
-    high_tie_count[seat] += n;
+    high_tie_count[j] += weight;
   }
   if (l >= kWholeHalf) {
-    low_win_count[seat] += n;
+    low_win_count[j] += weight;
   } else if (l > kSomeShare) {
-    low_tie_count[seat] += n;
+    low_tie_count[j] += weight;
   }
 }
 

@@ -75,6 +75,11 @@ struct ChunkTally {
   void merge(const ChunkTally& other);
 
   SeatStatistics seat_statistics(std::size_t seat) const;
+
+ private:
+  // Adds `weight` to the win, tie, high and low counts a seat's (share, low share) falls in.
+  void count_outcome(std::size_t seat, double share, double low_share, double high_bound,
+                     double weight);
 };
 
 }  // namespace vantor::odds
