@@ -240,11 +240,6 @@ PyObject* to_python(const notation::Alternatives& alternatives) {
   return list.release();
 }
 
-PyObject* raise_not_implemented(const char* function, const char* missing) {
-  PyErr_Format(PyExc_NotImplementedError, "%s() is not available yet: %s", function, missing);
-  return nullptr;
-}
-
 PyObject* variant_dict(const variants::Variant& variant) {
   PyRef dict(PyDict_New());
   if (!dict) return nullptr;

@@ -112,9 +112,6 @@ PyObject* raise_pointing(const notation::NotationError& error, std::string_view 
 // A hand field's alternatives as a new list of lists of int.
 PyObject* to_python(const notation::Alternatives& alternatives);
 
-// Raises NotImplementedError for a function whose engine is not in this build yet.
-PyObject* raise_not_implemented(const char* function, const char* missing);
-
 // Runs an entry's body so that no C++ exception reaches the interpreter: running out of memory,
 // or asking for more than could ever be allocated (a sequence claiming 2**62 items), is
 // MemoryError; anything else is a RuntimeError naming the fault. The module stays usable.

@@ -17,8 +17,10 @@
 #include "convert.hpp"
 #include "docstrings.hpp"
 #include "notation/parser.hpp"
+#include "odds/batch_runner.hpp"
 #include "odds/exact_walk.hpp"
 #include "odds/request.hpp"
+#include "odds/worker_pool.hpp"
 #include "py_ref.hpp"
 #include "result_dict.hpp"
 #include "variants/equity.hpp"
@@ -116,6 +118,17 @@ PyObject* answer_exactly(const odds::PreparedRequest& request) {
   return result_dict(**walked, request.weighted);
 }
 
+// Samples a built request with the interpreter lock released: the result dictionary or the
+// raised engine error.
+PyObject* answer_by_sampling(const odds::PreparedRequest& request, const SpotArguments& a) {
+  const auto sampled = [&] {
+    GilRelease unlocked;
+    return odds::run_batch(request, a.samples, a.seed, a.threads);
+  }();
+  if (!sampled) return raise(sampled.error());
+  return result_dict(*sampled, request.weighted);
+}
+
 PyObject* variants(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
   return guarded([&]() -> PyObject* {
     if (!bind(kVariants, args, nargs, kwnames, nullptr)) return nullptr;
@@ -140,9 +153,10 @@ PyObject* chunk(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kw
         !convert_batch(bound, a)) {
       return nullptr;
     }
+    if (a.threads == 0) a.threads = odds::default_thread_count();
     const auto request = build_spot(a, false);
     if (!request) return raise(request.error());
-    return raise_not_implemented("chunk", "the batch runner is not part of this build");
+    return answer_by_sampling(*request, a);
   });
 }
 
@@ -155,9 +169,10 @@ PyObject* chunk_from_text(PyObject*, PyObject* const* args, Py_ssize_t nargs,
         !convert_batch(bound, a)) {
       return nullptr;
     }
+    if (a.threads == 0) a.threads = odds::default_thread_count();
     const auto request = build_spot(a, true);
     if (!request) return raise(request.error());
-    return raise_not_implemented("chunk_from_text", "the batch runner is not part of this build");
+    return answer_by_sampling(*request, a);
   });
 }
 
@@ -192,8 +207,7 @@ PyObject* default_thread_count(PyObject*, PyObject* const* args, Py_ssize_t narg
                                PyObject* kwnames) {
   return guarded([&]() -> PyObject* {
     if (!bind(kDefaultThreadCount, args, nargs, kwnames, nullptr)) return nullptr;
-    return raise_not_implemented("default_thread_count",
-                                 "the batch runner is not part of this build");
+    return PyLong_FromSize_t(odds::default_thread_count());
   });
 }
 

@@ -48,6 +48,17 @@ struct Outcome {
   std::uint32_t low = 0;
 };
 
+// Adds a deal's division of the pot into `shares` (zeroed by the caller), as the showdown
+// divides it: half to the qualifying low when there is one, the rest to the high.
+inline void split_pot(const Outcome& outcome, variants::PotShares& shares) {
+  double high_amount = 1.0;
+  if (outcome.low != 0) {
+    variants::detail::split(0.5, outcome.low, shares, true);
+    high_amount = 0.5;
+  }
+  variants::detail::split(high_amount, outcome.high, shares, false);
+}
+
 // What the scorer keeps of one seat's hand between deals.
 struct SeatHand {
   CardSummary summary;

@@ -53,27 +53,6 @@ Generator Generator::seeded(std::uint64_t seed) {
   return generator;
 }
 
-// The zone is the largest multiple of range, minus one, that fits the width: a product whose
-// low half lies above it belongs to the incomplete last stripe and would bias the result.
-std::uint32_t uniform32(Generator& generator, std::uint32_t range) {
-  assert(range > 0);
-  const std::uint32_t zone = (range << std::countl_zero(range)) - 1;
-  for (;;) {
-    const auto v = static_cast<std::uint32_t>(generator.next() >> 32);
-    const std::uint64_t product = std::uint64_t{v} * range;
-    if (static_cast<std::uint32_t>(product) <= zone) return static_cast<std::uint32_t>(product >> 32);
-  }
-}
-
-std::uint64_t uniform64(Generator& generator, std::uint64_t range) {
-  assert(range > 0);
-  const std::uint64_t zone = (range << std::countl_zero(range)) - 1;
-  for (;;) {
-    const Count product = Count{generator.next()} * range;
-    if (static_cast<std::uint64_t>(product) <= zone) return static_cast<std::uint64_t>(product >> 64);
-  }
-}
-
 Count uniform128(Generator& generator, Count range) {
   assert(range > 0);
   const Count zone = (range << leading_zeros128(range)) - 1;

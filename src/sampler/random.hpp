@@ -9,6 +9,8 @@
 // A Generator is a plain value owned by one worker; nothing here is shared or locked.
 
 #include <array>
+#include <bit>
+#include <cassert>
 #include <cstdint>
 
 #include "sampler/count.hpp"
@@ -48,8 +50,28 @@ class Generator {
 //   uniform32:  one output per candidate, its upper 32 bits.
 //   uniform64:  one output per candidate.
 //   uniform128: two outputs per candidate, the first as the low half.
-std::uint32_t uniform32(Generator& generator, std::uint32_t range);
-std::uint64_t uniform64(Generator& generator, std::uint64_t range);
+// The two narrow widths sit on every card drawn, so they are inline. The zone is the largest
+// multiple of range, minus one, that fits the width: a product whose low half lies above it
+// belongs to the incomplete last stripe and would bias the result.
+inline std::uint32_t uniform32(Generator& generator, std::uint32_t range) {
+  assert(range > 0);
+  const std::uint32_t zone = (range << std::countl_zero(range)) - 1;
+  for (;;) {
+    const auto v = static_cast<std::uint32_t>(generator.next() >> 32);
+    const std::uint64_t product = std::uint64_t{v} * range;
+    if (static_cast<std::uint32_t>(product) <= zone) return static_cast<std::uint32_t>(product >> 32);
+  }
+}
+
+inline std::uint64_t uniform64(Generator& generator, std::uint64_t range) {
+  assert(range > 0);
+  const std::uint64_t zone = (range << std::countl_zero(range)) - 1;
+  for (;;) {
+    const Count product = Count{generator.next()} * range;
+    if (static_cast<std::uint64_t>(product) <= zone) return static_cast<std::uint64_t>(product >> 64);
+  }
+}
+
 Count uniform128(Generator& generator, Count range);
 
 }  // namespace vantor::sampler

@@ -1,0 +1,62 @@
+#include "sampler/card_pick.hpp"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <vector>
+
+namespace vantor::sampler {
+namespace {
+
+// The j-th lowest set bit found the slow way: list them all.
+std::vector<unsigned> set_bits(std::uint64_t mask) {
+  std::vector<unsigned> bits;
+  for (unsigned bit = 0; bit < 64; ++bit) {
+    if (mask >> bit & 1) bits.push_back(bit);
+  }
+  return bits;
+}
+
+void expect_every_rank(std::uint64_t mask) {
+  const auto bits = set_bits(mask);
+  for (unsigned j = 0; j < bits.size(); ++j) {
+    ASSERT_EQ(nth_card(mask, j), bits[j]) << std::hex << mask << " j=" << std::dec << j;
+  }
+}
+
+TEST(NthCard, AgreesWithListingOnEdgeMasks) {
+  for (const std::uint64_t mask :
+       {std::uint64_t{1}, std::uint64_t{1} << 51, cards::kFullDeck, ~std::uint64_t{0},
+        std::uint64_t{0xFF00FF00FF00FF00}, std::uint64_t{0x8000000000000001},
+        std::uint64_t{0x00000000FF000000}, std::uint64_t{0x0101010101010101}}) {
+    expect_every_rank(mask);
+  }
+}
+
+TEST(NthCard, AgreesWithListingOnRandomMasks) {
+  Generator generator = Generator::seeded(7);
+  for (int round = 0; round < 20000; ++round) {
+    // Sparse and dense masks both: AND or OR two outputs, or take one.
+    std::uint64_t mask = generator.next();
+    if (round % 3 == 1) mask &= generator.next() & generator.next();
+    if (round % 3 == 2) mask |= generator.next();
+    mask &= cards::kFullDeck;
+    if (mask != 0) expect_every_rank(mask);
+  }
+}
+
+TEST(DrawCards, TakesDistinctCardsFromTheMaskAndFailsWhenItRunsOut) {
+  Generator generator = Generator::seeded(3);
+  cards::CardMask mask = 0x00F0F0F0F0F0F;
+  std::vector<cards::Card> out;
+  ASSERT_TRUE(draw_cards(generator, mask, 24, out));
+  EXPECT_EQ(mask, 0u);
+  cards::CardMask drawn = 0;
+  for (const cards::Card card : out) drawn |= cards::card_bit(card);
+  EXPECT_EQ(drawn, 0x00F0F0F0F0F0Fu);
+  EXPECT_FALSE(draw_cards(generator, mask, 1, out));
+}
+
+}  // namespace
+}  // namespace vantor::sampler

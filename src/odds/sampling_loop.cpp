@@ -1,0 +1,125 @@
+#include "odds/sampling_loop.hpp"
+
+#include <array>
+#include <limits>
+#include <span>
+#include <vector>
+
+#include "odds/deal_scorer.hpp"
+#include "odds/outcome_counts.hpp"
+#include "odds/request_error.hpp"
+#include "sampler/deal.hpp"
+#include "sampler/random.hpp"
+#include "variants/omaha.hpp"
+#include "variants/showdown.hpp"
+
+namespace vantor::odds {
+
+using cards::Card;
+
+namespace {
+
+constexpr std::size_t kMostSeats = 23;
+
+// One piece's working state, created once and reused for every attempt: nothing below
+// allocates per deal once the card lists have grown to their hands' sizes.
+template <class Showdown>
+class PieceSampler {
+ public:
+  PieceSampler(const PreparedRequest& request, std::size_t hand_size)
+      : request_(request),
+        scorer_(hand_size, request.board_size),
+        seat_count_(request.seat_count),
+        seat_cards_(request.seat_count) {
+    for (auto& hand : seat_cards_) hand.reserve(hand_size);
+    board_cards_.reserve(request.board_size);
+    for (std::size_t seat = 0; seat < seat_count_; ++seat) chosen_[seat] = &hands_[seat];
+  }
+
+  Expected<ChunkTally, EngineError> run(std::uint64_t target, std::uint64_t seed) {
+    generator_ = sampler::Generator::seeded(seed);
+    ChunkTally tally(seat_count_);
+    if (target == 0) return tally;
+    const std::uint64_t limit = attempt_limit(target);
+    // Deals of weight 1 are counted by outcome and added once at the end; weighted deals go
+    // into the tally one by one.
+    OutcomeCounts counts(seat_count_);
+    std::uint64_t attempts = 0;
+    std::uint64_t used = 0;
+    while (used < target) {
+      if (attempts == limit) {
+        return fail(EngineError{RequestError::sampler_gave_up(attempts + 1, used)});
+      }
+      ++attempts;
+      if (request_.weighted) {
+        const auto weight = sampler::weighted_draw(request_, generator_, seat_cards_, board_cards_, scratch_);
+        if (!weight) continue;
+        add_weighted(tally, score(), *weight);
+      } else {
+        if (!sampler::rejection_draw(request_, generator_, seat_cards_, board_cards_)) continue;
+        counts.add(score());
+      }
+      ++used;
+    }
+    if (!request_.weighted) counts.add_to(tally);
+    tally.attempts = attempts;
+    return tally;
+  }
+
+ private:
+  using Scorer = DealScorer<Showdown>;
+
+  [[gnu::always_inline]] Outcome score() {
+    for (std::size_t seat = 0; seat < seat_count_; ++seat) {
+      hands_[seat] = scorer_.prepare(seat_cards_[seat]);
+      if constexpr (Scorer::kOmaha) scorer_.prepare_pairs(seat_cards_[seat], pairs_[seat]);
+    }
+    return scorer_.score(std::span(chosen_.data(), seat_count_), pairs_.data(),
+                         summarize(board_cards_), board_cards_);
+  }
+
+  void add_weighted(ChunkTally& tally, const Outcome& outcome, double weight) {
+    std::array<double, kMostSeats> share{};
+    std::array<double, kMostSeats> low_share{};
+    variants::PotShares shares{std::span(share.data(), seat_count_), std::span(low_share.data(), seat_count_)};
+    split_pot(outcome, shares);
+    tally.add(shares.share, shares.low_share, weight);
+  }
+
+  const PreparedRequest& request_;
+  Scorer scorer_;
+  std::size_t seat_count_;
+  sampler::Generator generator_;
+  std::vector<std::vector<Card>> seat_cards_;
+  std::vector<Card> board_cards_;
+  sampler::WeightedScratch scratch_;
+  std::array<SeatHand, kMostSeats> hands_{};
+  std::array<const SeatHand*, kMostSeats> chosen_{};
+  std::array<omaha::HolePairs, kMostSeats> pairs_{};
+};
+
+}  // namespace
+
+std::uint64_t attempt_limit(std::uint64_t target) {
+  constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
+  const std::uint64_t scaled = target > kMost / kAttemptsPerSample ? kMost : target * kAttemptsPerSample;
+  return std::max(kAttemptFloor, scaled);
+}
+
+Expected<ChunkTally, EngineError> sample_piece(const PreparedRequest& request, std::uint64_t target,
+                                               std::uint64_t seed) {
+  const std::size_t seat_count = request.seat_count;
+  if (seat_count == 0 || seat_count > kMostSeats || request.game == nullptr) {
+    return fail(EngineError{InternalFault{"a batch was given an unprepared request"}});
+  }
+  const std::size_t hand_size = request.seats.front().front().size();
+  return variants::with_showdown(*request.game, [&](auto showdown) -> Expected<ChunkTally, EngineError> {
+    using Showdown = decltype(showdown);
+    const std::size_t count = hand_size + request.board_size;
+    if (count > Showdown::capacity) return fail(EngineError{cards::CardError::too_many_cards(count)});
+    PieceSampler<Showdown> sampler(request, hand_size);
+    return sampler.run(target, seed);
+  });
+}
+
+}  // namespace vantor::odds

@@ -1,0 +1,29 @@
+#pragma once
+
+// The sampling loop of one piece of a batch: draw deals with the sampler the request's pilot
+// chose, score them with the game's showdown and add them to a tally, until the piece holds its
+// target of deals. The attempt limit keeps a request whose seats nearly always collide from
+// running forever: it fails with the "gave up" error instead.
+
+#include <cstdint>
+
+#include "engine_error.hpp"
+#include "expected.hpp"
+#include "odds/chunk.hpp"
+#include "odds/prepared_request.hpp"
+
+namespace vantor::odds {
+
+// A piece may try max(kAttemptFloor, kAttemptsPerSample * target) deals (saturating).
+inline constexpr std::uint64_t kAttemptFloor = 10'000;
+inline constexpr std::uint64_t kAttemptsPerSample = 1'000;
+
+std::uint64_t attempt_limit(std::uint64_t target);
+
+// The tally of `target` deals drawn with a generator seeded by `seed`, its `attempts` counting
+// every draw, or the error that stopped the piece. Touches no Python object and nothing shared
+// but the read-only request, so pieces run on any threads at once.
+Expected<ChunkTally, EngineError> sample_piece(const PreparedRequest& request, std::uint64_t target,
+                                               std::uint64_t seed);
+
+}  // namespace vantor::odds
