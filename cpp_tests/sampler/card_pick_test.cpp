@@ -46,6 +46,44 @@ TEST(NthCard, AgreesWithListingOnRandomMasks) {
   }
 }
 
+// The plain definition: each card the j-th lowest of what is left, j drawn below its count.
+bool draw_one_by_one(Generator& generator, cards::CardMask& mask, std::size_t count,
+                     std::vector<cards::Card>& out) {
+  for (std::size_t i = 0; i < count; ++i) {
+    if (mask == 0) return false;
+    const auto bits = set_bits(mask);
+    const unsigned card = bits[uniform32(generator, static_cast<std::uint32_t>(bits.size()))];
+    if (card >= cards::kCardCount) return false;
+    out.push_back(static_cast<cards::Card>(card));
+    mask &= ~cards::card_bit(static_cast<cards::Card>(card));
+  }
+  return true;
+}
+
+// The batched draw must consume the generator and produce cards exactly as the definition does,
+// including when the mask runs out part-way and for counts past its batch.
+TEST(DrawCards, MatchesTheOneByOneDefinitionToTheBit) {
+  Generator masks = Generator::seeded(11);
+  for (int round = 0; round < 20000; ++round) {
+    std::uint64_t mask = masks.next();
+    if (round % 2 == 1) mask &= masks.next();
+    mask &= cards::kFullDeck;
+    const std::size_t count = masks.next() % 21;
+    Generator fast = Generator::seeded(static_cast<std::uint64_t>(round));
+    Generator plain = fast;
+    cards::CardMask fast_mask = mask, plain_mask = mask;
+    std::vector<cards::Card> fast_out, plain_out;
+    const bool fast_ok = draw_cards(fast, fast_mask, count, fast_out);
+    const bool plain_ok = draw_one_by_one(plain, plain_mask, count, plain_out);
+    ASSERT_EQ(fast_ok, plain_ok) << round;
+    ASSERT_EQ(fast.state(), plain.state()) << round;
+    if (plain_ok) {
+      ASSERT_EQ(fast_out, plain_out) << round;
+      ASSERT_EQ(fast_mask, plain_mask) << round;
+    }
+  }
+}
+
 TEST(DrawCards, TakesDistinctCardsFromTheMaskAndFailsWhenItRunsOut) {
   Generator generator = Generator::seeded(3);
   cards::CardMask mask = 0x00F0F0F0F0F0F;
