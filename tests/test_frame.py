@@ -2,6 +2,7 @@
 conversion, and how failures surface."""
 
 import inspect
+import operator
 import re
 import subprocess
 import sys
@@ -56,19 +57,10 @@ VALID = {
     "full_deck": {},
 }
 
-# Functions whose engine is not in this build: their arguments bind and convert, then they raise
-# NotImplementedError.
-PENDING = {"chunk", "chunk_from_text", "default_thread_count"}
-
 
 def call_core(name, *args, **kwargs):
     """Calls a function whose arguments are all acceptable and returns what its core gives."""
-    function = getattr(vantor, name)
-    if name in PENDING:
-        with pytest.raises(NotImplementedError, match=rf"^{name}\(\) is not available yet: "):
-            function(*args, **kwargs)
-        return None
-    return function(*args, **kwargs)
+    return getattr(vantor, name)(*args, **kwargs)
 
 
 class IndexLike:
@@ -214,6 +206,19 @@ class TestBinding:
         required = SIGNATURES[name][1]
         call_core(name, *list(VALID[name].values())[:required])
 
+    def test_chunk_from_text_defaults(self):
+        # A batch is reproducible, so the defaults show in its result: 100,000 samples, seed 0,
+        # and as many pieces as default_thread_count() gives threads.
+        written_out = vantor.chunk_from_text("holdem", ["AhKh", "QsQd"], "", "", 100_000, 0,
+                                             vantor.default_thread_count())
+        assert vantor.chunk_from_text("holdem", ["AhKh", "QsQd"]) == written_out
+        assert written_out["samples"] == 100_000
+
+    def test_chunk_seed_and_threads_default(self):
+        hands = [[[AH, KH]], [[QS, QD]]]
+        written_out = vantor.chunk("holdem", hands, [], 0, 500, 0, vantor.default_thread_count())
+        assert vantor.chunk("holdem", hands, [], 0, 500) == written_out
+
 
 # kind -> [(bad value, exception, message template)]; "{p}" stands for the parameter's name.
 BAD_VALUES = {
@@ -308,11 +313,13 @@ class TestConversion:
     @pytest.mark.parametrize("parameter", ["samples", "seed", "threads"])
     @pytest.mark.parametrize("value", [True, IndexLike(7)], ids=["bool", "index"])
     def test_integers_accept_bool_and_index_objects(self, name, parameter, value):
-        call_core(name, **dict(VALID[name], **{parameter: value}))
+        as_int = call_core(name, **dict(VALID[name], **{parameter: operator.index(value)}))
+        assert call_core(name, **dict(VALID[name], **{parameter: value})) == as_int
 
-    def test_largest_unsigned_64_bit_values(self):
-        call_core("chunk", **dict(VALID["chunk"], seed=(1 << 64) - 1))
-        call_core("chunk_from_text", **dict(VALID["chunk_from_text"], seed=(1 << 64) - 1))
+    @pytest.mark.parametrize("name", ["chunk", "chunk_from_text"])
+    def test_largest_unsigned_64_bit_values(self, name):
+        result = call_core(name, **dict(VALID[name], seed=(1 << 64) - 1))
+        assert result["samples"] == VALID[name]["samples"]
 
     def test_card_name_takes_bool_and_index_objects(self):
         assert vantor.card_name(True) == "2d"
@@ -323,7 +330,8 @@ class TestConversion:
         call_core("parse_hand_field", "AhKh", 2, allow_short)
 
     def test_tuples_are_sequences(self):
-        call_core("chunk", "holdem", (((AH, KH),), ((QS, QD),)), (), 0, 10)
+        assert (call_core("chunk", "holdem", (((AH, KH),), ((QS, QD),)), (), 0, 10)
+                == vantor.chunk("holdem", [[[AH, KH]], [[QS, QD]]], [], 0, 10))
         call_core("exact_from_text", "holdem", ("AhKh", "QsQd"))
         call_core("score_batch", "high", ("AhKhQsQd2c7d9s",))
 
@@ -331,8 +339,11 @@ class TestConversion:
         high = 0xFFF << 52
         hands = [[[AH | high, KH | 1 << 63]], [[QS, QD | high]]]
         # A board mask keeps its cards (here the deuce of clubs) and loses the rest.
-        call_core("exact", "holdem", hands, [1 << 60 | 1], high)
-        call_core("chunk", "holdem", hands, [1 << 60 | 1], high, 10)
+        clean = [[[AH, KH]], [[QS, QD]]]
+        assert (call_core("exact", "holdem", hands, [1 << 60 | 1], high)
+                == vantor.exact("holdem", clean, [1], 0))
+        assert (call_core("chunk", "holdem", hands, [1 << 60 | 1], high, 10)
+                == vantor.chunk("holdem", clean, [1], 0, 10))
 
     def test_lone_surrogate_is_refused_not_mangled(self):
         with pytest.raises(UnicodeEncodeError):

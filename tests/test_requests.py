@@ -64,6 +64,16 @@ def masks_of(text):
     return masks
 
 
+# Samples, seed and threads of the batches that check a request is accepted.
+BATCH = (20, 0, 2)
+
+
+def sampled(call):
+    """Marks a call of a batch entry, which must answer every accepted request."""
+    call.sampled = True
+    return call
+
+
 def by_mask(game, hands, board="", dead=""):
     seats = [[masks_of(piece) for piece in hand.split(",")] for hand in hands]
     return lambda: vantor.exact(game, seats, masks_of(board), sum(masks_of(dead)))
@@ -73,21 +83,33 @@ def by_text(game, hands, board="", dead=""):
     return lambda: vantor.exact_from_text(game, hands, board, dead)
 
 
-@pytest.fixture(params=[by_text, by_mask], ids=["text", "masks"])
+def by_chunk_mask(game, hands, board="", dead=""):
+    seats = [[masks_of(piece) for piece in hand.split(",")] for hand in hands]
+    return sampled(lambda: vantor.chunk(game, seats, masks_of(board), sum(masks_of(dead)),
+                                        *BATCH))
+
+
+def by_chunk_text(game, hands, board="", dead=""):
+    return sampled(lambda: vantor.chunk_from_text(game, hands, board, dead, *BATCH))
+
+
+@pytest.fixture(params=[by_text, by_mask, by_chunk_text, by_chunk_mask],
+                ids=["text", "masks", "chunk-text", "chunk-masks"])
 def ask(request):
-    """The same request in either form, written as hand fields, board and dead cards."""
+    """The same request in either form, written as hand fields, board and dead cards, put to
+    the exact walk or to a batch: both validate alike."""
     return request.param
 
 
 def assert_accepted(call):
     """The request passed validation: the exact entries answer it (None when the walk declines a
-    spot too wide to walk), and the batch entries, not in this build yet, say so."""
-    try:
-        result = call()
-    except NotImplementedError as pending:
-        assert "batch runner" in str(pending)
-        return
-    assert result is None or (result["exact"] and len(result["players"]) >= 2)
+    spot too wide to walk), and the batch entries return their batch."""
+    result = call()
+    if getattr(call, "sampled", False):
+        assert type(result) is dict and result["exact"] is False
+        assert result["samples"] == BATCH[0] and len(result["players"]) >= 2
+    else:
+        assert result is None or (result["exact"] is True and len(result["players"]) >= 2)
 
 
 def assert_refused(call, message):
@@ -201,13 +223,17 @@ MASK_ONLY = {
 
 
 @pytest.mark.parametrize("case", MASK_ONLY)
-def test_refused_in_mask_form(case):
+@pytest.mark.parametrize("batch", [(), BATCH], ids=["exact", "chunk"])
+def test_refused_in_mask_form(case, batch):
     game, seats, board, message = MASK_ONLY[case]
-    assert_refused(lambda: vantor.exact(game, seats, board, 0), message)
+    entry = vantor.chunk if batch else vantor.exact
+    assert_refused(lambda: entry(game, seats, board, 0, *batch), message)
 
 
 def test_an_alternative_with_an_empty_mask_is_passed_over():
-    assert_accepted(lambda: vantor.exact("holdem", [[[AH, 0], [KH, ANY]], [[ANY, ANY]]], [], 0))
+    seats = [[[AH, 0], [KH, ANY]], [[ANY, ANY]]]
+    assert_accepted(lambda: vantor.exact("holdem", seats, [], 0))
+    assert_accepted(sampled(lambda: vantor.chunk("holdem", seats, [], 0, *BATCH)))
 
 
 # The text readers refuse these sizes themselves, pointing into the field.
@@ -267,8 +293,10 @@ class TestSampledEntries:
     def test_chunk_validates_like_exact(self):
         assert_refused(lambda: vantor.chunk("holdem", [[[AH, KH]], [[AH, ANY]]], [], 0, 10),
                        twice("Ah"))
-        assert_accepted(lambda: vantor.chunk("holdem", [[[AH, KH]], [[ANY, ANY]]], [], 0, 10))
+        assert_accepted(sampled(lambda: vantor.chunk("holdem", [[[AH, KH]], [[ANY, ANY]]], [], 0,
+                                                     *BATCH)))
 
     def test_chunk_from_text_validates_like_exact(self):
         assert_refused(lambda: vantor.chunk_from_text("courchevel", ["*****"] * 2), NO_FLOP_CARD)
-        assert_accepted(lambda: vantor.chunk_from_text("courchevel", ["*****"] * 2, "Ah"))
+        assert_accepted(sampled(lambda: vantor.chunk_from_text("courchevel", ["*****"] * 2, "Ah",
+                                                               "", *BATCH)))

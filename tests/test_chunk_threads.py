@@ -1,0 +1,83 @@
+"""Sampled batches run with the interpreter lock released: other Python threads keep running, and
+batches asked for from several threads at once come out as they do one after another."""
+
+import threading
+import time
+
+import vantor
+
+GAVE_UP_HEAD = "gave up after 10001 draws, of which only "
+
+
+def test_another_thread_runs_while_a_long_batch_works():
+    # A million Omaha deals: long enough that a held lock would starve the other thread.
+    ticks = []
+    stop = threading.Event()
+
+    def spin():
+        while not stop.is_set():
+            ticks.append(time.perf_counter())
+
+    spinner = threading.Thread(target=spin)
+    spinner.start()
+    try:
+        time.sleep(0.01)
+        start = time.perf_counter()
+        result = vantor.chunk_from_text("omaha", ["AhKhQdJd", "****"], samples=1_000_000,
+                                        seed=1, threads=2)
+        end = time.perf_counter()
+    finally:
+        stop.set()
+        spinner.join()
+    assert result["samples"] == 1_000_000
+    # Ticks strictly inside the call, away from its edges where the lock changes hands anyway.
+    margin = (end - start) / 10
+    inside = [t for t in ticks if start + margin < t < end - margin]
+    assert end - start > 0.02
+    assert len(inside) > 100
+
+
+# Requests of different games, samplers, piece counts and outcomes, one of which gives up.
+REQUESTS = [
+    ("holdem", ["AhKh", "QsQd"], "", "", 40_000, 1, 1),
+    ("holdem", ["A*"] * 4, "", "", 20_000, 2, 3),
+    ("stud", ["A******"] * 4 + ["K******"] * 3, "", "", 3_000, 3, 2),
+    ("omaha_hi_lo", ["Ac2cKdKs", "3s4sQh*"], "5h6d8c", "", 30_000, 4, 4),
+    ("badugi", ["hhhh, dddd, cccc, ssss"] * 12, "", "", 2_000, 5, 8),
+    ("razz", ["A 2 K 4h 9h", "3c 5c 6c Jc Qc"], "", "", 25_000, 6, 1),
+    # Six seats wanting twelve cards between them: a single piece that runs out of attempts.
+    ("holdem", ["QQ+, AK, AQ, KQ"] * 6, "", "", 5, 7, 1),
+    ("courchevel", ["*****"] * 3, "Ah", "", 10_000, 8, 0),
+]
+GIVES_UP = 6
+
+
+def answer(request):
+    """The result of one request, or the text of the error it raised."""
+    game, hands, board, dead, samples, seed, threads = request
+    try:
+        return vantor.chunk_from_text(game, hands, board, dead, samples, seed, threads)
+    except ValueError as error:
+        return str(error)
+
+
+def test_concurrent_batches_equal_sequential_ones():
+    sequential = [answer(request) for request in REQUESTS]
+    gave_up = [isinstance(result, str) for result in sequential]
+    assert gave_up == [i == GIVES_UP for i in range(len(REQUESTS))]
+    assert sequential[GIVES_UP].startswith(GAVE_UP_HEAD)
+    # Every request twice, all started together so their pieces share the worker pool.
+    jobs = REQUESTS * 2
+    answers = [None] * len(jobs)
+    start = threading.Barrier(len(jobs))
+
+    def run(index):
+        start.wait()
+        answers[index] = answer(jobs[index])
+
+    threads = [threading.Thread(target=run, args=(i,)) for i in range(len(jobs))]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    assert answers == sequential * 2
