@@ -2,7 +2,6 @@
 
 // Picking cards out of a mask: the j-th lowest card, and k distinct cards drawn uniformly.
 
-#include <algorithm>
 #include <array>
 #include <bit>
 #include <cassert>
@@ -63,53 +62,35 @@ inline unsigned nth_card(cards::CardMask mask, unsigned j) { return nth_card(mas
 // Draws `count` distinct cards uniformly from `mask`, appending them to `out` in the order
 // drawn (one 32-bit uniform per card), and removes them from `mask`. Fails when the mask runs
 // out or yields an index above 51; `out` may then hold some of the cards.
-//
-// Each card is the j-th lowest of the cards still in the mask, j uniform below their number.
-// That number only falls by one per card, so the j's do not depend on the cards drawn: they are
-// drawn first, turned into ranks within the starting mask, and every card is then selected from
-// the same mask independently, instead of one selection waiting for the previous one.
 inline bool draw_cards(Generator& generator, cards::CardMask& mask, std::size_t count,
                        std::vector<cards::Card>& out) {
-  constexpr std::size_t kBatched = 16;
-  const auto available = static_cast<unsigned>(std::popcount(mask));
-  if (count > kBatched || (mask & ~cards::kFullDeck) != 0) {
-    for (std::size_t i = 0; i < count; ++i) {
-      if (mask == 0) return false;
-      const auto left = static_cast<std::uint32_t>(std::popcount(mask));
-      const unsigned card = nth_card(mask, uniform32(generator, left));
-      if (card >= static_cast<unsigned>(cards::kCardCount)) return false;
-      out.push_back(static_cast<cards::Card>(card));
-      mask &= ~cards::card_bit(static_cast<cards::Card>(card));
+  // Everything lives in locals until the end: a card is one byte, and a byte store may alias any
+  // object, so writing cards straight into `out` would make the compiler reload the generator's
+  // state and the mask from memory after every card.
+  Generator local = generator;
+  cards::CardMask left_cards = mask;
+  std::array<cards::Card, cards::kCardCount> drawn;
+  std::size_t size = 0;
+  bool complete = true;  // at most 52 cards come out before the mask runs out or fails
+  // The count of cards left falls by one per card: no population count on the critical path.
+  auto left = static_cast<std::uint32_t>(std::popcount(left_cards));
+  for (; size < count; --left) {
+    if (left == 0) {
+      complete = false;
+      break;
     }
-    return true;
-  }
-  const auto drawn = static_cast<unsigned>(std::min<std::size_t>(count, available));
-  std::array<unsigned, kBatched> ranks;
-  std::array<unsigned, kBatched> taken;  // the ranks so far, ascending
-  for (unsigned i = 0; i < drawn; ++i) {
-    // The j-th remaining card is the j-th of the mask once every earlier taken rank at or below
-    // it is stepped over, in ascending order.
-    // Written without data-dependent branches (the loops run i times whatever the cards):
-    // once a taken rank lies above the candidate, every later one does too.
-    unsigned rank = uniform32(generator, available - i);
-    unsigned below = 0;
-    for (unsigned k = 0; k < i; ++k) {
-      const unsigned step = taken[k] <= rank;
-      rank += step;
-      below += step;
+    const unsigned card = nth_card(left_cards, uniform32(local, left));
+    if (card >= static_cast<unsigned>(cards::kCardCount)) {
+      complete = false;
+      break;
     }
-    for (unsigned k = i; k > 0; --k) taken[k] = k > below ? taken[k - 1] : taken[k];
-    taken[below] = rank;
-    ranks[i] = rank;
+    drawn[size++] = static_cast<cards::Card>(card);
+    left_cards &= ~cards::card_bit(static_cast<cards::Card>(card));
   }
-  const std::uint64_t running = running_counts(mask);
-  const cards::CardMask from = mask;
-  for (unsigned i = 0; i < drawn; ++i) {
-    const auto card = static_cast<cards::Card>(nth_card(from, running, ranks[i]));
-    out.push_back(card);
-    mask &= ~cards::card_bit(card);
-  }
-  return drawn == count;
+  generator = local;
+  mask = left_cards;
+  out.insert(out.end(), drawn.begin(), drawn.begin() + static_cast<std::ptrdiff_t>(size));
+  return complete;
 }
 
 }  // namespace vantor::sampler

@@ -102,7 +102,8 @@ DrawPlan build_plan(std::span<const CardMask> slots, CardMask available) {
     remaining.erase(forced);
     for (CardMask& slot : remaining) slot &= ~cards::card_bit(card);
   }
-  available &= ~mask_of(plan.fixed_cards);
+  plan.fixed_mask = mask_of(plan.fixed_cards);
+  available &= ~plan.fixed_mask;
 
   const auto is_constrained = [available](CardMask slot) { return (available & ~slot) != 0; };
   const std::size_t constrained_count =
@@ -144,16 +145,14 @@ DrawPlan build_plan(std::span<const CardMask> slots, CardMask available) {
 
 bool draw_with_plan(const DrawPlan& plan, CardMask admissible, Generator& generator,
                     std::vector<Card>& out) {
-  out.clear();
+  // The fixed cards are distinct, so one set test decides them all.
   admissible &= plan.available;
-  for (const Card card : plan.fixed_cards) {
-    if ((admissible & cards::card_bit(card)) == 0) {
-      out.clear();
-      return false;
-    }
-    out.push_back(card);
-    admissible &= ~cards::card_bit(card);
+  if ((plan.fixed_mask & ~admissible) != 0) {
+    out.clear();
+    return false;
   }
+  out.assign(plan.fixed_cards.begin(), plan.fixed_cards.end());
+  admissible &= ~plan.fixed_mask;
   if (plan.remaining_count() == 0) return true;
 
   const std::size_t first = out.size();
@@ -173,9 +172,8 @@ bool draw_with_plan(const DrawPlan& plan, CardMask admissible, Generator& genera
 bool for_each_completion(const DrawPlan& plan, CardMask admissible, std::uint64_t cap,
                          const std::function<void(std::span<const Card>)>& visit) {
   admissible &= plan.available & cards::kFullDeck;  // above 51 are no cards
-  const CardMask fixed = mask_of(plan.fixed_cards);
-  if ((fixed & ~admissible) != 0) return true;
-  admissible &= ~fixed;
+  if ((plan.fixed_mask & ~admissible) != 0) return true;
+  admissible &= ~plan.fixed_mask;
   if (plan.remaining_count() == 0) {
     visit(plan.fixed_cards);
     return true;

@@ -42,6 +42,7 @@ struct DrawPlan {
   // when a caller's admissible mask is wider.
   cards::CardMask available = 0;
   std::vector<cards::Card> fixed_cards;         // pinned by single-card slots, in order found
+  cards::CardMask fixed_mask = 0;               // the same cards as one set
   std::size_t slot_count = 0;                   // slots of the alternative
   std::vector<cards::CardMask> remaining_slots; // the others, in order, forced cards removed
   PlanKind kind = PlanKind::AllFree;
