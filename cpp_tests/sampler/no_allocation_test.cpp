@@ -9,7 +9,9 @@
 #include <new>
 #include <vector>
 
+#include "odds/sampling_loop.hpp"
 #include "sampler/deal.hpp"
+#include "variants/equity.hpp"
 #include "sampler/draw.hpp"
 #include "support.hpp"
 
@@ -78,6 +80,29 @@ TEST(NoAllocation, WholeDealDraws) {
   WeightedScratch scratch;
   EXPECT_EQ(allocations_during(5000, [&] { (void)rejection_draw(request, generator, seats, board); }), 0);
   EXPECT_EQ(allocations_during(5000, [&] { (void)weighted_draw(request, generator, seats, board, scratch); }), 0);
+}
+
+// A piece allocates its tally and buffers once; the deals themselves allocate nothing, so a
+// piece of a hundred thousand deals allocates exactly as often as one of ten.
+TEST(NoAllocation, SamplingLoopAllocatesPerPieceNotPerDeal) {
+  auto request = make_request({{{kAces, kAll}}, {{kAces | kKings, kAces | kKings}}, {{kAll, kAll}}},
+                              std::vector<CardMask>(5, kAll), kAll);
+  request.game = *variants::find_variant("holdem");
+  for (const bool weighted : {false, true}) {
+    request.weighted = weighted;
+    const auto piece_allocations = [&](std::uint64_t target) {
+      allocations = 0;
+      counting = true;
+      const auto tally = odds::sample_piece(request, target, 5);
+      counting = false;
+      EXPECT_TRUE(tally && tally->samples == target);
+      return allocations.load();
+    };
+    (void)piece_allocations(10);  // the ranking tables are built on first use
+    const long few = piece_allocations(10);
+    EXPECT_GT(few, 0);
+    EXPECT_EQ(piece_allocations(100'000), few) << (weighted ? "weighted" : "rejection");
+  }
 }
 
 TEST(NoAllocation, CounterSeesAllocations) {

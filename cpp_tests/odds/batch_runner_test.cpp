@@ -1,0 +1,249 @@
+// The batch runner against its definition: a piece is a plain loop (draw with the request's
+// sampler, score the deal with the showdown, add it with its weight), a batch is its pieces
+// merged in order. The loop's own scoring (summaries, outcome counting) must give the same
+// tallies on spots of every game and both samplers.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "odds/batch_runner.hpp"
+#include "odds/worker_pool.hpp"
+#include "odds/request.hpp"
+#include "odds/request_error.hpp"
+#include "odds/sampling_loop.hpp"
+#include "sampler/deal.hpp"
+#include "variants/equity.hpp"
+#include "variants/rankings/fast.hpp"
+#include "variants/showdown.hpp"
+
+namespace vantor::odds {
+namespace {
+
+using cards::Card;
+constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
+
+PreparedRequest build(const char* game, std::vector<std::string> hands, const char* board = "",
+                      const char* dead = "") {
+  auto built = build_request_from_text(**variants::find_variant(game), hands, board, dead);
+  EXPECT_TRUE(built) << game << ": " << (built ? "" : display(built.error()));
+  return std::move(*built);
+}
+
+// The piece as written out: attempts counted one by one, every deal scored by the showdown and
+// added to the tally on its own. Nothing when the attempt limit is passed.
+std::optional<ChunkTally> plain_piece(const PreparedRequest& r, std::uint64_t target, std::uint64_t seed) {
+  auto generator = sampler::Generator::seeded(seed);
+  ChunkTally tally(r.seat_count);
+  std::vector<std::vector<Card>> seat_cards(r.seat_count);
+  std::vector<Card> board;
+  sampler::WeightedScratch scratch;
+  std::vector<double> share(r.seat_count), low_share(r.seat_count);
+  const std::uint64_t limit = std::max<std::uint64_t>(10'000, 1'000 * target);
+  while (tally.samples < target) {
+    if (tally.attempts == limit) return std::nullopt;
+    ++tally.attempts;
+    double weight = 1.0;
+    if (r.weighted) {
+      const auto drawn = sampler::weighted_draw(r, generator, seat_cards, board, scratch);
+      if (!drawn) continue;
+      weight = *drawn;
+    } else if (!sampler::rejection_draw(r, generator, seat_cards, board)) {
+      continue;
+    }
+    std::fill(share.begin(), share.end(), 0.0);
+    std::fill(low_share.begin(), low_share.end(), 0.0);
+    variants::PotShares shares{share, low_share};
+    const std::vector<std::span<const Card>> seats(seat_cards.begin(), seat_cards.end());
+    variants::with_showdown(*r.game, [&](auto showdown) {
+      EXPECT_TRUE(decltype(showdown)::score({seats, board}, shares, rankings::fast_tables()));
+    });
+    tally.add(share, low_share, weight);
+  }
+  return tally;
+}
+
+void expect_close(const std::vector<double>& got, const std::vector<double>& want, const char* what) {
+  ASSERT_EQ(got.size(), want.size()) << what;
+  for (std::size_t i = 0; i < want.size(); ++i) {
+    EXPECT_NEAR(got[i], want[i], 1e-9 * std::max(1.0, std::abs(want[i]))) << what << " seat " << i;
+  }
+}
+
+void expect_same_tally(const ChunkTally& got, const ChunkTally& want) {
+  EXPECT_EQ(got.samples, want.samples);
+  EXPECT_EQ(got.attempts, want.attempts);
+  EXPECT_NEAR(got.weight_sum, want.weight_sum, 1e-9 * want.weight_sum);
+  EXPECT_NEAR(got.weight_square_sum, want.weight_square_sum, 1e-9 * want.weight_square_sum);
+  EXPECT_FALSE(got.exact);
+  expect_close(got.share_sum, want.share_sum, "share_sum");
+  expect_close(got.share_square_sum, want.share_square_sum, "share_square_sum");
+  expect_close(got.square_weight_share_sum, want.square_weight_share_sum, "square_weight_share_sum");
+  expect_close(got.low_share_sum, want.low_share_sum, "low_share_sum");
+  expect_close(got.win_count, want.win_count, "win_count");
+  expect_close(got.tie_count, want.tie_count, "tie_count");
+  expect_close(got.scoop_count, want.scoop_count, "scoop_count");
+  expect_close(got.high_win_count, want.high_win_count, "high_win_count");
+  expect_close(got.high_tie_count, want.high_tie_count, "high_tie_count");
+  expect_close(got.low_win_count, want.low_win_count, "low_win_count");
+  expect_close(got.low_tie_count, want.low_tie_count, "low_tie_count");
+}
+
+struct Spot {
+  const char* game;
+  std::vector<std::string> hands;
+  const char* board;
+};
+
+const std::vector<Spot> kSpots = {
+    {"holdem", {"AhKh", "QsQd"}, ""},
+    {"holdem", {"QQ+,AKs", "**", "KdQd"}, ""},
+    {"holdem", {"A*", "K*", "**", "Q*", "J*", "T*", "9*"}, "Ah7c"},
+    {"short_deck", {"AhKh", "A*", "T*"}, ""},
+    {"omaha", {"AA**", "****", "KdQdJc9c"}, "2h3h"},
+    {"omaha_hi_lo", {"A2**", "****", "KdQdJc9c"}, ""},
+    {"omaha_five", {"AA***", "*****"}, "Kh"},
+    {"omaha_five_hi_lo", {"A2***", "*****", "3c4c5d6d7h"}, ""},
+    {"omaha_six", {"AA****", "******"}, ""},
+    {"courchevel", {"AA***", "*****"}, "*"},
+    {"courchevel_hi_lo", {"A2***", "*****"}, "Kd"},
+    {"stud", {"A**", "***", "KdQdJc"}, ""},
+    {"stud_hi_lo", {"A**", "2**", "***"}, ""},
+    {"razz", {"A**", "***", "KdQdJc"}, ""},
+    {"deuce_seven", {"7*", "**", "8s6h4d3c"}, ""},
+    {"five_card_draw", {"A*", "**", "KdQdJc"}, ""},
+    {"badugi", {"A*", "**", "KdQdJc"}, ""},
+};
+
+class EveryGame : public testing::TestWithParam<std::tuple<Spot, bool>> {};
+
+TEST_P(EveryGame, PieceMatchesThePlainLoop) {
+  const auto& [spot, weighted] = GetParam();
+  PreparedRequest request = build(spot.game, spot.hands, spot.board);
+  // Both samplers run on every spot: the pilot's choice is overridden, which the loop allows
+  // for any request whose alternatives all have shapes.
+  if (weighted) {
+    for (const auto& logs : request.log_weights) {
+      for (const double log : logs) {
+        if (!std::isfinite(log)) GTEST_SKIP() << "an alternative without a shape";
+      }
+    }
+  }
+  request.weighted = weighted;
+  for (const std::uint64_t seed : {std::uint64_t{0}, std::uint64_t{977}}) {
+    const auto piece = sample_piece(request, 3000, seed);
+    const auto plain = plain_piece(request, 3000, seed);
+    ASSERT_TRUE(piece) << display(piece.error());
+    ASSERT_TRUE(plain);
+    expect_same_tally(*piece, *plain);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothSamplers, EveryGame,
+                         testing::Combine(testing::ValuesIn(kSpots), testing::Bool()));
+
+TEST(Pieces, SplitAsDocumented) {
+  EXPECT_EQ(piece_count(0, 4), 1u);
+  EXPECT_EQ(piece_count(3, 8), 3u);
+  EXPECT_EQ(piece_count(10, 4), 4u);
+  EXPECT_EQ(piece_count(10, 0), 1u);
+  EXPECT_EQ(piece_count(kMost, kMost), kMost);
+  const std::uint64_t seed = 12345;
+  const std::uint64_t targets[] = {3, 3, 2, 2};
+  for (std::uint64_t i = 0; i < 4; ++i) {
+    const Piece piece = piece_of(10, seed, 4, i);
+    EXPECT_EQ(piece.target, targets[i]);
+    EXPECT_EQ(piece.seed, seed * 0x9e3779b97f4a7c15 + i);
+  }
+  // The seeds wrap, and the targets always add up to the samples.
+  std::uint64_t total = 0;
+  for (std::uint64_t i = 0; i < 7; ++i) total += piece_of(kMost, kMost, 7, i).target;
+  EXPECT_EQ(total, kMost);
+  EXPECT_EQ(piece_of(kMost, kMost, 7, 6).seed, kMost * 0x9e3779b97f4a7c15 + 6);
+}
+
+TEST(Pieces, AttemptLimitHasAFloorAndSaturates) {
+  EXPECT_EQ(attempt_limit(0), 10'000u);
+  EXPECT_EQ(attempt_limit(10), 10'000u);
+  EXPECT_EQ(attempt_limit(11), 11'000u);
+  EXPECT_EQ(attempt_limit(kMost / 1000), kMost / 1000 * 1000);
+  EXPECT_EQ(attempt_limit(kMost / 1000 + 1), kMost);
+}
+
+TEST(Batch, IsItsPiecesMergedInOrder) {
+  const PreparedRequest request = build("holdem", {"QQ+,AKs", "**", "KdQd"}, "");
+  for (const std::uint64_t threads : {1, 2, 3, 7}) {
+    const auto batch = run_batch(request, 1001, 42, threads);
+    ASSERT_TRUE(batch);
+    ChunkTally merged(request.seat_count);
+    const std::uint64_t pieces = piece_count(1001, threads);
+    for (std::uint64_t i = 0; i < pieces; ++i) {
+      const Piece piece = piece_of(1001, 42, pieces, i);
+      merged.merge(*sample_piece(request, piece.target, piece.seed));
+    }
+    // Merged in the same order, so equal to the bit.
+    EXPECT_EQ(batch->share_sum, merged.share_sum) << threads;
+    EXPECT_EQ(batch->win_count, merged.win_count) << threads;
+    EXPECT_EQ(batch->attempts, merged.attempts) << threads;
+    EXPECT_EQ(batch->samples, 1001u);
+  }
+}
+
+TEST(Batch, ManyMorePiecesThanWorkersStillMergeInOrder) {
+  const PreparedRequest request = build("holdem", {"AhKh", "QsQd"}, "");
+  const auto batch = run_batch(request, 5000, 9, 5000);
+  ASSERT_TRUE(batch);
+  ChunkTally merged(request.seat_count);
+  for (std::uint64_t i = 0; i < 5000; ++i) merged.merge(*sample_piece(request, 1, 9 * kSeedMultiplier + i));
+  EXPECT_EQ(batch->share_sum, merged.share_sum);
+  EXPECT_EQ(batch->share_square_sum, merged.share_square_sum);
+  EXPECT_EQ(batch->samples, 5000u);
+}
+
+// Six seats that each want a pair or two broadways from twelve cards: satisfiable, but hands
+// drawn one by one almost never fit together.
+PreparedRequest crowded() {
+  return build("holdem", std::vector<std::string>(6, "QQ+, AK, AQ, KQ"), "");
+}
+
+TEST(Batch, GivesUpAfterTheAttemptLimit) {
+  const PreparedRequest request = crowded();
+  ASSERT_FALSE(request.weighted);
+  const auto piece = sample_piece(request, 5, 3);
+  const auto plain = plain_piece(request, 5, 3);
+  ASSERT_FALSE(piece);
+  ASSERT_FALSE(plain);  // the plain loop passes the limit too
+  const auto* error = std::get_if<RequestError>(&piece.error());
+  ASSERT_NE(error, nullptr);
+  EXPECT_EQ(error->kind, RequestError::Kind::SamplerGaveUp);
+  EXPECT_EQ(error->draws, 10'001u);
+  EXPECT_LT(error->used, 5u);
+
+  // A batch fails with one of its pieces' errors, each naming that piece's own limit.
+  const auto batch = run_batch(request, 40, 3, 4);
+  ASSERT_FALSE(batch);
+  const auto* batch_error = std::get_if<RequestError>(&batch.error());
+  ASSERT_NE(batch_error, nullptr);
+  EXPECT_EQ(batch_error->draws, 10'001u);
+}
+
+TEST(Batch, NoSamplesIsAnEmptyTally) {
+  const auto batch = run_batch(crowded(), 0, 1, 8);
+  ASSERT_TRUE(batch);
+  EXPECT_EQ(batch->samples, 0u);
+  EXPECT_EQ(batch->attempts, 0u);
+}
+
+TEST(Batch, DefaultThreadCountIsCappedAtFour) {
+  const std::size_t threads = default_thread_count();
+  EXPECT_GE(threads, 1u);
+  EXPECT_LE(threads, 4u);
+  if (logical_processors() != 0) EXPECT_EQ(threads, std::min<std::size_t>(logical_processors(), 4));
+}
+
+}  // namespace
+}  // namespace vantor::odds
