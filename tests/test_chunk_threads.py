@@ -1,8 +1,13 @@
 """Sampled batches run with the interpreter lock released: other Python threads keep running, and
 batches asked for from several threads at once come out as they do one after another."""
 
+import os
+import subprocess
+import sys
 import threading
 import time
+
+import pytest
 
 import vantor
 
@@ -81,3 +86,28 @@ def test_concurrent_batches_equal_sequential_ones():
     for thread in threads:
         thread.join()
     assert answers == sequential * 2
+
+
+FORK_SCRIPT = """
+import os, sys, warnings
+warnings.simplefilter("ignore")  # forking a process that runs threads warns on newer Pythons
+import pytest
+
+import vantor
+ask = lambda: vantor.chunk_from_text("holdem", ["AhKh", "QsQd"], samples=20000, seed=3, threads=2)
+before = ask()  # starts the worker pool in the parent
+pid = os.fork()
+if pid == 0:
+    os._exit(0 if ask() == before else 1)
+_, status = os.waitpid(pid, 0)
+sys.exit(os.waitstatus_to_exitcode(status))
+"""
+
+
+def test_a_forked_child_can_still_sample():
+    # The parent's worker threads do not exist in a forked child; a batch there must not wait
+    # for them forever (multiprocessing forks by default on Linux before 3.14).
+    if not hasattr(os, "fork"):
+        pytest.skip("no fork on this platform")
+    done = subprocess.run([sys.executable, "-c", FORK_SCRIPT], timeout=120)
+    assert done.returncode == 0
