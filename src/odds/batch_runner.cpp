@@ -137,15 +137,13 @@ Expected<ChunkTally, EngineError> run_batch(const PreparedRequest& request, std:
                                             std::uint64_t seed, std::uint64_t threads) {
   const std::uint64_t pieces = piece_count(samples, threads);
   WorkerPool& pool = WorkerPool::shared();
-  if (pool.size() == 0) {
-    Batch batch(request, samples, seed, pieces, 1);
-    batch.run_pieces();
-    return batch.wait();
-  }
-  // One runner per piece that can run at once; each takes pieces until none is left.
-  const auto runners = static_cast<std::size_t>(std::min<std::uint64_t>(pieces, pool.size()));
+  // One runner per piece that can run at once, each taking pieces until none is left. The
+  // calling thread would only wait, so it is one of them: a one-piece batch never pays for
+  // waking a worker, which is most of the cost of a small batch.
+  const auto runners = static_cast<std::size_t>(
+      std::min<std::uint64_t>(pieces, std::max<std::size_t>(pool.size(), 1)));
   Batch batch(request, samples, seed, pieces, runners);
-  for (std::size_t queued = 0; queued < runners; ++queued) {
+  for (std::size_t queued = 1; queued < runners; ++queued) {
     try {
       pool.submit([&batch] { batch.run_pieces(); });
     } catch (...) {
@@ -154,6 +152,7 @@ Expected<ChunkTally, EngineError> run_batch(const PreparedRequest& request, std:
       break;
     }
   }
+  batch.run_pieces();
   return batch.wait();
 }
 

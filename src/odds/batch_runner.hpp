@@ -1,8 +1,9 @@
 #pragma once
 
 // The batch runner behind chunk(): a batch of samples is cut into pieces, each with its own
-// generator seeded from the batch seed and its piece number, the pieces run as jobs on the
-// process-wide worker pool, and their tallies are merged in piece order. The pieces and their
+// generator seeded from the batch seed and its piece number, the pieces run on the process-wide
+// worker pool (with the calling thread taking its share rather than idling), and their tallies
+// are merged in piece order. The pieces and their
 // order depend only on (samples, seed, threads), so a batch is reproducible to the bit for a
 // given request whatever the machine's load; a different thread count cuts different pieces
 // and so draws different deals.
