@@ -44,7 +44,8 @@ bool rejection_draw(const odds::PreparedRequest& request, Generator& generator,
       out = &seat_cards[entry];
     }
     if (!draw_with_plan(*plan, admissible_for(request, entry, available), generator, *out)) return false;
-    available &= ~mask_of(*out);
+    // A plan of named cards only took exactly its fixed set.
+    available &= ~(plan->remaining_count() == 0 ? plan->fixed_mask : mask_of(*out));
   }
   return true;
 }
