@@ -8,6 +8,7 @@
 #include <map>
 #include <vector>
 
+#include "sampler/draw.hpp"
 #include "support.hpp"
 
 namespace vantor::sampler {
@@ -155,6 +156,70 @@ TEST(DealDraw, CollisionFailsRejectionButReweightsWeighted) {
     EXPECT_NEAR(*weight, 2.0 / 3.0, 1e-12);
     EXPECT_NE(seats[0][0], seats[1][0]);
   }
+}
+
+// The rejection draw as written out: every entry in the draw order, a seat's alternative by a
+// 64-bit uniform, its hand by draw_with_plan(). The sampler draws the common plans its own way,
+// so it must consume the generator and produce the cards exactly as this does.
+bool rejection_draw_as_written(const odds::PreparedRequest& r, Generator& generator,
+                               std::vector<std::vector<Card>>& seats, std::vector<Card>& board) {
+  CardMask available = r.live;
+  board.clear();
+  for (const std::size_t entry : r.draw_order) {
+    const bool is_board = entry == r.seat_count;
+    if (is_board && !r.board_in_order()) continue;
+    const DrawPlan& plan =
+        is_board ? r.board_plan : r.seat_plans[entry][uniform64(generator, r.seat_plans[entry].size())];
+    auto& out = is_board ? board : seats[entry];
+    if (!draw_with_plan(plan, available & (r.own[entry] | ~r.reserved), generator, out)) return false;
+    available &= ~mask_of(out);
+  }
+  return true;
+}
+
+TEST(RejectionDraw, FollowsTheWrittenOutDrawToTheBit) {
+  // Random requests over every kind of plan: named cards, wildcards, ranks, suits, named cards
+  // with wildcards, several alternatives, boards open, named or partly named.
+  Generator shapes = Generator::seeded(21);
+  const auto random_slot = [&]() -> CardMask {
+    switch (shapes.next() % 5) {
+      case 0: return bit(static_cast<Card>(shapes.next() % 52));
+      case 1: return CardMask{0xF} << (4 * (shapes.next() % 13));
+      case 2: return 0x1111111111111ull << (shapes.next() % 4);
+      case 3: return shapes.next() & kAll;
+      default: return kAll;
+    }
+  };
+  int compared = 0;
+  for (int round = 0; round < 300; ++round) {
+    const std::size_t seat_count = 2 + shapes.next() % 3, hole = 2 + shapes.next() % 3;
+    std::vector<std::vector<std::vector<CardMask>>> seats(seat_count);
+    for (auto& seat : seats) {
+      seat.resize(1 + shapes.next() % 3);
+      for (auto& alternative : seat) {
+        for (std::size_t i = 0; i < hole; ++i) alternative.push_back(random_slot());
+      }
+    }
+    std::vector<CardMask> board(shapes.next() % 2 ? 5 : 0, kAll);
+    if (!board.empty() && shapes.next() % 2) board[0] = random_slot();
+    const auto request = make_request(seats, board, kAll);
+    Generator fast = Generator::seeded(static_cast<std::uint64_t>(round));
+    Generator plain = fast;
+    std::vector<std::vector<Card>> fast_seats(seat_count), plain_seats(seat_count);
+    std::vector<Card> fast_board, plain_board;
+    for (int deal = 0; deal < 50; ++deal) {
+      const bool fast_ok = rejection_draw(request, fast, fast_seats, fast_board);
+      const bool plain_ok = rejection_draw_as_written(request, plain, plain_seats, plain_board);
+      ASSERT_EQ(fast_ok, plain_ok) << round << " " << deal;
+      ASSERT_EQ(fast.state(), plain.state()) << round << " " << deal;
+      if (plain_ok) {
+        ASSERT_EQ(fast_seats, plain_seats) << round << " " << deal;
+        ASSERT_EQ(fast_board, plain_board) << round << " " << deal;
+        ++compared;
+      }
+    }
+  }
+  EXPECT_GT(compared, 1000);  // enough deals got through to compare their cards
 }
 
 TEST(DealDraw, SameSeedSameDeals) {

@@ -3,6 +3,7 @@
 #include <cassert>
 #include <cmath>
 
+#include "sampler/card_pick.hpp"
 #include "sampler/draw.hpp"
 
 namespace vantor::sampler {
@@ -24,13 +25,51 @@ CardMask admissible_for(const odds::PreparedRequest& request, std::size_t entry,
   return available & (request.own[entry] | ~request.reserved);
 }
 
+// One entry's hand under `admissible`, as draw_with_plan() draws it. Plans of named cards only
+// and plans of wildcards only (the common cases: named hands, ranges of named hands, `*` seats,
+// open boards) are drawn here with the generator in registers; the rest go to draw_with_plan().
+// Returns the cards taken as a set, or nothing when the draw failed.
+[[gnu::always_inline]] inline std::optional<CardMask> draw_entry(const DrawPlan& plan, CardMask admissible,
+                                                                 Generator& generator, std::vector<Card>& out) {
+  const bool simple = plan.remaining_count() == 0 || (plan.kind == PlanKind::AllFree && plan.free_count == 0);
+  if (!simple) {
+    // Through a copy, so that the caller's generator never has its address taken and can stay
+    // in registers across the deal.
+    Generator shared = generator;
+    const bool drawn = draw_with_plan(plan, admissible, shared, out);
+    generator = shared;
+    if (!drawn) return std::nullopt;
+    return mask_of(out);
+  }
+  admissible &= plan.available;
+  if ((plan.fixed_mask & ~admissible) != 0) {
+    out.clear();
+    return std::nullopt;
+  }
+  const std::size_t fixed = plan.fixed_cards.size();
+  out.resize(fixed);
+  for (std::size_t i = 0; i < fixed; ++i) out[i] = plan.fixed_cards[i];
+  if (plan.remaining_count() == 0) return plan.fixed_mask;
+  CardMask left = admissible & ~plan.fixed_mask;
+  const CardMask before = left;
+  if (!draw_cards(generator, left, plan.remaining_count(), out)) {
+    out.clear();
+    return std::nullopt;
+  }
+  return plan.fixed_mask | (before & ~left);
+}
+
 }  // namespace
 
 bool rejection_draw(const odds::PreparedRequest& request, Generator& generator,
                     std::vector<std::vector<Card>>& seat_cards, std::vector<Card>& board_cards) {
   assert(seat_cards.size() == request.seat_count);
+  // The generator is worked on as a local and written back once, so its state stays in
+  // registers instead of being stored and reloaded around every card.
+  Generator local = generator;
   CardMask available = request.live;
   board_cards.clear();
+  bool complete = true;
   for (const std::size_t entry : request.draw_order) {
     const bool is_board = entry == request.seat_count;
     if (is_board && !request.board_in_order()) continue;
@@ -40,14 +79,18 @@ bool rejection_draw(const odds::PreparedRequest& request, Generator& generator,
       const auto& plans = request.seat_plans[entry];
       // One output is consumed even for a single alternative, so the stream does not depend on
       // how many alternatives a seat has.
-      plan = &plans[static_cast<std::size_t>(uniform64(generator, plans.size()))];
+      plan = &plans[static_cast<std::size_t>(uniform64(local, plans.size()))];
       out = &seat_cards[entry];
     }
-    if (!draw_with_plan(*plan, admissible_for(request, entry, available), generator, *out)) return false;
-    // A plan of named cards only took exactly its fixed set.
-    available &= ~(plan->remaining_count() == 0 ? plan->fixed_mask : mask_of(*out));
+    const auto taken = draw_entry(*plan, admissible_for(request, entry, available), local, *out);
+    if (!taken) {
+      complete = false;
+      break;
+    }
+    available &= ~*taken;
   }
-  return true;
+  generator = local;
+  return complete;
 }
 
 std::optional<double> weighted_draw(const odds::PreparedRequest& request, Generator& generator,
