@@ -72,14 +72,17 @@ inline bool draw_cards(Generator& generator, cards::CardMask& mask, std::size_t 
   std::array<cards::Card, cards::kCardCount> drawn;
   std::size_t size = 0;
   bool complete = true;  // at most 52 cards come out before the mask runs out or fails
-  // The count of cards left falls by one per card: no population count on the critical path.
+  // The count of cards left falls by one per card, and the running counts lose one from the
+  // drawn card's byte onwards: neither is recounted from the mask between cards.
   auto left = static_cast<std::uint32_t>(std::popcount(left_cards));
+  std::uint64_t running = running_counts(left_cards);
   for (; size < count; --left) {
     if (left == 0) {
       complete = false;
       break;
     }
-    const unsigned card = nth_card(left_cards, uniform32(local, left));
+    const unsigned card = nth_card(left_cards, running, uniform32(local, left));
+    running -= 0x0101010101010101ull << (8 * (card / 8));
     if (card >= static_cast<unsigned>(cards::kCardCount)) {
       complete = false;
       break;
