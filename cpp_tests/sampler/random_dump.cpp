@@ -46,7 +46,9 @@ int main() {
       if (kind == "u128") value = vantor::sampler::uniform128(generator, range);
       std::cout << (i ? " " : "") << to_decimal(value);
     }
-    std::cout << '\n';
+    // The next raw output shows how many outputs the values consumed: a range of 1 always
+    // gives 0, and only this tells whether its rejected candidates were skipped.
+    std::cout << (count ? " " : "") << to_decimal(generator.next()) << '\n';
   }
   return 0;
 }

@@ -11,6 +11,7 @@
 #include <array>
 #include <bit>
 #include <cassert>
+#include <cstddef>
 #include <cstdint>
 
 #include "sampler/count.hpp"
@@ -25,22 +26,43 @@ class Generator {
   static Generator seeded(std::uint64_t seed);
 
   // One 64-bit output of xoshiro256++.
-  std::uint64_t next() {
-    const std::uint64_t result = rotl(state_[0] + state_[3], 23) + state_[0];
-    const std::uint64_t t = state_[1] << 17;
-    state_[2] ^= state_[0];
-    state_[3] ^= state_[1];
-    state_[1] ^= state_[2];
-    state_[0] ^= state_[3];
-    state_[2] ^= t;
-    state_[3] = rotl(state_[3], 45);
-    return result;
+  std::uint64_t next() { return step(state_); }
+
+  // Consumes outputs up to and including the first one below 2^63: what a 64-bit uniform draw
+  // in [0, 1) consumes. Half of all outputs are rejected there, at random, so instead of a
+  // branch per output the next two states are both computed and one is kept by masking.
+  void skip_through_low_output() {
+    std::array<std::uint64_t, 4> first = state_;
+    const std::uint64_t first_rejected = step(first) >> 63;
+    std::array<std::uint64_t, 4> second = first;
+    const std::uint64_t second_rejected = step(second) >> 63;
+    if (first_rejected & second_rejected) [[unlikely]] {
+      state_ = second;
+      while (next() >> 63) {
+      }
+      return;
+    }
+    const std::uint64_t take_second = -first_rejected;
+    for (std::size_t i = 0; i < 4; ++i) state_[i] = first[i] ^ ((first[i] ^ second[i]) & take_second);
   }
 
   const std::array<std::uint64_t, 4>& state() const { return state_; }
 
  private:
   static constexpr std::uint64_t rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
+
+  // Advances `state` by one output and returns that output.
+  static std::uint64_t step(std::array<std::uint64_t, 4>& state) {
+    const std::uint64_t result = rotl(state[0] + state[3], 23) + state[0];
+    const std::uint64_t t = state[1] << 17;
+    state[2] ^= state[0];
+    state[3] ^= state[1];
+    state[1] ^= state[2];
+    state[0] ^= state[3];
+    state[2] ^= t;
+    state[3] = rotl(state[3], 45);
+    return result;
+  }
   std::array<std::uint64_t, 4> state_{};
 };
 
@@ -65,6 +87,11 @@ inline std::uint32_t uniform32(Generator& generator, std::uint32_t range) {
 
 inline std::uint64_t uniform64(Generator& generator, std::uint64_t range) {
   assert(range > 0);
+  // Every seat with a single alternative draws this: its zone is exactly the lower half.
+  if (range == 1) {
+    generator.skip_through_low_output();
+    return 0;
+  }
   const std::uint64_t zone = (range << std::countl_zero(range)) - 1;
   for (;;) {
     const Count product = Count{generator.next()} * range;
