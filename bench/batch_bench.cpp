@@ -15,16 +15,12 @@
 #include "odds/request.hpp"
 #include "variants/equity.hpp"
 
+#include "spot.hpp"
+
 namespace {
 
 using namespace vantor;
-
-struct Spot {
-  const char* name;
-  const char* game;
-  std::vector<std::string> hands;
-  const char* board;
-};
+using bench::Spot;
 
 // Best rate over repeated batches of `samples` deals cut into `threads` pieces.
 double deals_per_second(const odds::PreparedRequest& request, std::uint64_t samples, std::uint64_t threads) {
@@ -41,12 +37,8 @@ double deals_per_second(const odds::PreparedRequest& request, std::uint64_t samp
 }
 
 void measure(const Spot& spot, std::uint64_t samples) {
-  const auto& game = **variants::find_variant(spot.game);
-  const auto built = odds::build_request_from_text(game, spot.hands, spot.board, "");
-  if (!built) {
-    std::printf("%-40s %-17s refused: %s\n", spot.name, spot.game, display(built.error()).c_str());
-    return;
-  }
+  const auto built = bench::build_spot(spot);
+  if (!built) return;
   const double one = deals_per_second(*built, samples, 1);
   const double two = deals_per_second(*built, samples, 2);
   std::printf("%-40s %-17s %s %8.2f M/s  %8.2f M/s on two  x%.2f\n", spot.name, spot.game,

@@ -16,23 +16,17 @@
 #include "odds/request.hpp"
 #include "variants/equity.hpp"
 
+#include "spot.hpp"
+
 namespace {
 
 using namespace vantor;
-struct Spot {
-  const char* name;
-  const char* game;
-  std::vector<std::string> hands;
-  const char* board;
-};
+using bench::Spot;
 
 void measure(const Spot& spot) {
   const auto& game = **variants::find_variant(spot.game);
-  const auto built = odds::build_request_from_text(game, spot.hands, spot.board, "");
-  if (!built) {
-    std::printf("%-44s %-18s refused: %s\n", spot.name, spot.game, display(built.error()).c_str());
-    return;
-  }
+  const auto built = bench::build_spot(spot);
+  if (!built) return;
   const odds::PreparedRequest& request = *built;
   using Clock = std::chrono::steady_clock;
   double best = 1e30;
