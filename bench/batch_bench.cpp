@@ -13,9 +13,8 @@
 
 #include "odds/batch_runner.hpp"
 #include "odds/request.hpp"
-#include "variants/equity.hpp"
-
 #include "spot.hpp"
+#include "variants/equity.hpp"
 
 namespace {
 
@@ -23,12 +22,14 @@ using namespace vantor;
 using bench::Spot;
 
 // Best rate over repeated batches of `samples` deals cut into `threads` pieces.
-double deals_per_second(const odds::PreparedRequest& request, std::uint64_t samples, std::uint64_t threads) {
+double deals_per_second(const odds::PreparedRequest& request, std::uint64_t samples,
+                        std::uint64_t threads) {
   using Clock = std::chrono::steady_clock;
   double best = 1e30;
   for (int round = 0; round < 5; ++round) {
     const auto start = Clock::now();
-    const auto tally = odds::run_batch(request, samples, static_cast<std::uint64_t>(round), threads);
+    const auto tally =
+        odds::run_batch(request, samples, static_cast<std::uint64_t>(round), threads);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     if (!tally) return 0;
     best = std::min(best, seconds);
@@ -61,13 +62,15 @@ int main(int argc, char** argv) {
       {{"named v named", "omaha_five", {"AsKsQhJh2c", "9c9d8c7d3h"}, ""}, 1'000'000},
       {{"AA*** v ***** v named", "omaha_five", {"AA***", "*****", "KdQdJc9c2h"}, ""}, 500'000},
       {{"named v named", "omaha_five_hi_lo", {"As2sKhQh3c", "9c9d8c7d4h"}, ""}, 1'000'000},
-      {{"A2*** v ***** v named", "omaha_five_hi_lo", {"A2***", "*****", "KdQdJc9c5h"}, ""}, 500'000},
+      {{"A2*** v ***** v named", "omaha_five_hi_lo", {"A2***", "*****", "KdQdJc9c5h"}, ""},
+       500'000},
       {{"named v named", "omaha_six", {"AsKsQhJh2c3c", "9c9d8c7d3h4h"}, ""}, 500'000},
       {{"AA**** v ****** v named", "omaha_six", {"AA****", "******", "KdQdJc9c2h3h"}, ""}, 300'000},
       {{"named v named", "courchevel", {"AsKsQhJh2c", "9c9d8c7d3h"}, "*"}, 1'000'000},
       {{"AA*** v ***** v named", "courchevel", {"AA***", "*****", "KdQdJc9c2h"}, "*"}, 500'000},
       {{"named v named", "courchevel_hi_lo", {"As2sKhQh3c", "9c9d8c7d4h"}, "*"}, 1'000'000},
-      {{"A2*** v ***** v named", "courchevel_hi_lo", {"A2***", "*****", "KdQdJc9c5h"}, "*"}, 500'000},
+      {{"A2*** v ***** v named", "courchevel_hi_lo", {"A2***", "*****", "KdQdJc9c5h"}, "*"},
+       500'000},
       {{"named v named", "stud", {"AsKsQh", "9c9d8c"}, ""}, 10'000'000},
       {{"A** v *** v named", "stud", {"A**", "***", "KdQdJc"}, ""}, 5'000'000},
       {{"named v named", "stud_hi_lo", {"As2s3h", "9c9d8c"}, ""}, 10'000'000},

@@ -14,9 +14,8 @@
 #include "odds/exact_walk.hpp"
 #include "odds/prepared_request.hpp"
 #include "odds/request.hpp"
-#include "variants/equity.hpp"
-
 #include "spot.hpp"
+#include "variants/equity.hpp"
 
 namespace {
 
@@ -67,7 +66,8 @@ int main(int argc, char** argv) {
       {"5 cards v 5 cards, 2 to come", "stud", {"AhKhQsJd2c", "9c8c7d6d5h"}, ""},
       {"5 cards v 5 cards, 2 to come", "stud_hi_lo", {"Ah2h3s4d9c", "9d8c7d6d5h"}, ""},
       {"5 cards v 5 cards, 2 to come", "razz", {"Ah2h3s4d9c", "Kc8c7d6d5h"}, ""},
-      {"8 seats of 6 named, board card to come", "stud",
+      {"8 seats of 6 named, board card to come",
+       "stud",
        {"AhAd2c3d4h5s", "KhKd2d3h4s5c", "QhQd2h3s4c5d", "JhJd2s3c4d5h", "ThTd6c7d8h9s",
         "9h9d6d7h8s9c", "8d8c6h7s6s7c", "AcKcQcJc**"},
        ""},

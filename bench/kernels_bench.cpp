@@ -80,12 +80,10 @@ int main() {
       return rankings::table_value<false>(t.low_a5, d, hand, size);
     });
   }
-  measure("omaha, 4 + 5 cards", 9, [](const Card* hand) {
-    return vantor::omaha::omaha(std::span<const Card>(hand, 9));
-  });
-  measure("badugi, 4 cards", 4, [](const Card* hand) {
-    return rankings::badugi(std::span<const Card>(hand, 4));
-  });
+  measure("omaha, 4 + 5 cards", 9,
+          [](const Card* hand) { return vantor::omaha::omaha(std::span<const Card>(hand, 9)); });
+  measure("badugi, 4 cards", 4,
+          [](const Card* hand) { return rankings::badugi(std::span<const Card>(hand, 4)); });
 
   // Whole showdowns, the cost per deal in a walk or a batch.
   using namespace vantor::variants;
@@ -99,8 +97,7 @@ int main() {
     return share[0] > 0;
   });
   measure("showdown omaha_hi_lo, 4 seats", 21, [&](const Card* deal) {
-    const std::span<const Card> seats[] = {{deal, 4}, {deal + 4, 4}, {deal + 8, 4},
-                                           {deal + 12, 4}};
+    const std::span<const Card> seats[] = {{deal, 4}, {deal + 4, 4}, {deal + 8, 4}, {deal + 12, 4}};
     const Deal view{seats, {deal + 16, 5}};
     std::fill(share.begin(), share.end(), 0.0);
     std::fill(low_share.begin(), low_share.end(), 0.0);

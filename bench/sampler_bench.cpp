@@ -33,7 +33,8 @@ void measure(const char* name, Draw draw) {
     draws += 10000;
     seconds = std::chrono::duration<double>(Clock::now() - start).count();
   } while (seconds < 0.5);
-  std::printf("%-44s %12.0f draws/s  %6.1f%% succeed\n", name, draws / seconds, 100.0 * successes / draws);
+  std::printf("%-44s %12.0f draws/s  %6.1f%% succeed\n", name, draws / seconds,
+              100.0 * successes / draws);
 }
 
 void bench_plan(const char* name, const std::vector<CardMask>& slots) {
@@ -45,7 +46,8 @@ void bench_plan(const char* name, const std::vector<CardMask>& slots) {
   measure(name, [&] { return sampler::draw_with_plan(plan, kAll, generator, out); });
 }
 
-odds::PreparedRequest request(std::vector<std::vector<std::vector<CardMask>>> seats, std::vector<CardMask> board) {
+odds::PreparedRequest request(std::vector<std::vector<std::vector<CardMask>>> seats,
+                              std::vector<CardMask> board) {
   odds::PreparedRequest r;
   r.seats = std::move(seats);
   r.board_size = board.size();
@@ -64,7 +66,8 @@ void bench_deal(const char* name, const odds::PreparedRequest& r) {
   std::snprintf(label, sizeof label, "%s, rejection", name);
   measure(label, [&] { return sampler::rejection_draw(r, generator, seats, board); });
   std::snprintf(label, sizeof label, "%s, weighted", name);
-  measure(label, [&] { return sampler::weighted_draw(r, generator, seats, board, scratch).has_value(); });
+  measure(label,
+          [&] { return sampler::weighted_draw(r, generator, seats, board, scratch).has_value(); });
   std::printf("%-44s pilot chose the %s sampler\n", name, r.weighted ? "weighted" : "rejection");
 }
 
@@ -82,21 +85,25 @@ int main() {
   bench_plan("  fixed only: AhKd", {bit(50), bit(45)});
   bench_plan("  all free: five-card board *****", std::vector<CardMask>(5, kAll));
   bench_plan("  listed + split: any ace, *", {kAces, kAll});
-  bench_plan("  listed + split: A|K, A|K, *, * (Omaha)", {kAces | kKings, kAces | kKings, kAll, kAll});
-  bench_plan("  shaped: 6 slots over two suits", {0x1111111111111 | 0x2222222222222, 0x1111111111111 | 0x2222222222222,
-                                                  0x1111111111111 | 0x2222222222222, 0x4444444444444 | 0x2222222222222,
-                                                  0x4444444444444 | 0x2222222222222, 0x4444444444444 | 0x2222222222222});
+  bench_plan("  listed + split: A|K, A|K, *, * (Omaha)",
+             {kAces | kKings, kAces | kKings, kAll, kAll});
+  bench_plan("  shaped: 6 slots over two suits",
+             {0x1111111111111 | 0x2222222222222, 0x1111111111111 | 0x2222222222222,
+              0x1111111111111 | 0x2222222222222, 0x4444444444444 | 0x2222222222222,
+              0x4444444444444 | 0x2222222222222, 0x4444444444444 | 0x2222222222222});
   bench_plan("  rejection: 6 scattered slots", scattered);
 
   std::puts("whole deals");
   bench_deal("  hold'em AhKd vs any ace + * vs **, board *****",
-             request({{{bit(50), bit(45)}}, {{kAces, kAll}}, {{kAll, kAll}}}, std::vector<CardMask>(5, kAll)));
+             request({{{bit(50), bit(45)}}, {{kAces, kAll}}, {{kAll, kAll}}},
+                     std::vector<CardMask>(5, kAll)));
   bench_deal("  hold'em 3 seats of AA/KK/QQ alternatives",
              request({{{kAces, kAces}, {kKings, kKings}, {kQueens, kQueens}},
                       {{kAces, kAces}, {kKings, kKings}, {kQueens, kQueens}},
                       {{kAces, kAces}, {kKings, kKings}, {kQueens, kQueens}}},
                      std::vector<CardMask>(5, kAll)));
-  const std::vector<std::vector<CardMask>> crowd{{kAces | kKings | kQueens, kAces | kKings | kQueens}};
+  const std::vector<std::vector<CardMask>> crowd{
+      {kAces | kKings | kQueens, kAces | kKings | kQueens}};
   bench_deal("  five seats wanting A/K/Q pairs", request({crowd, crowd, crowd, crowd, crowd}, {}));
   return 0;
 }

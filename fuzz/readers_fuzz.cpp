@@ -27,9 +27,10 @@ using vantor::notation::NotationError;
 
 // Characters the readers treat specially, plus a few multi-byte ones.
 constexpr char32_t kAlphabet[] = {
-    U'2', U'3', U'4', U'5', U'6', U'7', U'8', U'9', U'T', U'J', U'Q', U'K', U'A', U't', U'j',
-    U'q', U'k', U'a', U'c', U'd', U'h', U's', U'C', U'D', U'H', U'S', U'o', U'O', U'x', U'*',
-    U',', U'+', U'-', U'%', U' ', U'\t', U'\n', U'1', U'0', 0x00, 0x85, 0xA0, 0x1680, 0x2000,
+    U'2',   U'3',   U'4',   U'5',   U'6',   U'7',   U'8', U'9',   U'T',    U'J',   U'Q',
+    U'K',   U'A',   U't',   U'j',   U'q',   U'k',   U'a', U'c',   U'd',    U'h',   U's',
+    U'C',   U'D',   U'H',   U'S',   U'o',   U'O',   U'x', U'*',   U',',    U'+',   U'-',
+    U'%',   U' ',   U'\t',  U'\n',  U'1',   U'0',   0x00, 0x85,   0xA0,    0x1680, 0x2000,
     0x200A, 0x2028, 0x2029, 0x202F, 0x205F, 0x3000, 0xE9, 0x20AC, 0x1F0A1, 0xFFFD,
 };
 constexpr std::size_t kAlphabetSize = sizeof(kAlphabet) / sizeof(kAlphabet[0]);

@@ -69,8 +69,8 @@ bool sequence_length(PyObject* object, const char* parameter, Py_ssize_t& length
   return type_error(object, parameter, "cannot be converted to 'Sequence'");
 }
 
-bool bind(const Parameters& parameters, PyObject* const* args, Py_ssize_t nargs,
-          PyObject* kwnames, PyObject** out) {
+bool bind(const Parameters& parameters, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+          PyObject** out) {
   const char* function = parameters.function;
   const auto count = static_cast<Py_ssize_t>(parameters.count);
   if (nargs > count) {
@@ -78,8 +78,8 @@ bool bind(const Parameters& parameters, PyObject* const* args, Py_ssize_t nargs,
       PyErr_Format(PyExc_TypeError, "%s() takes no arguments (%zd given)", function, nargs);
     } else {
       const char* bound = parameters.required == parameters.count ? "exactly" : "at most";
-      PyErr_Format(PyExc_TypeError, "%s() takes %s %zd positional argument%s (%zd given)",
-                   function, bound, count, count == 1 ? "" : "s", nargs);
+      PyErr_Format(PyExc_TypeError, "%s() takes %s %zd positional argument%s (%zd given)", function,
+                   bound, count, count == 1 ? "" : "s", nargs);
     }
     return false;
   }
@@ -116,7 +116,8 @@ bool bind(const Parameters& parameters, PyObject* const* args, Py_ssize_t nargs,
 
 bool to_text(PyObject* object, const char* parameter, std::string_view& out) {
   if (!object) return true;  // left to its default
-  if (!PyUnicode_Check(object)) return type_error(object, parameter, "cannot be converted to 'str'");
+  if (!PyUnicode_Check(object))
+    return type_error(object, parameter, "cannot be converted to 'str'");
   Py_ssize_t size;
   const char* bytes = PyUnicode_AsUTF8AndSize(object, &size);
   if (!bytes) return false;  // lone surrogates: UnicodeEncodeError says which
@@ -203,8 +204,8 @@ void cut_to_deck(SeatMasks& seats, std::vector<cards::CardMask>& board, cards::C
 PyObject* raise(const EngineError& error) {
   const std::string message = display(error);
   PyObject* type = is_internal_fault(error) ? PyExc_RuntimeError : PyExc_ValueError;
-  PyRef text(PyUnicode_DecodeUTF8(message.data(), static_cast<Py_ssize_t>(message.size()),
-                                  "replace"));
+  PyRef text(
+      PyUnicode_DecodeUTF8(message.data(), static_cast<Py_ssize_t>(message.size()), "replace"));
   if (text) PyErr_SetObject(type, text.get());
   return nullptr;
 }
@@ -213,8 +214,8 @@ PyObject* raise_pointing(const notation::NotationError& error, std::string_view 
   // Built with its length, not as a C string: the field may hold NUL characters, and the
   // message must show the text exactly as received.
   const std::string message = error.pointer_form(text);
-  PyRef value(PyUnicode_DecodeUTF8(message.data(), static_cast<Py_ssize_t>(message.size()),
-                                   "replace"));
+  PyRef value(
+      PyUnicode_DecodeUTF8(message.data(), static_cast<Py_ssize_t>(message.size()), "replace"));
   if (value) PyErr_SetObject(PyExc_ValueError, value.get());
   return nullptr;
 }

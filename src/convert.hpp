@@ -4,16 +4,16 @@
 //
 // Every converter keeps the C API's contract: it returns false with a Python exception set, or
 // true with `out` filled. A null `object` is a parameter left to its default: `out` keeps the
-// default value the caller put there. A wrong type is a TypeError whose text starts "argument '{name}': ";
-// an integer out of range is an OverflowError without that prefix.
+// default value the caller put there. A wrong type is a TypeError whose text starts "argument
+// '{name}': "; an integer out of range is an OverflowError without that prefix.
 
 #include <Python.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <exception>
 #include <new>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -39,8 +39,8 @@ struct Parameters {
 // Binds vectorcall arguments to `out[0..count)` (borrowed references, nullptr where a default
 // applies): positional ones first, then keywords. Every binding error is found here, before any
 // value is converted.
-bool bind(const Parameters& parameters, PyObject* const* args, Py_ssize_t nargs,
-          PyObject* kwnames, PyObject** out);
+bool bind(const Parameters& parameters, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+          PyObject** out);
 
 // A str, as the UTF-8 bytes Python caches inside the object: valid while `object` is alive.
 bool to_text(PyObject* object, const char* parameter, std::string_view& out);

@@ -65,7 +65,8 @@ class [[nodiscard]] Expected {
     return state_;
   }
   static const char* access_message(bool want_value) {
-    return want_value ? "the value of a failed result was read" : "the error of a successful result was read";
+    return want_value ? "the value of a failed result was read"
+                      : "the error of a successful result was read";
   }
 
   std::variant<T, E> state_;

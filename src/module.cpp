@@ -33,7 +33,7 @@ namespace {
 // Parameter lists. Every parameter is positional-or-keyword; the count after the names is how
 // many are required.
 constexpr const char* kNoNames[] = {nullptr};
-constexpr const char* kChunkNames[] = {"variant", "hands", "board", "dead",
+constexpr const char* kChunkNames[] = {"variant", "hands", "board",  "dead",
                                        "samples", "seed",  "threads"};
 constexpr const char* kExactNames[] = {"variant", "hands", "board", "dead"};
 constexpr const char* kHandFieldNames[] = {"text", "slots", "allow_short"};
@@ -83,8 +83,7 @@ bool convert_mask_spot(PyObject* const* bound, SpotArguments& a) {
 
 // The spot in text form: variant, hands, board, dead (bound[0..4)).
 bool convert_text_spot(PyObject* const* bound, SpotArguments& a) {
-  return to_text(bound[0], "variant", a.variant) &&
-         to_text_list(bound[1], "hands", a.hand_texts) &&
+  return to_text(bound[0], "variant", a.variant) && to_text_list(bound[1], "hands", a.hand_texts) &&
          to_text(bound[2], "board", a.board_text) && to_text(bound[3], "dead", a.dead_text);
 }
 
@@ -160,8 +159,7 @@ PyObject* chunk(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kw
   });
 }
 
-PyObject* chunk_from_text(PyObject*, PyObject* const* args, Py_ssize_t nargs,
-                          PyObject* kwnames) {
+PyObject* chunk_from_text(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
   return guarded([&]() -> PyObject* {
     PyObject* bound[7];
     SpotArguments a;
@@ -189,8 +187,7 @@ PyObject* exact(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kw
   });
 }
 
-PyObject* exact_from_text(PyObject*, PyObject* const* args, Py_ssize_t nargs,
-                          PyObject* kwnames) {
+PyObject* exact_from_text(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
   return guarded([&]() -> PyObject* {
     PyObject* bound[4];
     SpotArguments a;
@@ -211,8 +208,7 @@ PyObject* default_thread_count(PyObject*, PyObject* const* args, Py_ssize_t narg
   });
 }
 
-PyObject* parse_hand_field(PyObject*, PyObject* const* args, Py_ssize_t nargs,
-                           PyObject* kwnames) {
+PyObject* parse_hand_field(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
   return guarded([&]() -> PyObject* {
     PyObject* bound[3];
     std::string_view text;
@@ -228,8 +224,7 @@ PyObject* parse_hand_field(PyObject*, PyObject* const* args, Py_ssize_t nargs,
   });
 }
 
-PyObject* parse_dead_cards(PyObject*, PyObject* const* args, Py_ssize_t nargs,
-                           PyObject* kwnames) {
+PyObject* parse_dead_cards(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
   return guarded([&]() -> PyObject* {
     PyObject* bound[1];
     std::string_view text;

@@ -30,17 +30,16 @@ PyObject* float_list(const std::vector<double>& values) {
 PyObject* seat_dict(const odds::SeatStatistics& s) {
   PyRef dict(PyDict_New());
   if (!dict) return nullptr;
-  const bool built =
-      put(dict.get(), "equity", PyFloat_FromDouble(s.equity)) &&
-      put(dict.get(), "win", PyFloat_FromDouble(s.win)) &&
-      put(dict.get(), "tie", PyFloat_FromDouble(s.tie)) &&
-      put(dict.get(), "low_equity", PyFloat_FromDouble(s.low_equity)) &&
-      put(dict.get(), "scoop", PyFloat_FromDouble(s.scoop)) &&
-      put(dict.get(), "high_win", PyFloat_FromDouble(s.high_win)) &&
-      put(dict.get(), "high_tie", PyFloat_FromDouble(s.high_tie)) &&
-      put(dict.get(), "low_win", PyFloat_FromDouble(s.low_win)) &&
-      put(dict.get(), "low_tie", PyFloat_FromDouble(s.low_tie)) &&
-      put(dict.get(), "std_error", PyFloat_FromDouble(s.std_error));
+  const bool built = put(dict.get(), "equity", PyFloat_FromDouble(s.equity)) &&
+                     put(dict.get(), "win", PyFloat_FromDouble(s.win)) &&
+                     put(dict.get(), "tie", PyFloat_FromDouble(s.tie)) &&
+                     put(dict.get(), "low_equity", PyFloat_FromDouble(s.low_equity)) &&
+                     put(dict.get(), "scoop", PyFloat_FromDouble(s.scoop)) &&
+                     put(dict.get(), "high_win", PyFloat_FromDouble(s.high_win)) &&
+                     put(dict.get(), "high_tie", PyFloat_FromDouble(s.high_tie)) &&
+                     put(dict.get(), "low_win", PyFloat_FromDouble(s.low_win)) &&
+                     put(dict.get(), "low_tie", PyFloat_FromDouble(s.low_tie)) &&
+                     put(dict.get(), "std_error", PyFloat_FromDouble(s.std_error));
   return built ? dict.release() : nullptr;
 }
 
@@ -66,33 +65,32 @@ PyObject* result_dict(const odds::ChunkTally& tally, bool weighted) {
   PyRef dict(PyDict_New());
   if (!dict) return nullptr;
   PyObject* d = dict.get();
-  const double acceptance = tally.attempts > 0 ? static_cast<double>(tally.samples) /
-                                                     static_cast<double>(tally.attempts)
-                                               : 1.0;
+  const double acceptance =
+      tally.attempts > 0 ? static_cast<double>(tally.samples) / static_cast<double>(tally.attempts)
+                         : 1.0;
   const double effective = tally.weight_square_sum > 0
                                ? tally.weight_sum * tally.weight_sum / tally.weight_square_sum
                                : 0.0;
-  const bool built =
-      put(d, "samples", PyLong_FromUnsignedLongLong(tally.samples)) &&
-      put(d, "exact", PyBool_FromLong(tally.exact)) &&
-      put(d, "attempts", PyLong_FromUnsignedLongLong(tally.attempts)) &&
-      put(d, "acceptance", PyFloat_FromDouble(acceptance)) &&
-      put(d, "weighted", PyBool_FromLong(weighted)) &&
-      put(d, "weight_sum", PyFloat_FromDouble(tally.weight_sum)) &&
-      put(d, "weight_square_sum", PyFloat_FromDouble(tally.weight_square_sum)) &&
-      put(d, "effective_samples", PyFloat_FromDouble(effective)) &&
-      put(d, "share_sum", float_list(tally.share_sum)) &&
-      put(d, "share_square_sum", float_list(tally.share_square_sum)) &&
-      put(d, "square_weight_share_sum", float_list(tally.square_weight_share_sum)) &&
-      put(d, "low_share_sum", float_list(tally.low_share_sum)) &&
-      put(d, "win_count", float_list(tally.win_count)) &&
-      put(d, "tie_count", float_list(tally.tie_count)) &&
-      put(d, "scoop_count", float_list(tally.scoop_count)) &&
-      put(d, "high_win_count", float_list(tally.high_win_count)) &&
-      put(d, "high_tie_count", float_list(tally.high_tie_count)) &&
-      put(d, "low_win_count", float_list(tally.low_win_count)) &&
-      put(d, "low_tie_count", float_list(tally.low_tie_count)) &&
-      put(d, "players", players_list(tally));
+  const bool built = put(d, "samples", PyLong_FromUnsignedLongLong(tally.samples)) &&
+                     put(d, "exact", PyBool_FromLong(tally.exact)) &&
+                     put(d, "attempts", PyLong_FromUnsignedLongLong(tally.attempts)) &&
+                     put(d, "acceptance", PyFloat_FromDouble(acceptance)) &&
+                     put(d, "weighted", PyBool_FromLong(weighted)) &&
+                     put(d, "weight_sum", PyFloat_FromDouble(tally.weight_sum)) &&
+                     put(d, "weight_square_sum", PyFloat_FromDouble(tally.weight_square_sum)) &&
+                     put(d, "effective_samples", PyFloat_FromDouble(effective)) &&
+                     put(d, "share_sum", float_list(tally.share_sum)) &&
+                     put(d, "share_square_sum", float_list(tally.share_square_sum)) &&
+                     put(d, "square_weight_share_sum", float_list(tally.square_weight_share_sum)) &&
+                     put(d, "low_share_sum", float_list(tally.low_share_sum)) &&
+                     put(d, "win_count", float_list(tally.win_count)) &&
+                     put(d, "tie_count", float_list(tally.tie_count)) &&
+                     put(d, "scoop_count", float_list(tally.scoop_count)) &&
+                     put(d, "high_win_count", float_list(tally.high_win_count)) &&
+                     put(d, "high_tie_count", float_list(tally.high_tie_count)) &&
+                     put(d, "low_win_count", float_list(tally.low_win_count)) &&
+                     put(d, "low_tie_count", float_list(tally.low_tie_count)) &&
+                     put(d, "players", players_list(tally));
   return built ? dict.release() : nullptr;
 }
 

@@ -110,15 +110,18 @@ TEST(BoardField, Errors) {
 }
 
 TEST(DeadField, PiecesKeepTheirOffsets) {
-  EXPECT_EQ(*read_dead_field("\xC2\xA0" "Ah\tKh"), kAh | kKh);  // U+00A0 separates too
+  EXPECT_EQ(*read_dead_field("\xC2\xA0"
+                             "Ah\tKh"),
+            kAh | kKh);  // U+00A0 separates too
   const auto inexact = read_dead_field("\xC3\xA9 2c A");
   ASSERT_FALSE(inexact.has_value());
   // "é" is a bad character long before "A" is reached.
   expect_error(inexact.error(), {"", "'\xC3\xA9' is not a rank, a suit, or '*'", 0, 2});
   const auto wildcard = read_dead_field("2c  Ah*");
   ASSERT_FALSE(wildcard.has_value());
-  expect_error(wildcard.error(),
-               {"", "a dead card must name one card, since every reading changes the answer", 4, 3});
+  expect_error(
+      wildcard.error(),
+      {"", "a dead card must name one card, since every reading changes the answer", 4, 3});
 }
 
 TEST(HandField, InvalidUtf8IsReadOneByteAtATime) {

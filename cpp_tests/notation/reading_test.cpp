@@ -19,12 +19,12 @@ struct Row {
 
 // The documented rules for games whose reading does not depend on the seat count.
 const std::vector<Row> kFixedRows = {
-    {"holdem", 2, false, 5},          {"short_deck", 2, false, 5},
-    {"omaha", 4, false, 5},           {"omaha_hi_lo", 4, false, 5},
-    {"omaha_five", 5, false, 5},      {"omaha_five_hi_lo", 5, false, 5},
-    {"courchevel", 5, false, 5},      {"courchevel_hi_lo", 5, false, 5},
-    {"omaha_six", 6, false, 5},       {"deuce_seven", 5, true, 0},
-    {"five_card_draw", 5, true, 0},   {"badugi", 4, true, 0},
+    {"holdem", 2, false, 5},        {"short_deck", 2, false, 5},
+    {"omaha", 4, false, 5},         {"omaha_hi_lo", 4, false, 5},
+    {"omaha_five", 5, false, 5},    {"omaha_five_hi_lo", 5, false, 5},
+    {"courchevel", 5, false, 5},    {"courchevel_hi_lo", 5, false, 5},
+    {"omaha_six", 6, false, 5},     {"deuce_seven", 5, true, 0},
+    {"five_card_draw", 5, true, 0}, {"badugi", 4, true, 0},
 };
 
 TEST(FieldReading, FixedGamesIgnoreTheSeatCount) {

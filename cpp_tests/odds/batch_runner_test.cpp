@@ -3,6 +3,8 @@
 // merged in order. The loop's own scoring (summaries, outcome counting) must give the same
 // tallies on spots of every game and both samplers.
 
+#include "odds/batch_runner.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,11 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "odds/batch_runner.hpp"
-#include "odds/worker_pool.hpp"
 #include "odds/request.hpp"
 #include "odds/request_error.hpp"
 #include "odds/sampling_loop.hpp"
+#include "odds/worker_pool.hpp"
 #include "sampler/deal.hpp"
 #include "variants/equity.hpp"
 #include "variants/rankings/fast.hpp"
@@ -36,7 +37,8 @@ PreparedRequest build(const char* game, std::vector<std::string> hands, const ch
 
 // The piece as written out: attempts counted one by one, every deal scored by the showdown and
 // added to the tally on its own. Nothing when the attempt limit is passed.
-std::optional<ChunkTally> plain_piece(const PreparedRequest& r, std::uint64_t target, std::uint64_t seed) {
+std::optional<ChunkTally> plain_piece(const PreparedRequest& r, std::uint64_t target,
+                                      std::uint64_t seed) {
   auto generator = sampler::Generator::seeded(seed);
   ChunkTally tally(r.seat_count);
   std::vector<std::vector<Card>> seat_cards(r.seat_count);
@@ -67,7 +69,8 @@ std::optional<ChunkTally> plain_piece(const PreparedRequest& r, std::uint64_t ta
   return tally;
 }
 
-void expect_close(const std::vector<double>& got, const std::vector<double>& want, const char* what) {
+void expect_close(const std::vector<double>& got, const std::vector<double>& want,
+                  const char* what) {
   ASSERT_EQ(got.size(), want.size()) << what;
   for (std::size_t i = 0; i < want.size(); ++i) {
     EXPECT_NEAR(got[i], want[i], 1e-9 * std::max(1.0, std::abs(want[i]))) << what << " seat " << i;
@@ -82,7 +85,8 @@ void expect_same_tally(const ChunkTally& got, const ChunkTally& want) {
   EXPECT_FALSE(got.exact);
   expect_close(got.share_sum, want.share_sum, "share_sum");
   expect_close(got.share_square_sum, want.share_square_sum, "share_square_sum");
-  expect_close(got.square_weight_share_sum, want.square_weight_share_sum, "square_weight_share_sum");
+  expect_close(got.square_weight_share_sum, want.square_weight_share_sum,
+               "square_weight_share_sum");
   expect_close(got.low_share_sum, want.low_share_sum, "low_share_sum");
   expect_close(got.win_count, want.win_count, "win_count");
   expect_close(got.tie_count, want.tie_count, "tie_count");
@@ -198,7 +202,8 @@ TEST(Batch, ManyMorePiecesThanWorkersStillMergeInOrder) {
   const auto batch = run_batch(request, 5000, 9, 5000);
   ASSERT_TRUE(batch);
   ChunkTally merged(request.seat_count);
-  for (std::uint64_t i = 0; i < 5000; ++i) merged.merge(*sample_piece(request, 1, 9 * kSeedMultiplier + i));
+  for (std::uint64_t i = 0; i < 5000; ++i)
+    merged.merge(*sample_piece(request, 1, 9 * kSeedMultiplier + i));
   EXPECT_EQ(batch->share_sum, merged.share_sum);
   EXPECT_EQ(batch->share_square_sum, merged.share_square_sum);
   EXPECT_EQ(batch->samples, 5000u);

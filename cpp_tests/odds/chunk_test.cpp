@@ -1,12 +1,12 @@
 // The tally's sums and statistics against their definitions computed directly over the deals.
 
+#include "odds/chunk.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
 #include <vector>
-
-#include "odds/chunk.hpp"
 
 namespace vantor::odds {
 namespace {

@@ -3,6 +3,8 @@
 // one. The walk's own scoring (summaries, last-card loops, outcome counting) must give the same
 // tally on spots of every game.
 
+#include "odds/exact_walk.hpp"
+
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -12,7 +14,6 @@
 
 #include "cards/card.hpp"
 #include "odds/chunk.hpp"
-#include "odds/exact_walk.hpp"
 #include "odds/prepared_request.hpp"
 #include "sampler/draw.hpp"
 #include "variants/equity.hpp"
@@ -44,8 +45,8 @@ std::vector<CardMask> hand(std::string_view text) {
 
 struct Spot {
   const char* game;
-  std::vector<Seat> seats;        // completed to the hole-card count by the test
-  std::vector<CardMask> board;    // completed with wildcards to board_size
+  std::vector<Seat> seats;      // completed to the hole-card count by the test
+  std::vector<CardMask> board;  // completed with wildcards to board_size
   std::size_t hole;
   std::size_t board_size;
   CardMask dead = 0;
@@ -98,7 +99,8 @@ ChunkTally plain_walk(const variants::Variant& game, const PreparedRequest& r) {
     for (const auto& candidate : candidates[seat]) {
       CardMask mask = 0;
       for (const Card c : candidate) mask |= cards::card_bit(c);
-      if (std::popcount(mask) != static_cast<int>(candidate.size()) || (mask & ~available)) continue;
+      if (std::popcount(mask) != static_cast<int>(candidate.size()) || (mask & ~available))
+        continue;
       chosen[seat] = candidate;
       self(self, seat + 1, available & ~mask);
     }
@@ -107,10 +109,12 @@ ChunkTally plain_walk(const variants::Variant& game, const PreparedRequest& r) {
   return tally;
 }
 
-void expect_same(const std::vector<double>& walk, const std::vector<double>& plain, const char* what) {
+void expect_same(const std::vector<double>& walk, const std::vector<double>& plain,
+                 const char* what) {
   ASSERT_EQ(walk.size(), plain.size());
   for (std::size_t i = 0; i < walk.size(); ++i) {
-    EXPECT_NEAR(walk[i], plain[i], 1e-9 * std::max(1.0, std::abs(plain[i]))) << what << " seat " << i;
+    EXPECT_NEAR(walk[i], plain[i], 1e-9 * std::max(1.0, std::abs(plain[i])))
+        << what << " seat " << i;
   }
 }
 
@@ -133,7 +137,8 @@ TEST_P(ExactWalkTest, MatchesThePlainWalk) {
   EXPECT_EQ(tally.weight_square_sum, static_cast<double>(plain.samples));
   expect_same(tally.share_sum, plain.share_sum, "share_sum");
   expect_same(tally.share_square_sum, plain.share_square_sum, "share_square_sum");
-  expect_same(tally.square_weight_share_sum, plain.square_weight_share_sum, "square_weight_share_sum");
+  expect_same(tally.square_weight_share_sum, plain.square_weight_share_sum,
+              "square_weight_share_sum");
   expect_same(tally.low_share_sum, plain.low_share_sum, "low_share_sum");
   expect_same(tally.win_count, plain.win_count, "win_count");
   expect_same(tally.tie_count, plain.tie_count, "tie_count");
@@ -152,43 +157,106 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Spot{"holdem", {{hand("AhKh")}, {hand("QsQd")}}, hand("2c7dTs"), 2, 5},
         Spot{"holdem", {{hand("AhKh")}, {{kAll, kAll}}, {hand("7c7d")}}, hand("Ts9s2dJh"), 2, 5},
-        Spot{"holdem", {{{kAces, kAll}}, {hand("KcKd"), hand("QcQd")}}, hand("Ts9s2d"), 2, 5, card("Ah")},
-        Spot{"holdem", {{hand("AhKh")}, {{kHearts, kHearts}}, {hand("2c2d")}, {hand("3c3d")}},
-             hand("Th9h4s5c"), 2, 5},
-        Spot{"holdem", {{hand("AhKh")}, {hand("AdKd")}}, {kAces, card("Ks"), kAll, card("2c")}, 2, 5},
+        Spot{"holdem",
+             {{{kAces, kAll}}, {hand("KcKd"), hand("QcQd")}},
+             hand("Ts9s2d"),
+             2,
+             5,
+             card("Ah")},
+        Spot{"holdem",
+             {{hand("AhKh")}, {{kHearts, kHearts}}, {hand("2c2d")}, {hand("3c3d")}},
+             hand("Th9h4s5c"),
+             2,
+             5},
+        Spot{"holdem",
+             {{hand("AhKh")}, {hand("AdKd")}},
+             {kAces, card("Ks"), kAll, card("2c")},
+             2,
+             5},
         Spot{"short_deck", {{hand("AhKh")}, {hand("QsQd")}}, hand("6c7dTs"), 2, 5},
         Spot{"short_deck", {{hand("AhKh")}, {{kAll, kAll}}}, hand("6c7dTsJs"), 2, 5},
         Spot{"omaha", {{hand("AhKhQsJd")}, {hand("9c8c7d6d")}}, hand("Ts9s2dJh"), 4, 5},
         Spot{"omaha", {{hand("AhKhQsJd")}, {{kAll, kAll, kAll, kAll}}}, hand("Ts9s2dJh3c"), 4, 5},
-        Spot{"omaha_hi_lo", {{hand("AhKh2s3d")}, {hand("9c8c7d6d")}, {hand("Ac2c4h5h")}},
-             hand("Ts9s2dJh"), 4, 5},
-        Spot{"omaha_hi_lo", {{hand("AhKh2s3d")}, {{kAll, kAll, kAll, kAll}}}, hand("Ts9s2dJh7c"), 4, 5},
+        Spot{"omaha_hi_lo",
+             {{hand("AhKh2s3d")}, {hand("9c8c7d6d")}, {hand("Ac2c4h5h")}},
+             hand("Ts9s2dJh"),
+             4,
+             5},
+        Spot{"omaha_hi_lo",
+             {{hand("AhKh2s3d")}, {{kAll, kAll, kAll, kAll}}},
+             hand("Ts9s2dJh7c"),
+             4,
+             5},
         Spot{"omaha_five", {{hand("AhKhQsJd2c")}, {hand("9c8c7d6d5h")}}, hand("Ts9s2dJh"), 5, 5},
-        Spot{"omaha_five_hi_lo", {{hand("AhKh2s3dQc")}, {hand("9c8c7d6d5h")}}, hand("Ts4s2dJh"), 5, 5},
+        Spot{"omaha_five_hi_lo",
+             {{hand("AhKh2s3dQc")}, {hand("9c8c7d6d5h")}},
+             hand("Ts4s2dJh"),
+             5,
+             5},
         Spot{"courchevel", {{hand("AhKhQsJd2c")}, {hand("9c8c7d6d5h")}}, hand("Ts9s2d"), 5, 5},
-        Spot{"courchevel_hi_lo", {{hand("AhKh2s3dQc")}, {hand("9c8c7d6d5h")}}, hand("Ts4s2d"), 5, 5},
+        Spot{
+            "courchevel_hi_lo", {{hand("AhKh2s3dQc")}, {hand("9c8c7d6d5h")}}, hand("Ts4s2d"), 5, 5},
         Spot{"omaha_six", {{hand("AhKhQsJd2c3c")}, {hand("9c8c7d6d5h4h")}}, hand("Ts9s2dJh"), 6, 5},
-        Spot{"stud", {{hand("AhKhQsJd2c3d")}, {hand("9c8c7d6d5h4h")}, {hand("2s2d3hTcTd")}}, {}, 7, 0},
-        Spot{"stud", {{hand("AhKhQsJd2c3d")}, {{card("9c"), card("8c"), card("7d"), card("6d"), kClubs, kClubs}}},
-             {}, 7, 0},
+        Spot{"stud",
+             {{hand("AhKhQsJd2c3d")}, {hand("9c8c7d6d5h4h")}, {hand("2s2d3hTcTd")}},
+             {},
+             7,
+             0},
+        Spot{"stud",
+             {{hand("AhKhQsJd2c3d")},
+              {{card("9c"), card("8c"), card("7d"), card("6d"), kClubs, kClubs}}},
+             {},
+             7,
+             0},
         // Eight seats: six cards each and one shared card.
         Spot{"stud",
-             {{hand("AhAd2c3d4h5s")}, {hand("KhKd2d3h4s5c")}, {hand("QhQd2h3s4c5d")},
-              {hand("JhJd2s3c4d5h")}, {hand("ThTd6c7d8h9s")}, {hand("9h9d6d7h8s9c")},
-              {hand("8d8c6h7s6s7c")}, {hand("AcKcQcJcTc")}},
-             {}, 6, 1},
-        Spot{"stud_hi_lo", {{hand("Ah2h3s4d9cKd")}, {hand("9d8c7d6d5hKs")}, {{card("2c"), card("3c"), card("4c"), card("Qd"), card("Jh"), kFives}}},
-             {}, 7, 0},
-        Spot{"stud_hi_lo", {{hand("AhKh3sKd9c")}, {hand("9d8c7d6dTh")}}, {}, 7, 0, card("2c") | card("3d")},
+             {{hand("AhAd2c3d4h5s")},
+              {hand("KhKd2d3h4s5c")},
+              {hand("QhQd2h3s4c5d")},
+              {hand("JhJd2s3c4d5h")},
+              {hand("ThTd6c7d8h9s")},
+              {hand("9h9d6d7h8s9c")},
+              {hand("8d8c6h7s6s7c")},
+              {hand("AcKcQcJcTc")}},
+             {},
+             6,
+             1},
+        Spot{"stud_hi_lo",
+             {{hand("Ah2h3s4d9cKd")},
+              {hand("9d8c7d6d5hKs")},
+              {{card("2c"), card("3c"), card("4c"), card("Qd"), card("Jh"), kFives}}},
+             {},
+             7,
+             0},
+        Spot{"stud_hi_lo",
+             {{hand("AhKh3sKd9c")}, {hand("9d8c7d6dTh")}},
+             {},
+             7,
+             0,
+             card("2c") | card("3d")},
         Spot{"razz", {{hand("Ah2h3s4d9cKd")}, {hand("Kc8c7d6d5hQs")}}, {}, 7, 0},
-        Spot{"razz", {{hand("Ah2h3s4d9c"), hand("KhKd3c4c9d")}, {{card("Jc"), card("Qc"), card("Tc"), card("Td"), card("Th"), kFives}}},
-             {}, 7, 0, card("5d")},
+        Spot{"razz",
+             {{hand("Ah2h3s4d9c"), hand("KhKd3c4c9d")},
+              {{card("Jc"), card("Qc"), card("Tc"), card("Td"), card("Th"), kFives}}},
+             {},
+             7,
+             0,
+             card("5d")},
         Spot{"deuce_seven", {{hand("7h5d4c3s")}, {hand("8c6d4h2s")}, {hand("9h8d6s")}}, {}, 5, 0},
-        Spot{"five_card_draw", {{hand("AhAdKcQs")}, {hand("9c9dTh8s")}, {{card("2s"), card("3s"), card("4d"), kHearts}}},
-             {}, 5, 0},
+        Spot{"five_card_draw",
+             {{hand("AhAdKcQs")},
+              {hand("9c9dTh8s")},
+              {{card("2s"), card("3s"), card("4d"), kHearts}}},
+             {},
+             5,
+             0},
         Spot{"badugi", {{hand("Ah2d3c")}, {hand("4h5d6c")}, {hand("7s8s")}}, {}, 4, 0},
         // Two alternatives allowing the same card set: the set counts once for each.
-        Spot{"badugi", {{hand("Ah2d3c"), {card("Ah"), card("2d"), rank(1)}}, {hand("4h5d6c")}}, {}, 4, 0}));
+        Spot{"badugi",
+             {{hand("Ah2d3c"), {card("Ah"), card("2d"), rank(1)}}, {hand("4h5d6c")}},
+             {},
+             4,
+             0}));
 
 TEST(ExactWalk, SeatsMultiplyingPastTheLimitDecline) {
   const auto& game = **variants::find_variant("holdem");

@@ -39,13 +39,14 @@ Seats unknown_seats(std::size_t count, std::size_t size) {
   if (result) return ::testing::AssertionFailure() << "accepted";
   const auto* error = std::get_if<RequestError>(&result.error());
   if (error && *error == expected) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << display(result.error()) << " instead of "
-                                       << expected.display();
+  return ::testing::AssertionFailure()
+         << display(result.error()) << " instead of " << expected.display();
 }
 
 TEST(RequestError, BoardSpotSaysCardForOneAndCardsOtherwise) {
-  const std::string tail = " face up before the betting, so a board of 0 is not a spot that occurs;"
-                           " write `*` for a card that has been dealt and not yet seen";
+  const std::string tail =
+      " face up before the betting, so a board of 0 is not a spot that occurs;"
+      " write `*` for a card that has been dealt and not yet seen";
   EXPECT_EQ(RequestError::board_spot(1, 0).display(), "this game turns 1 board card" + tail);
   EXPECT_EQ(RequestError::board_spot(3, 0).display(), "this game turns 3 board cards" + tail);
 }
@@ -72,29 +73,68 @@ TEST(BuildRequest, TheEarliestCheckWins) {
     CardMask dead;
     RequestError expected;
   } cases[] = {
-      {"one seat, a long hand, a dead card held, six board masks", "holdem", {{{ah, ks, kAny}}},
-       std::vector<CardMask>(6, kAny), ah, RequestError::too_few_seats()},
-      {"24 seats, one hand too long", "holdem", too_many, {}, 0,
+      {"one seat, a long hand, a dead card held, six board masks",
+       "holdem",
+       {{{ah, ks, kAny}}},
+       std::vector<CardMask>(6, kAny),
+       ah,
+       RequestError::too_few_seats()},
+      {"24 seats, one hand too long",
+       "holdem",
+       too_many,
+       {},
+       0,
        RequestError::too_many_seats(24, 23)},
-      {"stud: uneven shown cards, and a board", "stud",
-       {{{ah, ks, kAny}}, {{kAny, kAny, kAny, kAny}}}, {kAny}, 0, RequestError::uneven_hands()},
-      {"stud: two cards each, and a board", "stud", unknown_seats(3, 2), {kAny}, 0,
-       RequestError::wrong_hand_size(2)},
-      {"a short hand first, an impossible one second", "holdem", {{{ah}}, {{0, kAny}}}, {}, 0,
-       RequestError::wrong_hand_size(1)},
-      {"uneven alternatives first, a long hand second", "five_card_draw",
-       {{{ah}, {ah, ks}}, {{kAny, kAny, kAny, kAny, kAny, kAny}}}, {}, 0,
+      {"stud: uneven shown cards, and a board",
+       "stud",
+       {{{ah, ks, kAny}}, {{kAny, kAny, kAny, kAny}}},
+       {kAny},
+       0,
        RequestError::uneven_hands()},
-      {"an impossible hand and six board masks", "holdem", {{{ah, 0}}, {{kAny, kAny}}},
-       std::vector<CardMask>(6, kAny), 0, RequestError::unsatisfiable(Unsatisfied::Hand)},
+      {"stud: two cards each, and a board",
+       "stud",
+       unknown_seats(3, 2),
+       {kAny},
+       0,
+       RequestError::wrong_hand_size(2)},
+      {"a short hand first, an impossible one second",
+       "holdem",
+       {{{ah}}, {{0, kAny}}},
+       {},
+       0,
+       RequestError::wrong_hand_size(1)},
+      {"uneven alternatives first, a long hand second",
+       "five_card_draw",
+       {{{ah}, {ah, ks}}, {{kAny, kAny, kAny, kAny, kAny, kAny}}},
+       {},
+       0,
+       RequestError::uneven_hands()},
+      {"an impossible hand and six board masks",
+       "holdem",
+       {{{ah, 0}}, {{kAny, kAny}}},
+       std::vector<CardMask>(6, kAny),
+       0,
+       RequestError::unsatisfiable(Unsatisfied::Hand)},
       {"six board masks and a deuce among the dead", "short_deck", unknown_seats(2, 2),
        std::vector<CardMask>(6, kAny), two_c, RequestError::board_size(6)},
-      {"a deuce among the dead and a shared ace", "short_deck", shared_ace, {}, two_c,
+      {"a deuce among the dead and a shared ace",
+       "short_deck",
+       shared_ace,
+       {},
+       two_c,
        RequestError::outside_deck(0)},
-      {"a shared ace, and a dead king that is lower", "holdem", shared_ace, {}, ks,
+      {"a shared ace, and a dead king that is lower",
+       "holdem",
+       shared_ace,
+       {},
+       ks,
        RequestError::card_twice(50)},
-      {"a dead named card, and too few live cards", "holdem", unknown_seats(23, 2), {ah},
-       ah | ks | card("Qh") | card("Jh"), RequestError::card_twice(50)},
+      {"a dead named card, and too few live cards",
+       "holdem",
+       unknown_seats(23, 2),
+       {ah},
+       ah | ks | card("Qh") | card("Jh"),
+       RequestError::card_twice(50)},
   };
   for (const Case& c : cases) {
     EXPECT_TRUE(refused_with(ask(c.key, c.seats, c.board, c.dead), c.expected)) << c.what;
@@ -111,8 +151,8 @@ TEST(BuildRequest, ShortHandsAndBoardsAreCompletedWithWildcards) {
   EXPECT_EQ(draw->live, cards::kFullDeck & ~card("2c"));
   EXPECT_EQ(draw->game, &game("five_card_draw"));
 
-  const auto flop = ask("short_deck", {{{ah, kh}}, {{kAny, kAny}}}, {qh, card("Jh"), card("Th")},
-                        card("9c"));
+  const auto flop =
+      ask("short_deck", {{{ah, kh}}, {{kAny, kAny}}}, {qh, card("Jh"), card("Th")}, card("9c"));
   ASSERT_TRUE(flop) << display(flop.error());
   EXPECT_EQ(flop->board, (std::vector<CardMask>{qh, card("Jh"), card("Th"), kAny, kAny}));
   EXPECT_EQ(flop->board_size, 5u);
@@ -132,10 +172,10 @@ TEST(BuildRequest, EightStudSeatsHoldSixCardsAndShareOne) {
   EXPECT_EQ(unseen->seats[7][0].size(), 6u);
 
   EXPECT_TRUE(refused_with(ask("stud", unknown_seats(8, 7)), RequestError::wrong_hand_size(7)));
-  EXPECT_TRUE(refused_with(ask("stud", unknown_seats(8, 6), {kAny, kAny}),
-                           RequestError::board_size(2)));
-  EXPECT_TRUE(refused_with(ask("stud_hi_lo", unknown_seats(7, 7), {kAny}),
-                           RequestError::board_size(1)));
+  EXPECT_TRUE(
+      refused_with(ask("stud", unknown_seats(8, 6), {kAny, kAny}), RequestError::board_size(2)));
+  EXPECT_TRUE(
+      refused_with(ask("stud_hi_lo", unknown_seats(7, 7), {kAny}), RequestError::board_size(1)));
   const auto seven = ask("stud_hi_lo", unknown_seats(7, 7));
   ASSERT_TRUE(seven);
   EXPECT_EQ(seven->board_size, 0u);
@@ -146,8 +186,8 @@ TEST(RazzRewrite, PinsWholeRanksToTheLowestFreeCardInSeatOrder) {
   const auto pinned = ask("razz", {{{kSevens, kSevens, c2}}, {{card("7c"), kSevens, c3}}});
   ASSERT_TRUE(pinned) << display(pinned.error());
   // 7c is named, so seat 0 takes 7d then 7h, and seat 1's any-seven is left with 7s.
-  EXPECT_EQ(pinned->seats[0][0], (std::vector<CardMask>{card("7d"), card("7h"), c2, kAny, kAny,
-                                                         kAny, kAny}));
+  EXPECT_EQ(pinned->seats[0][0],
+            (std::vector<CardMask>{card("7d"), card("7h"), c2, kAny, kAny, kAny, kAny}));
   EXPECT_EQ(pinned->seats[1][0][1], card("7s"));
 
   const auto on_board = ask("razz", unknown_seats(8, 3), {kSevens}, card("7c"));
@@ -180,8 +220,8 @@ TEST(BuildRequest, RefusesAlternativesThatEachCollideThoughEveryCardPositionCanB
   const CardMask ah = card("Ah"), kh = card("Kh"), qs = card("Qs"), qd = card("Qd");
   const Seats colliding = {{{ah, kh}, {qs, qd}}, {{ah, qd}}};
   EXPECT_TRUE(slots_can_be_filled(colliding, {}, kAny));
-  EXPECT_TRUE(refused_with(ask("holdem", colliding),
-                           RequestError::unsatisfiable(Unsatisfied::Together)));
+  EXPECT_TRUE(
+      refused_with(ask("holdem", colliding), RequestError::unsatisfiable(Unsatisfied::Together)));
   EXPECT_TRUE(refused_with(ask("holdem", {{{ah, ah}, {kh, kh}}, {{qs, qd}}}),
                            RequestError::unsatisfiable(Unsatisfied::Together)));
   EXPECT_TRUE(ask("holdem", {{{ah, kh}, {qs, qd}}, {{ah, card("Jd")}}}));
@@ -223,8 +263,8 @@ TEST(FindDeal, AgreesWithTryingEveryChoice) {
     const CardMask live = 0x1FF & ~(CardMask{1} << pick(12));
     const bool expected = brute_force_dealable(seats, board, live);
     const bool slots_pass = slots_can_be_filled(seats, board, live);
-    ASSERT_EQ(find_deal(seats, board, live),
-              expected ? Dealability::Dealable : Dealability::NoDeal) << "trial " << trial;
+    ASSERT_EQ(find_deal(seats, board, live), expected ? Dealability::Dealable : Dealability::NoDeal)
+        << "trial " << trial;
     ASSERT_TRUE(slots_pass || !expected) << "the slot check refused a dealable request";
     dealable += expected;
     fooled_slot_check += slots_pass && !expected;

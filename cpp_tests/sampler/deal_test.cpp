@@ -42,7 +42,8 @@ std::vector<ExactDeal> enumerate_deals(const odds::PreparedRequest& request) {
   }
   std::vector<ExactDeal> deals;
   std::vector<CardMask> hands;
-  std::function<void(std::size_t, CardMask, double)> walk = [&](std::size_t entry, CardMask used, double product) {
+  std::function<void(std::size_t, CardMask, double)> walk = [&](std::size_t entry, CardMask used,
+                                                                double product) {
     if (entry == options.size()) {
       deals.push_back({hands, product});
       return;
@@ -58,8 +59,8 @@ std::vector<ExactDeal> enumerate_deals(const odds::PreparedRequest& request) {
   return deals;
 }
 
-std::vector<CardMask> hands_of(const std::vector<std::vector<Card>>& seats, const std::vector<Card>& board,
-                               bool with_board) {
+std::vector<CardMask> hands_of(const std::vector<std::vector<Card>>& seats,
+                               const std::vector<Card>& board, bool with_board) {
   std::vector<CardMask> hands;
   for (const auto& seat : seats) hands.push_back(mask_of(seat));
   if (with_board) hands.push_back(mask_of(board));
@@ -69,7 +70,8 @@ std::vector<CardMask> hands_of(const std::vector<std::vector<Card>>& seats, cons
 // Twelve live cards; a forced ace of spades with a wildcard, a split "any ace" plus "ace or
 // king", overlapping masks, and a one-card wildcard board.
 odds::PreparedRequest small_request() {
-  return make_request({{{bit(kAceSpades), kAll}}, {{kAces, kAces | kKings}}}, {kAll}, kAces | kKings | 0xF);
+  return make_request({{{bit(kAceSpades), kAll}}, {{kAces, kAces | kKings}}}, {kAll},
+                      kAces | kKings | 0xF);
 }
 
 TEST(RejectionDraw, EveryValidDealEquallyLikely) {
@@ -101,7 +103,9 @@ TEST(RejectionDraw, EveryValidDealEquallyLikely) {
 TEST(WeightedDraw, WeightedSumsAreUnbiased) {
   const auto request = small_request();
   double exact_total = 0.0, exact_event = 0.0;
-  const auto event = [](const std::vector<CardMask>& hands) { return std::popcount(hands[1] & kAces) == 2; };
+  const auto event = [](const std::vector<CardMask>& hands) {
+    return std::popcount(hands[1] & kAces) == 2;
+  };
   for (const auto& deal : enumerate_deals(request)) {
     exact_total += deal.weight_product;
     if (event(deal.hands)) exact_event += deal.weight_product;
@@ -133,7 +137,8 @@ TEST(WeightedDraw, WeightedSumsAreUnbiased) {
     return std::abs(mean - exact) < 5 * se + 1e-9 * exact;  // se is 0 when every weight is equal
   };
   EXPECT_TRUE(within(sum, sum_sq, exact_total)) << sum / draws << " vs " << exact_total;
-  EXPECT_TRUE(within(event_sum, event_sq, exact_event)) << event_sum / draws << " vs " << exact_event;
+  EXPECT_TRUE(within(event_sum, event_sq, exact_event))
+      << event_sum / draws << " vs " << exact_event;
 }
 
 TEST(DealDraw, CollisionFailsRejectionButReweightsWeighted) {
@@ -169,9 +174,11 @@ bool rejection_draw_as_written(const odds::PreparedRequest& r, Generator& genera
     const bool is_board = entry == r.seat_count;
     if (is_board && !r.board_in_order()) continue;
     const DrawPlan& plan =
-        is_board ? r.board_plan : r.seat_plans[entry][uniform64(generator, r.seat_plans[entry].size())];
+        is_board ? r.board_plan
+                 : r.seat_plans[entry][uniform64(generator, r.seat_plans[entry].size())];
     auto& out = is_board ? board : seats[entry];
-    if (!draw_with_plan(plan, available & (r.own[entry] | ~r.reserved), generator, out)) return false;
+    if (!draw_with_plan(plan, available & (r.own[entry] | ~r.reserved), generator, out))
+      return false;
     available &= ~mask_of(out);
   }
   return true;
@@ -183,11 +190,16 @@ TEST(RejectionDraw, FollowsTheWrittenOutDrawToTheBit) {
   Generator shapes = Generator::seeded(21);
   const auto random_slot = [&]() -> CardMask {
     switch (shapes.next() % 5) {
-      case 0: return bit(static_cast<Card>(shapes.next() % 52));
-      case 1: return CardMask{0xF} << (4 * (shapes.next() % 13));
-      case 2: return 0x1111111111111ull << (shapes.next() % 4);
-      case 3: return shapes.next() & kAll;
-      default: return kAll;
+      case 0:
+        return bit(static_cast<Card>(shapes.next() % 52));
+      case 1:
+        return CardMask{0xF} << (4 * (shapes.next() % 13));
+      case 2:
+        return 0x1111111111111ull << (shapes.next() % 4);
+      case 3:
+        return shapes.next() & kAll;
+      default:
+        return kAll;
     }
   };
   int compared = 0;
@@ -223,7 +235,8 @@ TEST(RejectionDraw, FollowsTheWrittenOutDrawToTheBit) {
 }
 
 TEST(DealDraw, SameSeedSameDeals) {
-  const auto request = make_request({{{kAces, kAll}}, {{kAll, kAll}}}, std::vector<CardMask>(5, kAll), kAll);
+  const auto request =
+      make_request({{{kAces, kAll}}, {{kAll, kAll}}}, std::vector<CardMask>(5, kAll), kAll);
   Generator first = Generator::seeded(0), second = Generator::seeded(0);
   std::vector<std::vector<Card>> seats_a(2), seats_b(2);
   std::vector<Card> board_a, board_b;
@@ -239,9 +252,9 @@ TEST(DealDraw, SameSeedSameDeals) {
 
 TEST(PreparedRequest, DrawOrderOwnMasksAndLogarithms) {
   const CardMask live = kAll & ~bit(0);
-  const auto request = make_request({{{kAll, kAll}}, {{bit(kAceSpades), kKings}, {bit(kAceSpades), kQueens}},
-                                     {{kAces, kAces}}},
-                                    std::vector<CardMask>(5, kAll), live);
+  const auto request = make_request(
+      {{{kAll, kAll}}, {{bit(kAceSpades), kKings}, {bit(kAceSpades), kQueens}}, {{kAces, kAces}}},
+      std::vector<CardMask>(5, kAll), live);
   // Freedom: 102, 1 + 4, 8, and the board 255; the stable sort keeps ties in index order.
   EXPECT_EQ(request.draw_order, (std::vector<std::size_t>{1, 2, 0, 3}));
   EXPECT_EQ(request.own[1], bit(kAceSpades));

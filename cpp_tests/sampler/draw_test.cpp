@@ -64,28 +64,86 @@ TEST_P(PlanBuild, ChoosesKindAndSplit) {
 INSTANTIATE_TEST_SUITE_P(
     Plan, PlanBuild,
     ::testing::Values(
-        PlanCase{"NamedCardsOnly", {bit(kAceHearts), bit(kKingDiamonds)}, kAll, PlanKind::AllFree,
-                 {kAceHearts, kKingDiamonds}, 0, 0, 0, false},
-        // Fixing the ace of hearts leaves the second slot one card: forced in turn.
-        PlanCase{"ForcedChain", {bit(kAceHearts) | bit(kKingDiamonds), bit(kAceHearts)}, kAll,
-                 PlanKind::AllFree, {kAceHearts, kKingDiamonds}, 0, 0, 0, false},
-        PlanCase{"DeadNamedCardStaysAsEmptySlot", {bit(kAceHearts), kAll}, kAll & ~bit(kAceHearts),
-                 PlanKind::Listed, {}, 2, 1, 1, true},
-        PlanCase{"WildcardBoard", std::vector<CardMask>(5, kAll), kAll, PlanKind::AllFree, {}, 5, 0, 0, false},
-        PlanCase{"AnyAcePlusWildcard", {kAces, kAll}, kAll, PlanKind::Listed, {}, 2, 1, 1, true},
-        PlanCase{"OverlappingConstrained", {kAces, kAces | kKings, kAll}, kAll, PlanKind::Listed, {}, 3, 1, 2,
+        PlanCase{"NamedCardsOnly",
+                 {bit(kAceHearts), bit(kKingDiamonds)},
+                 kAll,
+                 PlanKind::AllFree,
+                 {kAceHearts, kKingDiamonds},
+                 0,
+                 0,
+                 0,
                  false},
-        PlanCase{"ShapedWhenTooManyToList", {0x3FFFF, 0x3FFFF, 0x3FFFF, 0xFFFFC00, 0xFFFFC00, 0xFFFFC00},
-                 0xFFFFFFF, PlanKind::Shaped, {}, 6, 0, 6, false},
-        PlanCase{"RejectionAtThePatternLimit", scattered_slots(8, kAll), kAll, PlanKind::Rejection, {}, 8, 0, 8,
+        // Fixing the ace of hearts leaves the second slot one card: forced in turn.
+        PlanCase{"ForcedChain",
+                 {bit(kAceHearts) | bit(kKingDiamonds), bit(kAceHearts)},
+                 kAll,
+                 PlanKind::AllFree,
+                 {kAceHearts, kKingDiamonds},
+                 0,
+                 0,
+                 0,
+                 false},
+        PlanCase{"DeadNamedCardStaysAsEmptySlot",
+                 {bit(kAceHearts), kAll},
+                 kAll & ~bit(kAceHearts),
+                 PlanKind::Listed,
+                 {},
+                 2,
+                 1,
+                 1,
+                 true},
+        PlanCase{"WildcardBoard",
+                 std::vector<CardMask>(5, kAll),
+                 kAll,
+                 PlanKind::AllFree,
+                 {},
+                 5,
+                 0,
+                 0,
+                 false},
+        PlanCase{"AnyAcePlusWildcard", {kAces, kAll}, kAll, PlanKind::Listed, {}, 2, 1, 1, true},
+        PlanCase{"OverlappingConstrained",
+                 {kAces, kAces | kKings, kAll},
+                 kAll,
+                 PlanKind::Listed,
+                 {},
+                 3,
+                 1,
+                 2,
+                 false},
+        PlanCase{"ShapedWhenTooManyToList",
+                 {0x3FFFF, 0x3FFFF, 0x3FFFF, 0xFFFFC00, 0xFFFFC00, 0xFFFFC00},
+                 0xFFFFFFF,
+                 PlanKind::Shaped,
+                 {},
+                 6,
+                 0,
+                 6,
+                 false},
+        PlanCase{"RejectionAtThePatternLimit",
+                 scattered_slots(8, kAll),
+                 kAll,
+                 PlanKind::Rejection,
+                 {},
+                 8,
+                 0,
+                 8,
                  false},
         // Nine slots: no split, the kind covers every remaining slot.
-        PlanCase{"NoSplitFromNineSlots", {0x3, 0x7FF, 0x7FF, 0x7FF, 0x7FF, 0x7FF, 0x7FF, 0x7FF, 0x7FF}, 0x7FF,
-                 PlanKind::Listed, {}, 9, 0, 0, false}),
+        PlanCase{"NoSplitFromNineSlots",
+                 {0x3, 0x7FF, 0x7FF, 0x7FF, 0x7FF, 0x7FF, 0x7FF, 0x7FF, 0x7FF},
+                 0x7FF,
+                 PlanKind::Listed,
+                 {},
+                 9,
+                 0,
+                 0,
+                 false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PlanDraw, NamedCardsFailExactlyWhenOneIsTaken) {
-  const DrawPlan plan = build_plan(std::vector<CardMask>{bit(kAceHearts), bit(kKingDiamonds)}, kAll);
+  const DrawPlan plan =
+      build_plan(std::vector<CardMask>{bit(kAceHearts), bit(kKingDiamonds)}, kAll);
   Generator generator = Generator::seeded(0);
   std::vector<Card> out{1, 2, 3};
   ASSERT_TRUE(draw_with_plan(plan, kAll, generator, out));
@@ -96,7 +154,8 @@ TEST(PlanDraw, NamedCardsFailExactlyWhenOneIsTaken) {
 }
 
 TEST(PlanDraw, EmptyListNeverDraws) {
-  const DrawPlan plan = build_plan(std::vector<CardMask>{bit(kAceHearts), kAll}, kAll & ~bit(kAceHearts));
+  const DrawPlan plan =
+      build_plan(std::vector<CardMask>{bit(kAceHearts), kAll}, kAll & ~bit(kAceHearts));
   Generator generator = Generator::seeded(1);
   std::vector<Card> out;
   for (int i = 0; i < 100; ++i) EXPECT_FALSE(draw_with_plan(plan, kAll, generator, out));
@@ -104,15 +163,17 @@ TEST(PlanDraw, EmptyListNeverDraws) {
 
 // The exact law of a plan draw is uniform over the hands that fit the slots with admissible,
 // available cards. Drawing `draws` times, the projection of the hands must match that law.
-void expect_plan_uniform(const std::vector<CardMask>& slots, CardMask available, CardMask admissible,
-                         PlanKind kind, long draws, std::uint64_t seed,
-                         const std::function<CardMask(CardMask)>& project = [](CardMask hand) { return hand; }) {
+void expect_plan_uniform(
+    const std::vector<CardMask>& slots, CardMask available, CardMask admissible, PlanKind kind,
+    long draws, std::uint64_t seed,
+    const std::function<CardMask(CardMask)>& project = [](CardMask hand) { return hand; }) {
   const DrawPlan plan = build_plan(slots, available);
   ASSERT_EQ(plan.kind, kind);
   const auto sets = feasible_sets(slots, available & admissible);
   ASSERT_FALSE(sets.empty());
   std::map<CardMask, double> probability;
-  for (const CardMask set : sets) probability[project(set)] += 1.0 / static_cast<double>(sets.size());
+  for (const CardMask set : sets)
+    probability[project(set)] += 1.0 / static_cast<double>(sets.size());
 
   Generator generator = Generator::seeded(seed);
   std::map<CardMask, long> observed;
@@ -141,16 +202,18 @@ TEST(PlanDistribution, ListedSplitAnyAcePlusWildcard) {
 }
 
 TEST(PlanDistribution, ListedSplitUnderARestrictedAdmissibleMask) {
-  expect_plan_uniform({kAces, kAll}, kAces | kLow, kAll & ~bit(kAceHearts) & ~bit(3), PlanKind::Listed,
-                      20 * 300, 12);
+  expect_plan_uniform({kAces, kAll}, kAces | kLow, kAll & ~bit(kAceHearts) & ~bit(3),
+                      PlanKind::Listed, 20 * 300, 12);
 }
 
 TEST(PlanDistribution, DisjointConstrainedSlotsWithTwoWildcards) {
-  expect_plan_uniform({kAces, kKings, kAll, kAll}, kAces | kKings | 0xF, kAll, PlanKind::Listed, 80000, 13);
+  expect_plan_uniform({kAces, kKings, kAll, kAll}, kAces | kKings | 0xF, kAll, PlanKind::Listed,
+                      80000, 13);
 }
 
 TEST(PlanDistribution, OverlappingConstrainedSlotsWithAWildcard) {
-  expect_plan_uniform({kAces, kAces | kKings, kAll}, kAces | kKings | 0xF, kAll, PlanKind::Listed, 60000, 14);
+  expect_plan_uniform({kAces, kAces | kKings, kAll}, kAces | kKings | 0xF, kAll, PlanKind::Listed,
+                      60000, 14);
 }
 
 TEST(PlanDistribution, ForcedCardThenSplit) {
@@ -159,7 +222,8 @@ TEST(PlanDistribution, ForcedCardThenSplit) {
 
 TEST(PlanDistribution, AllFreeBoard) {
   expect_plan_uniform(std::vector<CardMask>(5, kAll), kLow, kAll, PlanKind::AllFree, 56 * 300, 16);
-  expect_plan_uniform(std::vector<CardMask>(3, kAll), kLow, kAll & ~0x5ull, PlanKind::AllFree, 20 * 300, 17);
+  expect_plan_uniform(std::vector<CardMask>(3, kAll), kLow, kAll & ~0x5ull, PlanKind::AllFree,
+                      20 * 300, 17);
 }
 
 TEST(PlanDistribution, ListedWithoutSplitFromNineSlots) {
@@ -171,7 +235,8 @@ TEST(PlanDistribution, ListedWithoutSplitFromNineSlots) {
 // how many cards it takes from the low cards 0..9); the brute-force law of that projection is
 // still exact, and pooled small cells keep the test fast.
 CardMask lowest_and_low_count(CardMask hand) {
-  return static_cast<CardMask>(std::countr_zero(hand)) * 64 + static_cast<CardMask>(std::popcount(hand & 0x3FF));
+  return static_cast<CardMask>(std::countr_zero(hand)) * 64 +
+         static_cast<CardMask>(std::popcount(hand & 0x3FF));
 }
 
 TEST(PlanDistribution, ShapedOverlappingMasks) {
@@ -204,7 +269,9 @@ TEST(PlanCompletions, AgreeWithBruteForce) {
     std::vector<CardMask> slots(1 + random() % 5);
     for (auto& slot : slots) {
       const auto roll = random() % 4;
-      slot = roll == 0 ? kAll : roll == 1 ? bit(static_cast<Card>(random() % 14)) : (random() & random() & deck);
+      slot = roll == 0   ? kAll
+             : roll == 1 ? bit(static_cast<Card>(random() % 14))
+                         : (random() & random() & deck);
     }
     const CardMask available = deck & ~(random() & random() & random());
     const CardMask admissible = kAll & ~(random() & random() & random());
@@ -249,7 +316,8 @@ TEST(PlanCompletions, PatternLimitFallsBackToCombinations) {
 }
 
 TEST(PlanCompletions, FixedCardsOnly) {
-  const DrawPlan plan = build_plan(std::vector<CardMask>{bit(kAceHearts), bit(kKingDiamonds)}, kAll);
+  const DrawPlan plan =
+      build_plan(std::vector<CardMask>{bit(kAceHearts), bit(kKingDiamonds)}, kAll);
   const auto listed = list_completions(plan, kAll, 5);
   ASSERT_EQ(listed.hands.size(), 1u);
   EXPECT_EQ(listed.hands[0], (std::vector<Card>{kAceHearts, kKingDiamonds}));

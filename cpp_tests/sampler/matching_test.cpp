@@ -39,7 +39,10 @@ INSTANTIATE_TEST_SUITE_P(
         FitsCase{"FewerCardsThanSlots", {cards::kFullDeck, cards::kFullDeck}, {5}, false},
         // The first slot takes the ace of spades, then hands it over to the second slot.
         FitsCase{"HandOver", {kAnyAce, CardMask{1} << kAceSpades}, {kAceSpades, kAceHearts}, true},
-        FitsCase{"NoHandOverPossible", {kAnyAce, CardMask{1} << kAceSpades}, {kAceSpades, kKingSpades}, false},
+        FitsCase{"NoHandOverPossible",
+                 {kAnyAce, CardMask{1} << kAceSpades},
+                 {kAceSpades, kKingSpades},
+                 false},
         FitsCase{"SameCardOnce", {CardMask{1} << 9, CardMask{1} << 9}, {9, 4}, false},
         FitsCase{"SameCardAtTwoPositions", {CardMask{1} << 9, CardMask{1} << 9}, {9, 9}, true},
         FitsCase{"HighBitPositions", {CardMask{1} << 63}, {63}, true}),

@@ -11,9 +11,9 @@
 
 #include "odds/sampling_loop.hpp"
 #include "sampler/deal.hpp"
-#include "variants/equity.hpp"
 #include "sampler/draw.hpp"
 #include "support.hpp"
+#include "variants/equity.hpp"
 
 namespace {
 std::atomic<bool> counting{false};
@@ -57,29 +57,34 @@ TEST(NoAllocation, PlanDrawsOfEveryKind) {
   }
   scattered.push_back(kAll);
   const std::vector<std::vector<CardMask>> slot_lists{
-      std::vector<CardMask>(5, kAll),                                        // all free
-      {kAces, kAces | kKings, kAll},                                         // listed, overlapping split
-      {0x3FFFF, 0x3FFFF, 0x3FFFF, 0xFFFFC00, 0xFFFFC00, 0xFFFFC00},          // shaped
-      scattered,                                                             // rejection with a free slot
+      std::vector<CardMask>(5, kAll),                                // all free
+      {kAces, kAces | kKings, kAll},                                 // listed, overlapping split
+      {0x3FFFF, 0x3FFFF, 0x3FFFF, 0xFFFFC00, 0xFFFFC00, 0xFFFFC00},  // shaped
+      scattered,                                                     // rejection with a free slot
   };
   Generator generator = Generator::seeded(3);
   std::vector<Card> out;
   for (const auto& slots : slot_lists) {
     const DrawPlan plan = build_plan(slots, kAll);
-    EXPECT_EQ(allocations_during(5000, [&] { (void)draw_with_plan(plan, kAll, generator, out); }), 0)
+    EXPECT_EQ(allocations_during(5000, [&] { (void)draw_with_plan(plan, kAll, generator, out); }),
+              0)
         << static_cast<int>(plan.kind);
   }
 }
 
 TEST(NoAllocation, WholeDealDraws) {
-  const auto request = make_request({{{kAces, kAll}}, {{kAces | kKings, kAces | kKings}}, {{kAll, kAll}}},
-                                    std::vector<CardMask>(5, kAll), kAll);
+  const auto request =
+      make_request({{{kAces, kAll}}, {{kAces | kKings, kAces | kKings}}, {{kAll, kAll}}},
+                   std::vector<CardMask>(5, kAll), kAll);
   Generator generator = Generator::seeded(4);
   std::vector<std::vector<Card>> seats(request.seat_count);
   std::vector<Card> board;
   WeightedScratch scratch;
-  EXPECT_EQ(allocations_during(5000, [&] { (void)rejection_draw(request, generator, seats, board); }), 0);
-  EXPECT_EQ(allocations_during(5000, [&] { (void)weighted_draw(request, generator, seats, board, scratch); }), 0);
+  EXPECT_EQ(
+      allocations_during(5000, [&] { (void)rejection_draw(request, generator, seats, board); }), 0);
+  EXPECT_EQ(allocations_during(
+                5000, [&] { (void)weighted_draw(request, generator, seats, board, scratch); }),
+            0);
 }
 
 // A piece allocates its tally and buffers once; the deals themselves allocate nothing, so a
@@ -107,7 +112,12 @@ TEST(NoAllocation, SamplingLoopAllocatesPerPieceNotPerDeal) {
 
 TEST(NoAllocation, CounterSeesAllocations) {
   // Guards the test itself: the replacement must be the operator the library calls.
-  EXPECT_GT(allocations_during(10, [] { std::vector<int> grown(100); (void)grown; }), 0);
+  EXPECT_GT(allocations_during(10,
+                               [] {
+                                 std::vector<int> grown(100);
+                                 (void)grown;
+                               }),
+            0);
 }
 
 }  // namespace

@@ -23,7 +23,8 @@ Count parse_count(const std::string& text) {
 std::string to_decimal(Count value) {
   if (value == 0) return "0";
   std::string digits;
-  for (; value != 0; value /= 10) digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(value % 10)));
+  for (; value != 0; value /= 10)
+    digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(value % 10)));
   return digits;
 }
 
@@ -35,14 +36,17 @@ int main() {
     std::istringstream fields(line);
     std::string kind, seed_text, count_text, range_text;
     fields >> kind >> seed_text >> count_text >> range_text;
-    auto generator = vantor::sampler::Generator::seeded(static_cast<std::uint64_t>(parse_count(seed_text)));
+    auto generator =
+        vantor::sampler::Generator::seeded(static_cast<std::uint64_t>(parse_count(seed_text)));
     const auto count = static_cast<long>(parse_count(count_text));
     const Count range = parse_count(range_text);
     for (long i = 0; i < count; ++i) {
       Count value = 0;
       if (kind == "raw") value = generator.next();
-      if (kind == "u32") value = vantor::sampler::uniform32(generator, static_cast<std::uint32_t>(range));
-      if (kind == "u64") value = vantor::sampler::uniform64(generator, static_cast<std::uint64_t>(range));
+      if (kind == "u32")
+        value = vantor::sampler::uniform32(generator, static_cast<std::uint32_t>(range));
+      if (kind == "u64")
+        value = vantor::sampler::uniform64(generator, static_cast<std::uint64_t>(range));
       if (kind == "u128") value = vantor::sampler::uniform128(generator, range);
       std::cout << (i ? " " : "") << to_decimal(value);
     }

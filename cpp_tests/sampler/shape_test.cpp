@@ -64,12 +64,13 @@ TEST_P(ShapeTotals, PatternsAndTotal) {
 
 INSTANTIATE_TEST_SUITE_P(
     Shape, ShapeTotals,
-    ::testing::Values(TotalCase{"NamedCards", {1u << 3, 1u << 9, 1u << 20}, cards::kFullDeck, 1, 1},
-                      TotalCase{"OneAnyAce", {kAnyAce}, cards::kFullDeck, 1, 4},
-                      TotalCase{"TwoAnyAces", {kAnyAce, kAnyAce}, cards::kFullDeck, 1, 6},
-                      TotalCase{"SlotWithNoAvailableCard", {kAnyAce, 0xF}, cards::kFullDeck & ~0xFull, 0, 0},
-                      TotalCase{"FiveWildcards", std::vector<CardMask>(5, cards::kFullDeck), cards::kFullDeck,
-                                1, 2598960}),
+    ::testing::Values(
+        TotalCase{"NamedCards", {1u << 3, 1u << 9, 1u << 20}, cards::kFullDeck, 1, 1},
+        TotalCase{"OneAnyAce", {kAnyAce}, cards::kFullDeck, 1, 4},
+        TotalCase{"TwoAnyAces", {kAnyAce, kAnyAce}, cards::kFullDeck, 1, 6},
+        TotalCase{"SlotWithNoAvailableCard", {kAnyAce, 0xF}, cards::kFullDeck & ~0xFull, 0, 0},
+        TotalCase{"FiveWildcards", std::vector<CardMask>(5, cards::kFullDeck), cards::kFullDeck, 1,
+                  2598960}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Shape, NoSlotsGiveNoShape) { EXPECT_FALSE(Shape::build({}, cards::kFullDeck)); }
@@ -132,8 +133,8 @@ TEST(Shape, PatternsComeInLexicographicOrder) {
 
 // Drawing: every feasible set equally likely, with the shape's own table and with a reweighted
 // one (where sets using removed cards must never appear).
-void expect_uniform_draws(const std::vector<CardMask>& slots, CardMask available, CardMask reweight_to,
-                          std::uint64_t seed) {
+void expect_uniform_draws(const std::vector<CardMask>& slots, CardMask available,
+                          CardMask reweight_to, std::uint64_t seed) {
   const auto shape = Shape::build(slots, available);
   ASSERT_TRUE(shape);
   std::vector<CardMask> masks(shape->class_masks());
@@ -171,7 +172,8 @@ TEST(ShapeDraw, UniformOverFeasibleSets) {
 
 TEST(ShapeDraw, UniformAfterReweighting) {
   const CardMask aces = 0xF000000000000, others = 0xFF;
-  expect_uniform_draws({aces, cards::kFullDeck}, aces | others, (aces | others) & ~kAceSpades & ~1ull, 3);
+  expect_uniform_draws({aces, cards::kFullDeck}, aces | others,
+                       (aces | others) & ~kAceSpades & ~1ull, 3);
   expect_uniform_draws({0x0F, 0x3C, 0xF0, 0xFF}, 0xFF, 0xFF & ~0x24ull, 4);
 }
 

@@ -3,6 +3,8 @@
 // Independent references for the sampler tests: brute-force feasibility by trying every
 // assignment, brute-force enumeration of card sets, and a chi-square bound for frequency checks.
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -11,8 +13,6 @@
 #include <map>
 #include <utility>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "cards/card.hpp"
 
@@ -46,8 +46,8 @@ inline bool brute_force_fits(const std::vector<CardMask>& slots, const std::vect
 }
 
 // Calls visit(set) for every k-card subset of `pool`, as a mask.
-inline void for_each_subset(CardMask pool, std::size_t k, const std::function<void(CardMask)>& visit,
-                            CardMask chosen = 0) {
+inline void for_each_subset(CardMask pool, std::size_t k,
+                            const std::function<void(CardMask)>& visit, CardMask chosen = 0) {
   if (k == 0) {
     visit(chosen);
     return;
@@ -96,7 +96,8 @@ std::pair<double, double> chi_square(const std::map<Key, double>& probability,
     cells += 1.0;
   }
   if (pooled_expected > 0.0) {
-    statistic += (pooled_seen - pooled_expected) * (pooled_seen - pooled_expected) / pooled_expected;
+    statistic +=
+        (pooled_seen - pooled_expected) * (pooled_seen - pooled_expected) / pooled_expected;
     cells += 1.0;
   }
   return {statistic, cells - 1.0};
@@ -108,13 +109,15 @@ template <typename Key>
                                              const std::map<Key, long>& observed, long total) {
   const auto [statistic, df] = chi_square(probability, observed, total);
   if (df >= 1.0 && statistic < chi_square_bound(df)) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "chi-square " << statistic << " with " << df
-                                       << " degrees of freedom (bound " << chi_square_bound(df) << ")";
+  return ::testing::AssertionFailure()
+         << "chi-square " << statistic << " with " << df << " degrees of freedom (bound "
+         << chi_square_bound(df) << ")";
 }
 
 // Asserts-friendly form: every observed key must be expected (an impossible outcome is a fault).
 template <typename Key>
-bool only_expected_keys(const std::map<Key, double>& probability, const std::map<Key, long>& observed) {
+bool only_expected_keys(const std::map<Key, double>& probability,
+                        const std::map<Key, long>& observed) {
   return std::all_of(observed.begin(), observed.end(),
                      [&](const auto& entry) { return probability.count(entry.first) != 0; });
 }

@@ -25,19 +25,19 @@ TEST(Quoted, ControlCharacters) {
 }
 
 TEST(Quoted, InvisibleCharactersAreShownByNumber) {
-  EXPECT_EQ(quoted("\xC2\xA0"), "\"\\u{a0}\"");              // no-break space
-  EXPECT_EQ(quoted("\xE2\x80\x8B"), "\"\\u{200b}\"");        // zero-width space
-  EXPECT_EQ(quoted("\xE2\x80\xA8"), "\"\\u{2028}\"");        // line separator
-  EXPECT_EQ(quoted("\xEF\xBB\xBF"), "\"\\u{feff}\"");        // byte-order mark
-  EXPECT_EQ(quoted("\xEE\x80\x80"), "\"\\u{e000}\"");        // private use
-  EXPECT_EQ(quoted("\xEF\xBF\xBF"), "\"\\u{ffff}\"");        // non-character
-  EXPECT_EQ(quoted("\xF3\xA0\x80\x81"), "\"\\u{e0001}\"");   // language tag
+  EXPECT_EQ(quoted("\xC2\xA0"), "\"\\u{a0}\"");             // no-break space
+  EXPECT_EQ(quoted("\xE2\x80\x8B"), "\"\\u{200b}\"");       // zero-width space
+  EXPECT_EQ(quoted("\xE2\x80\xA8"), "\"\\u{2028}\"");       // line separator
+  EXPECT_EQ(quoted("\xEF\xBB\xBF"), "\"\\u{feff}\"");       // byte-order mark
+  EXPECT_EQ(quoted("\xEE\x80\x80"), "\"\\u{e000}\"");       // private use
+  EXPECT_EQ(quoted("\xEF\xBF\xBF"), "\"\\u{ffff}\"");       // non-character
+  EXPECT_EQ(quoted("\xF3\xA0\x80\x81"), "\"\\u{e0001}\"");  // language tag
 }
 
 TEST(Quoted, PrintableCharactersAroundTheHiddenRangesStay) {
-  EXPECT_EQ(quoted("\xC2\xA1"), "\"\xC2\xA1\"");            // U+00A1
-  EXPECT_EQ(quoted("\xE2\x80\x90"), "\"\xE2\x80\x90\"");    // U+2010 hyphen
-  EXPECT_EQ(quoted("\xEF\xBF\xBD"), "\"\xEF\xBF\xBD\"");    // a real U+FFFD is printable
+  EXPECT_EQ(quoted("\xC2\xA1"), "\"\xC2\xA1\"");          // U+00A1
+  EXPECT_EQ(quoted("\xE2\x80\x90"), "\"\xE2\x80\x90\"");  // U+2010 hyphen
+  EXPECT_EQ(quoted("\xEF\xBF\xBD"), "\"\xEF\xBF\xBD\"");  // a real U+FFFD is printable
   EXPECT_EQ(quoted("\xF0\x9F\x82\xA1"), "\"\xF0\x9F\x82\xA1\"");
 }
 

@@ -39,7 +39,7 @@ TEST(Utf8, MalformedBytesReadAsOneReplacementCharacterEach) {
       "\xF4\x90\x80\x80",  // above U+10FFFF
       "\xF8\x88\x80\x80",  // five-byte lead
       "\xFF",
-      "\xC3\x28",          // lead followed by a non-continuation
+      "\xC3\x28",  // lead followed by a non-continuation
   };
   for (const char* bytes : malformed) {
     const CodePoint point = decode_utf8(bytes, 0);
@@ -56,12 +56,13 @@ TEST(Utf8, UnencodableValuesWriteTheReplacementCharacter) {
 }
 
 TEST(WhiteSpace, ExactlyTheUnicodeWhiteSpaceProperty) {
-  const std::set<char32_t> white_space = {
-      0x09,   0x0A,   0x0B,   0x0C,   0x0D,   0x20,   0x85,   0xA0,   0x1680, 0x2000,
-      0x2001, 0x2002, 0x2003, 0x2004, 0x2005, 0x2006, 0x2007, 0x2008, 0x2009, 0x200A,
-      0x2028, 0x2029, 0x202F, 0x205F, 0x3000};
+  const std::set<char32_t> white_space = {0x09,   0x0A,   0x0B,   0x0C,   0x0D,   0x20,   0x85,
+                                          0xA0,   0x1680, 0x2000, 0x2001, 0x2002, 0x2003, 0x2004,
+                                          0x2005, 0x2006, 0x2007, 0x2008, 0x2009, 0x200A, 0x2028,
+                                          0x2029, 0x202F, 0x205F, 0x3000};
   for (char32_t c = 0; c <= 0x10FFFF; ++c) {
-    ASSERT_EQ(is_white_space(c), white_space.count(c) == 1) << std::hex << static_cast<std::uint32_t>(c);
+    ASSERT_EQ(is_white_space(c), white_space.count(c) == 1)
+        << std::hex << static_cast<std::uint32_t>(c);
   }
 }
 

@@ -36,7 +36,7 @@ TEST(OmahaKernel, OneHeartInHandWithFourOnBoardIsNoFlush) {
 
 TEST(OmahaKernel, TooFewOrTooManyCardsAreNoHand) {
   EXPECT_EQ(omaha(hand("AhKd2c")), rankings::kNoHand32);
-  EXPECT_EQ(omaha(hand("AhKd2c3cQhJh")), rankings::kNoHand32);  // board of two
+  EXPECT_EQ(omaha(hand("AhKd2c3cQhJh")), rankings::kNoHand32);          // board of two
   EXPECT_EQ(omaha(hand("AhKd2c3cQhJhTh9h8c7c")), rankings::kNoHand32);  // board of six
   // The first four cards are always the hole cards: five cards leave a board of one.
   EXPECT_EQ(omaha(hand("AhKdQhJhTh")), rankings::kNoHand32);

@@ -162,12 +162,24 @@ Outcome reference(const Variant& v, const std::vector<std::vector<Card>>& seats,
     std::vector<Card> all = seats[s];
     all.insert(all.end(), board.begin(), board.end());
     switch (v.showdown) {
-      case ShowdownRule::BestHigh: high[s] = rankings::high(all); break;
-      case ShowdownRule::ShortDeckHigh: high[s] = rankings::short_deck(all); break;
-      case ShowdownRule::RazzLow: high[s] = rankings::low_a5(all); break;
-      case ShowdownRule::DeuceSevenLow: high[s] = rankings::deuce_seven(all); break;
-      case ShowdownRule::BadugiLow: high[s] = rankings::badugi(all); break;
-      case ShowdownRule::OmahaHigh: high[s] = omaha_value(seats[s], rankings::high); break;
+      case ShowdownRule::BestHigh:
+        high[s] = rankings::high(all);
+        break;
+      case ShowdownRule::ShortDeckHigh:
+        high[s] = rankings::short_deck(all);
+        break;
+      case ShowdownRule::RazzLow:
+        high[s] = rankings::low_a5(all);
+        break;
+      case ShowdownRule::DeuceSevenLow:
+        high[s] = rankings::deuce_seven(all);
+        break;
+      case ShowdownRule::BadugiLow:
+        high[s] = rankings::badugi(all);
+        break;
+      case ShowdownRule::OmahaHigh:
+        high[s] = omaha_value(seats[s], rankings::high);
+        break;
       case ShowdownRule::OmahaHiLo:
         high[s] = omaha_value(seats[s], rankings::high);
         low[s] = omaha_value(seats[s], rankings::low_a5);
@@ -222,7 +234,8 @@ TEST(Showdown, EightSeatStudSharesOneBoardCard) {
   for (int trial = 0; trial < 500; ++trial) {
     const auto cards = testing::random_hand(rng, 49);
     std::vector<std::vector<Card>> seats;
-    for (int s = 0; s < 8; ++s) seats.emplace_back(cards.begin() + 6 * s, cards.begin() + 6 * s + 6);
+    for (int s = 0; s < 8; ++s)
+      seats.emplace_back(cards.begin() + 6 * s, cards.begin() + 6 * s + 6);
     const std::vector<Card> board{cards[48]};
     const auto got = play("stud", seats, board);
     ASSERT_TRUE(got.error.empty());

@@ -36,8 +36,8 @@ inline constexpr int kRankCount = 13;
 inline constexpr int kSuitCount = 4;
 inline constexpr int kCardCount = 52;
 
-inline constexpr CardMask kFullDeck = 0xFFFFFFFFFFFFF;         // cards 0..51
-inline constexpr CardMask kClubs = 0x1111111111111;             // every fourth bit from card 0
+inline constexpr CardMask kFullDeck = 0xFFFFFFFFFFFFF;  // cards 0..51
+inline constexpr CardMask kClubs = 0x1111111111111;     // every fourth bit from card 0
 inline constexpr std::string_view kRankCharacters = "23456789TJQKA";  // indexed by rank
 inline constexpr std::string_view kSuitCharacters = "cdhs";           // indexed by suit
 

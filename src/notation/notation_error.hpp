@@ -46,8 +46,8 @@ struct NotationError {
   static NotationError repeated_card(cards::Card card, std::size_t position, std::size_t span) {
     return {Kind::RepeatedCard, position, span, 0, card, 0, 0};
   }
-  static NotationError count(Kind kind, std::size_t most, std::size_t written,
-                             std::size_t position, std::size_t span) {
+  static NotationError count(Kind kind, std::size_t most, std::size_t written, std::size_t position,
+                             std::size_t span) {
     return {kind, position, span, 0, 0, most, written};
   }
 

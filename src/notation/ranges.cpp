@@ -70,7 +70,8 @@ void expand(const HandClass& hand, Alternatives& out) {
       const bool suited = high_suit == low_suit;
       if (hand.suitedness == Suitedness::Suited && !suited) continue;
       if (hand.suitedness == Suitedness::Offsuit && suited) continue;
-      out.push_back({card_bit(card_of(hand.high, high_suit)), card_bit(card_of(hand.low, low_suit))});
+      out.push_back(
+          {card_bit(card_of(hand.high, high_suit)), card_bit(card_of(hand.low, low_suit))});
     }
   }
 }

@@ -30,8 +30,9 @@ Expected<void, NotationError> read_card_tokens(std::string_view piece, std::size
       at += point.length;
     } else if (const int rank = rank_of_character(point.value); rank != kNotARank) {
       // Rank and suit characters are ASCII, so the suit, if any, is the very next byte.
-      const int suit = at + 1 < piece.size() ? suit_of_character(static_cast<unsigned char>(piece[at + 1]))
-                                             : kNotASuit;
+      const int suit = at + 1 < piece.size()
+                           ? suit_of_character(static_cast<unsigned char>(piece[at + 1]))
+                           : kNotASuit;
       if (suit == kNotASuit) {
         out.push_back(cards::rank_mask(static_cast<cards::Rank>(rank)));
         at += 1;

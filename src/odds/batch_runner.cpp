@@ -22,8 +22,8 @@ namespace {
 // exactly as if all were merged at the end.
 class Batch {
  public:
-  Batch(const PreparedRequest& request, std::uint64_t samples, std::uint64_t seed, std::uint64_t pieces,
-        std::size_t runners)
+  Batch(const PreparedRequest& request, std::uint64_t samples, std::uint64_t seed,
+        std::uint64_t pieces, std::size_t runners)
       : request_(request),
         samples_(samples),
         seed_(seed),
@@ -127,7 +127,8 @@ std::uint64_t piece_count(std::uint64_t samples, std::uint64_t threads) {
   return std::min(std::max<std::uint64_t>(samples, 1), std::max<std::uint64_t>(threads, 1));
 }
 
-Piece piece_of(std::uint64_t samples, std::uint64_t seed, std::uint64_t pieces, std::uint64_t index) {
+Piece piece_of(std::uint64_t samples, std::uint64_t seed, std::uint64_t pieces,
+               std::uint64_t index) {
   const std::uint64_t share = samples / pieces;
   const std::uint64_t rest = samples % pieces;
   return {share + (index < rest ? 1 : 0), seed * kSeedMultiplier + index};

@@ -31,7 +31,8 @@ struct Piece {
 std::uint64_t piece_count(std::uint64_t samples, std::uint64_t threads);
 
 // Piece `index` of `pieces`: the first samples % pieces pieces take one sample more.
-Piece piece_of(std::uint64_t samples, std::uint64_t seed, std::uint64_t pieces, std::uint64_t index);
+Piece piece_of(std::uint64_t samples, std::uint64_t seed, std::uint64_t pieces,
+               std::uint64_t index);
 
 // The merged tally of the batch, or the error recorded first by a failing piece (the pieces not
 // yet started are then skipped). Blocks the calling thread until every started piece is done;

@@ -123,8 +123,8 @@ SeatStatistics ChunkTally::seat_statistics(std::size_t j) const {
   if (!exact && samples >= 2) {
     // sqrt(sum w^2 (s - d)^2) / sum w, expanded so that it follows from the running sums.
     const double d = out.equity;
-    const double v = d * d * weight_square_sum +
-                     (share_square_sum[j] - 2 * d * square_weight_share_sum[j]);
+    const double v =
+        d * d * weight_square_sum + (share_square_sum[j] - 2 * d * square_weight_share_sum[j]);
     out.std_error = std::sqrt(std::max(v, 0.0)) / b;
   }
   return out;

@@ -44,7 +44,7 @@ struct ChunkTally {
   std::vector<double> win_count;
   std::vector<double> tie_count;
   std::vector<double> scoop_count;
-  std::vector<double> low_share_sum;            // sum w*l
+  std::vector<double> low_share_sum;  // sum w*l
   std::vector<double> high_win_count;
   std::vector<double> high_tie_count;
   std::vector<double> low_win_count;

@@ -108,7 +108,7 @@ class DealScorer {
   // The winners of one deal whose seat hands lack one card that every seat shares: each seat's
   // other cards, board included, as a summary, and the shared card.
   [[gnu::always_inline]] Outcome score_with_card(const CardSummary* partial, std::size_t seat_count,
-                          cards::Card card) const {
+                                                 cards::Card card) const {
     const std::uint64_t code = rankings::kCardCode[card];
     const std::uint64_t bit = rankings::kSuitRankBit[card];
     variants::detail::Winners high;

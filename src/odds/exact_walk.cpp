@@ -28,10 +28,10 @@ constexpr std::size_t kMostBoardCards = 5;
 // Every complete hand one seat may hold, over all its alternatives in order, back to back.
 struct SeatCandidates {
   std::size_t width = 0;
-  std::size_t listed = 0;         // hands listed, including any that repeat a card
-  std::vector<Card> cards;        // the usable hands' cards, `width` each
-  std::vector<CardMask> masks;    // each usable hand's cards as a set
-  std::vector<SeatHand> hands;    // each usable hand as the scorer keeps it
+  std::size_t listed = 0;       // hands listed, including any that repeat a card
+  std::vector<Card> cards;      // the usable hands' cards, `width` each
+  std::vector<CardMask> masks;  // each usable hand's cards as a set
+  std::vector<SeatHand> hands;  // each usable hand as the scorer keeps it
 
   std::size_t size() const { return masks.size(); }
   std::span<const Card> hand(std::size_t i) const { return {cards.data() + i * width, width}; }
@@ -99,8 +99,8 @@ class Walker {
       SeatCandidates& out = candidates_[seat];
       out.width = request_.seats[seat].front().size();
       for (const auto& plan : request_.seat_plans[seat]) {
-        const bool listed =
-            sampler::for_each_completion(plan, request_.live, kDealLimit, [&](std::span<const Card> hand) {
+        const bool listed = sampler::for_each_completion(
+            plan, request_.live, kDealLimit, [&](std::span<const Card> hand) {
               ++out.listed;
               CardMask mask = 0;
               for (const Card card : hand) mask |= cards::card_bit(card);
@@ -146,7 +146,8 @@ class Walker {
       admissible &= ~cards::card_bit(card);
     }
     const auto capped = std::min<sampler::Count>(
-        sampler::binomial(static_cast<std::uint64_t>(std::popcount(admissible)), plan.remaining_count()),
+        sampler::binomial(static_cast<std::uint64_t>(std::popcount(admissible)),
+                          plan.remaining_count()),
         sampler::Count{kDealLimit} + 1);
     return capped;
   }
@@ -165,8 +166,8 @@ class Walker {
   }
 
   void score(const CardSummary& board, std::span<const Card> board_cards) {
-    counts_.add(scorer_.score(std::span(chosen_.data(), seat_count_), pairs_.data(), board,
-                              board_cards));
+    counts_.add(
+        scorer_.score(std::span(chosen_.data(), seat_count_), pairs_.data(), board, board_cards));
   }
 
   bool spend(std::uint64_t deals) {
@@ -186,11 +187,11 @@ class Walker {
       return walk_free_board(plan, available);
     }
     std::uint64_t listed = 0;
-    const bool within = sampler::for_each_completion(
-        plan, available, budget_, [&](std::span<const Card> board_cards) {
-          ++listed;
-          score(summarize(board_cards), board_cards);
-        });
+    const bool within = sampler::for_each_completion(plan, available, budget_,
+                                                     [&](std::span<const Card> board_cards) {
+                                                       ++listed;
+                                                       score(summarize(board_cards), board_cards);
+                                                     });
     return within && spend(listed);
   }
 
@@ -216,12 +217,24 @@ class Walker {
     if (boards > budget_) return false;
     budget_ -= static_cast<std::uint64_t>(boards);
     switch (open) {
-      case 0: enumerate<0>(0, pool_size, size, fixed); break;
-      case 1: enumerate<1>(0, pool_size, size, fixed); break;
-      case 2: enumerate<2>(0, pool_size, size, fixed); break;
-      case 3: enumerate<3>(0, pool_size, size, fixed); break;
-      case 4: enumerate<4>(0, pool_size, size, fixed); break;
-      default: enumerate<5>(0, pool_size, size, fixed); break;
+      case 0:
+        enumerate<0>(0, pool_size, size, fixed);
+        break;
+      case 1:
+        enumerate<1>(0, pool_size, size, fixed);
+        break;
+      case 2:
+        enumerate<2>(0, pool_size, size, fixed);
+        break;
+      case 3:
+        enumerate<3>(0, pool_size, size, fixed);
+        break;
+      case 4:
+        enumerate<4>(0, pool_size, size, fixed);
+        break;
+      default:
+        enumerate<5>(0, pool_size, size, fixed);
+        break;
     }
     return true;
   }
@@ -240,10 +253,18 @@ class Walker {
       }
       // Few seats get a loop of known length, which the compiler unrolls.
       switch (seat_count_) {
-        case 2: last_cards<2>(start, pool_size); break;
-        case 3: last_cards<3>(start, pool_size); break;
-        case 4: last_cards<4>(start, pool_size); break;
-        default: last_cards<0>(start, pool_size); break;
+        case 2:
+          last_cards<2>(start, pool_size);
+          break;
+        case 3:
+          last_cards<3>(start, pool_size);
+          break;
+        case 4:
+          last_cards<4>(start, pool_size);
+          break;
+        default:
+          last_cards<0>(start, pool_size);
+          break;
       }
     } else {
       for (std::size_t i = start; i + kOpen <= pool_size; ++i) {

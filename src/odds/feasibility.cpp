@@ -163,9 +163,9 @@ class DealSearch {
   std::vector<Card> live_cards_;
   std::size_t budget_;
   CardMask board_named_ = 0;
-  std::vector<std::vector<CardMask>> named_;  // per seat, per alternative
+  std::vector<std::vector<CardMask>> named_;     // per seat, per alternative
   std::vector<std::vector<std::size_t>> twins_;  // per seat, the other seats written alike
-  std::vector<CardMask> slots_;               // reused by every node
+  std::vector<CardMask> slots_;                  // reused by every node
 };
 
 }  // namespace

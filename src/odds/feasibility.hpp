@@ -21,9 +21,9 @@ namespace vantor::odds {
 using SeatAlternatives = std::vector<std::vector<cards::CardMask>>;
 
 enum class Dealability : std::uint8_t {
-  Dealable,    // a deal exists
-  NoDeal,      // no deal exists
-  Undecided,   // the slot-by-slot check passed but the search ran out of its budget
+  Dealable,   // a deal exists
+  NoDeal,     // no deal exists
+  Undecided,  // the slot-by-slot check passed but the search ran out of its budget
 };
 
 // How many matchings the search may ask for before it stops. Ordinary requests settle in a few

@@ -18,9 +18,7 @@ namespace vantor::odds {
 class OutcomeCounts {
  public:
   explicit OutcomeCounts(std::size_t seat_count)
-      : seat_count_(seat_count),
-        stride_(seat_count + 1),
-        dense_(seat_count <= kDenseSeats) {
+      : seat_count_(seat_count), stride_(seat_count + 1), dense_(seat_count <= kDenseSeats) {
     if (dense_) {
       by_winners_.resize(std::size_t{1} << (2 * seat_count));
     } else {
@@ -38,8 +36,9 @@ class OutcomeCounts {
     count_seats(outcome, 1);
   }
 
-  // Adds every counted deal to `tally` with weight 1 (once: the counts are folded on the way), each seat's shares computed as the
-  // showdown computes them: the low half first, then the high amount split among its winners.
+  // Adds every counted deal to `tally` with weight 1 (once: the counts are folded on the way), each
+  // seat's shares computed as the showdown computes them: the low half first, then the high amount
+  // split among its winners.
   void add_to(ChunkTally& tally) {
     if (dense_) {
       by_seat_.assign(seat_count_ * stride_ * stride_ * 2, 0);

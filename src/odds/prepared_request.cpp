@@ -29,7 +29,8 @@ std::size_t live_slot_cards(const std::vector<CardMask>& masks, CardMask live) {
 }
 
 // The stored logarithm that turns a reweighted total into a weight ratio.
-double log_weight_of(const std::vector<CardMask>& masks, const std::optional<sampler::Shape>& shape) {
+double log_weight_of(const std::vector<CardMask>& masks,
+                     const std::optional<sampler::Shape>& shape) {
   if (masks.empty()) return 0.0;
   if (!shape) return std::numeric_limits<double>::quiet_NaN();
   if (shape->total_weight() == 0) return -std::numeric_limits<double>::infinity();

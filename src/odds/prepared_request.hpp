@@ -37,9 +37,9 @@ struct PreparedRequest {
   cards::CardMask live = 0;
 
   // Filled by prepare_for_drawing(). Entries 0..n-1 are the seats and entry n is the board.
-  std::size_t seat_count = 0;          // n
-  cards::CardMask reserved = 0;        // R: every entry's named cards
-  std::vector<cards::CardMask> own;    // E[0..n]: the cards entry i certainly names
+  std::size_t seat_count = 0;        // n
+  cards::CardMask reserved = 0;      // R: every entry's named cards
+  std::vector<cards::CardMask> own;  // E[0..n]: the cards entry i certainly names
   // Per seat, one plan per alternative; the board's plan. Built under `live`.
   std::vector<std::vector<sampler::DrawPlan>> seat_plans;
   sampler::DrawPlan board_plan;

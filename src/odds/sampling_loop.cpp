@@ -52,7 +52,8 @@ class PieceSampler {
       }
       ++attempts;
       if (request_.weighted) {
-        const auto weight = sampler::weighted_draw(request_, generator_, seat_cards_, board_cards_, scratch_);
+        const auto weight =
+            sampler::weighted_draw(request_, generator_, seat_cards_, board_cards_, scratch_);
         if (!weight) continue;
         add_weighted(tally, score(), *weight);
       } else {
@@ -81,7 +82,8 @@ class PieceSampler {
   void add_weighted(ChunkTally& tally, const Outcome& outcome, double weight) {
     std::array<double, kMostSeats> share{};
     std::array<double, kMostSeats> low_share{};
-    variants::PotShares shares{std::span(share.data(), seat_count_), std::span(low_share.data(), seat_count_)};
+    variants::PotShares shares{std::span(share.data(), seat_count_),
+                               std::span(low_share.data(), seat_count_)};
     split_pot(outcome, shares);
     tally.add(shares.share, shares.low_share, weight);
   }
@@ -102,7 +104,8 @@ class PieceSampler {
 
 std::uint64_t attempt_limit(std::uint64_t target) {
   constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
-  const std::uint64_t scaled = target > kMost / kAttemptsPerSample ? kMost : target * kAttemptsPerSample;
+  const std::uint64_t scaled =
+      target > kMost / kAttemptsPerSample ? kMost : target * kAttemptsPerSample;
   return std::max(kAttemptFloor, scaled);
 }
 
@@ -113,13 +116,15 @@ Expected<ChunkTally, EngineError> sample_piece(const PreparedRequest& request, s
     return fail(EngineError{InternalFault{"a batch was given an unprepared request"}});
   }
   const std::size_t hand_size = request.seats.front().front().size();
-  return variants::with_showdown(*request.game, [&](auto showdown) -> Expected<ChunkTally, EngineError> {
-    using Showdown = decltype(showdown);
-    const std::size_t count = hand_size + request.board_size;
-    if (count > Showdown::capacity) return fail(EngineError{cards::CardError::too_many_cards(count)});
-    PieceSampler<Showdown> sampler(request, hand_size);
-    return sampler.run(target, seed);
-  });
+  return variants::with_showdown(
+      *request.game, [&](auto showdown) -> Expected<ChunkTally, EngineError> {
+        using Showdown = decltype(showdown);
+        const std::size_t count = hand_size + request.board_size;
+        if (count > Showdown::capacity)
+          return fail(EngineError{cards::CardError::too_many_cards(count)});
+        PieceSampler<Showdown> sampler(request, hand_size);
+        return sampler.run(target, seed);
+      });
 }
 
 }  // namespace vantor::odds

@@ -57,7 +57,9 @@ inline unsigned nth_card(cards::CardMask mask, std::uint64_t running, unsigned j
   return 8 * byte + detail::kSelectInByte[bits][j - skipped];
 }
 
-inline unsigned nth_card(cards::CardMask mask, unsigned j) { return nth_card(mask, running_counts(mask), j); }
+inline unsigned nth_card(cards::CardMask mask, unsigned j) {
+  return nth_card(mask, running_counts(mask), j);
+}
 
 // Draws `count` distinct cards uniformly from `mask`, appending them to `out` in the order
 // drawn (one 32-bit uniform per card), and removes them from `mask`. Fails when the mask runs

@@ -43,7 +43,8 @@ namespace detail {
 inline constexpr auto binomial_by_size_and_count = [] {
   std::array<std::array<std::uint64_t, 53>, 53> table{};
   for (std::uint64_t s = 0; s <= 52; ++s) {
-    for (std::uint64_t c = 0; c <= 52; ++c) table[s][c] = static_cast<std::uint64_t>(binomial(s, c));
+    for (std::uint64_t c = 0; c <= 52; ++c)
+      table[s][c] = static_cast<std::uint64_t>(binomial(s, c));
   }
   return table;
 }();

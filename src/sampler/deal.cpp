@@ -21,7 +21,8 @@ CardMask mask_of(const std::vector<Card>& hand) {
 
 // Entry i may take its own named cards and any card nobody names; this keeps one seat from
 // drawing a card another seat holds for certain.
-CardMask admissible_for(const odds::PreparedRequest& request, std::size_t entry, CardMask available) {
+CardMask admissible_for(const odds::PreparedRequest& request, std::size_t entry,
+                        CardMask available) {
   return available & (request.own[entry] | ~request.reserved);
 }
 
@@ -29,9 +30,12 @@ CardMask admissible_for(const odds::PreparedRequest& request, std::size_t entry,
 // and plans of wildcards only (the common cases: named hands, ranges of named hands, `*` seats,
 // open boards) are drawn here with the generator in registers; the rest go to draw_with_plan().
 // Returns the cards taken as a set, or nothing when the draw failed.
-[[gnu::always_inline]] inline std::optional<CardMask> draw_entry(const DrawPlan& plan, CardMask admissible,
-                                                                 Generator& generator, std::vector<Card>& out) {
-  const bool simple = plan.remaining_count() == 0 || (plan.kind == PlanKind::AllFree && plan.free_count == 0);
+[[gnu::always_inline]] inline std::optional<CardMask> draw_entry(const DrawPlan& plan,
+                                                                 CardMask admissible,
+                                                                 Generator& generator,
+                                                                 std::vector<Card>& out) {
+  const bool simple =
+      plan.remaining_count() == 0 || (plan.kind == PlanKind::AllFree && plan.free_count == 0);
   if (!simple) {
     // Through a copy, so that the caller's generator never has its address taken and can stay
     // in registers across the deal.
@@ -108,8 +112,8 @@ std::optional<double> weighted_draw(const odds::PreparedRequest& request, Genera
         shapes.size() <= 1 ? 0 : static_cast<std::size_t>(uniform64(generator, shapes.size()));
     if (alternative >= shapes.size() || !shapes[alternative]) return std::nullopt;
     const Shape& shape = *shapes[alternative];
-    const Count total = shape.reweight(admissible_for(request, entry, available), scratch.class_masks,
-                                       scratch.cumulative);
+    const Count total = shape.reweight(admissible_for(request, entry, available),
+                                       scratch.class_masks, scratch.cumulative);
     if (total == 0) return std::nullopt;
     log_weight += std::log(static_cast<double>(total)) - request.log_weights[entry][alternative];
     std::vector<Card>& out = is_board ? board_cards : seat_cards[entry];
@@ -132,7 +136,8 @@ bool choose_weighted_sampler(const odds::PreparedRequest& request) {
   std::vector<Card> board_cards;
   int successes = 0;
   for (int trial = 0; trial < kRejectionTrials; ++trial) {
-    if (rejection_draw(request, generator, seat_cards, board_cards) && ++successes >= kEnoughSuccesses) {
+    if (rejection_draw(request, generator, seat_cards, board_cards) &&
+        ++successes >= kEnoughSuccesses) {
       return false;
     }
   }

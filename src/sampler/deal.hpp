@@ -35,13 +35,15 @@ struct WeightedScratch {
 // Draws one deal into seat_cards (one list per seat; the caller sizes it to the seat count) and
 // board_cards. False when some entry's draw failed; the outputs are then unusable.
 bool rejection_draw(const odds::PreparedRequest& request, Generator& generator,
-                    std::vector<std::vector<cards::Card>>& seat_cards, std::vector<cards::Card>& board_cards);
+                    std::vector<std::vector<cards::Card>>& seat_cards,
+                    std::vector<cards::Card>& board_cards);
 
 // Draws one deal as above and returns its weight, or nothing when an alternative without a
 // shape was chosen or an entry had no feasible set left.
 std::optional<double> weighted_draw(const odds::PreparedRequest& request, Generator& generator,
                                     std::vector<std::vector<cards::Card>>& seat_cards,
-                                    std::vector<cards::Card>& board_cards, WeightedScratch& scratch);
+                                    std::vector<cards::Card>& board_cards,
+                                    WeightedScratch& scratch);
 
 // True when the weighted sampler should be used: only when every stored logarithm is finite and
 // its effective sample size per draw beats the rejection sampler's acceptance rate by half again.

@@ -37,7 +37,8 @@ std::uint32_t split_multiplicity(const DrawPlan& plan, std::span<const Card> dra
     // Disjoint masks are filled independently: the product of the choices per slot.
     const CardMask drawn_mask = mask_of(drawn);
     std::uint32_t ways = 1;
-    for (const CardMask slot : constrained) ways *= static_cast<std::uint32_t>(std::popcount(drawn_mask & slot));
+    for (const CardMask slot : constrained)
+      ways *= static_cast<std::uint32_t>(std::popcount(drawn_mask & slot));
     return ways;
   }
   const std::size_t k = constrained.size(), d = drawn.size();
@@ -47,7 +48,8 @@ std::uint32_t split_multiplicity(const DrawPlan& plan, std::span<const Card> dra
   for (std::uint32_t bits = 0; bits < (1u << d); ++bits) {
     if (static_cast<std::size_t>(std::popcount(bits)) != k) continue;
     std::size_t size = 0;
-    for (std::uint32_t rest = bits; rest != 0; rest &= rest - 1) subset[size++] = drawn[std::countr_zero(rest)];
+    for (std::uint32_t rest = bits; rest != 0; rest &= rest - 1)
+      subset[size++] = drawn[std::countr_zero(rest)];
     if (fits(constrained, {subset.data(), size})) ++ways;
   }
   return ways;
@@ -113,7 +115,8 @@ DrawPlan build_plan(std::span<const CardMask> slots, CardMask available) {
     return plan;
   }
   if (remaining.size() <= kSplitSlotLimit) {
-    std::copy_if(remaining.begin(), remaining.end(), std::back_inserter(plan.constrained_masks), is_constrained);
+    std::copy_if(remaining.begin(), remaining.end(), std::back_inserter(plan.constrained_masks),
+                 is_constrained);
     plan.free_count = remaining.size() - constrained_count;
     CardMask seen = 0;
     plan.disjoint = true;
@@ -214,7 +217,8 @@ bool for_each_completion(const DrawPlan& plan, CardMask admissible, std::uint64_
 
   std::array<Card, cards::kCardCount> pool;
   std::size_t pool_size = 0;
-  for (CardMask left = admissible; left != 0; left &= left - 1) pool[pool_size++] = static_cast<Card>(std::countr_zero(left));
+  for (CardMask left = admissible; left != 0; left &= left - 1)
+    pool[pool_size++] = static_cast<Card>(std::countr_zero(left));
   std::array<std::size_t, cards::kCardCount> position;
   std::array<Card, cards::kCardCount> combination;
   for (std::size_t i = 0; i < k; ++i) position[i] = i;

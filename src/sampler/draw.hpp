@@ -41,10 +41,10 @@ struct DrawPlan {
   // it, so a wildcard slot can never produce a card the plan was told is unavailable, even
   // when a caller's admissible mask is wider.
   cards::CardMask available = 0;
-  std::vector<cards::Card> fixed_cards;         // pinned by single-card slots, in order found
-  cards::CardMask fixed_mask = 0;               // the same cards as one set
-  std::size_t slot_count = 0;                   // slots of the alternative
-  std::vector<cards::CardMask> remaining_slots; // the others, in order, forced cards removed
+  std::vector<cards::Card> fixed_cards;          // pinned by single-card slots, in order found
+  cards::CardMask fixed_mask = 0;                // the same cards as one set
+  std::size_t slot_count = 0;                    // slots of the alternative
+  std::vector<cards::CardMask> remaining_slots;  // the others, in order, forced cards removed
   PlanKind kind = PlanKind::AllFree;
   // The slots the kind covers: the constrained slots when the plan is split, else all
   // remaining slots.
@@ -52,12 +52,12 @@ struct DrawPlan {
   cards::CardMask union_mask = 0;  // available cards some covered slot accepts
   std::size_t free_count = 0;      // free slots drawn in phase two (0 without a split)
   std::vector<cards::CardMask> constrained_masks;  // empty without a split
-  bool disjoint = false;           // the constrained masks are pairwise disjoint
+  bool disjoint = false;                           // the constrained masks are pairwise disjoint
   // Listed: the card sets back to back, covered_slots.size() cards each, and the mask of each
   // set so that one word test tells whether a set is still admissible.
   std::vector<cards::Card> listed_cards;
   std::vector<cards::CardMask> listed_masks;
-  std::optional<Shape> shape;      // Shaped only
+  std::optional<Shape> shape;  // Shaped only
 
   std::size_t remaining_count() const { return remaining_slots.size(); }
   std::size_t listed_count() const { return listed_masks.size(); }
@@ -85,6 +85,7 @@ struct CompletionList {
   bool too_many = false;
   std::vector<std::vector<cards::Card>> hands;
 };
-CompletionList list_completions(const DrawPlan& plan, cards::CardMask admissible, std::uint64_t cap);
+CompletionList list_completions(const DrawPlan& plan, cards::CardMask admissible,
+                                std::uint64_t cap);
 
 }  // namespace vantor::sampler

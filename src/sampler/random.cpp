@@ -22,7 +22,8 @@ std::uint64_t splitmix64(std::uint64_t& state) {
 
 int leading_zeros128(Count value) {
   const auto high = static_cast<std::uint64_t>(value >> 64);
-  return high != 0 ? std::countl_zero(high) : 64 + std::countl_zero(static_cast<std::uint64_t>(value));
+  return high != 0 ? std::countl_zero(high)
+                   : 64 + std::countl_zero(static_cast<std::uint64_t>(value));
 }
 
 // The full 256-bit product of two 128-bit numbers as (high, low) halves, from four 64-bit
@@ -46,7 +47,8 @@ Generator Generator::seeded(std::uint64_t seed) {
     const std::uint64_t high = pcg32_word(x);
     word = low | (high << 32);
   }
-  if ((generator.state_[0] | generator.state_[1] | generator.state_[2] | generator.state_[3]) == 0) {
+  if ((generator.state_[0] | generator.state_[1] | generator.state_[2] | generator.state_[3]) ==
+      0) {
     std::uint64_t state = 0;
     for (auto& word : generator.state_) word = splitmix64(state);
   }

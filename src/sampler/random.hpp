@@ -43,7 +43,8 @@ class Generator {
       return;
     }
     const std::uint64_t take_second = -first_rejected;
-    for (std::size_t i = 0; i < 4; ++i) state_[i] = first[i] ^ ((first[i] ^ second[i]) & take_second);
+    for (std::size_t i = 0; i < 4; ++i)
+      state_[i] = first[i] ^ ((first[i] ^ second[i]) & take_second);
   }
 
   const std::array<std::uint64_t, 4>& state() const { return state_; }
@@ -81,7 +82,8 @@ inline std::uint32_t uniform32(Generator& generator, std::uint32_t range) {
   for (;;) {
     const auto v = static_cast<std::uint32_t>(generator.next() >> 32);
     const std::uint64_t product = std::uint64_t{v} * range;
-    if (static_cast<std::uint32_t>(product) <= zone) return static_cast<std::uint32_t>(product >> 32);
+    if (static_cast<std::uint32_t>(product) <= zone)
+      return static_cast<std::uint32_t>(product >> 32);
   }
 }
 
@@ -95,7 +97,8 @@ inline std::uint64_t uniform64(Generator& generator, std::uint64_t range) {
   const std::uint64_t zone = (range << std::countl_zero(range)) - 1;
   for (;;) {
     const Count product = Count{generator.next()} * range;
-    if (static_cast<std::uint64_t>(product) <= zone) return static_cast<std::uint64_t>(product >> 64);
+    if (static_cast<std::uint64_t>(product) <= zone)
+      return static_cast<std::uint64_t>(product >> 64);
   }
 }
 

@@ -66,8 +66,7 @@ struct Enumeration {
 };
 
 void list_pattern(std::span<const CardMask> class_masks, std::span<const std::uint8_t> counts,
-                  std::size_t k, std::vector<Card>& working,
-                  std::vector<std::vector<Card>>& out) {
+                  std::size_t k, std::vector<Card>& working, std::vector<std::vector<Card>>& out) {
   while (k < counts.size() && counts[k] == 0) ++k;
   if (k == counts.size()) {
     out.push_back(working);
@@ -113,7 +112,8 @@ std::optional<Shape> Shape::build(std::span<const CardMask> slots, CardMask avai
       signatures.push_back(signature);
       shape.class_masks_.push_back(cards::card_bit(card));
     } else {
-      shape.class_masks_[static_cast<std::size_t>(found - signatures.begin())] |= cards::card_bit(card);
+      shape.class_masks_[static_cast<std::size_t>(found - signatures.begin())] |=
+          cards::card_bit(card);
     }
   }
 

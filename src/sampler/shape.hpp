@@ -44,7 +44,8 @@ class Shape {
   // when n = 0, when n exceeds 64 (a signature is one 64-bit word), or when the enumeration was
   // abandoned at kPatternLimit. A shape with total weight 0 (no feasible set) is present but
   // must not be drawn from.
-  static std::optional<Shape> build(std::span<const cards::CardMask> slots, cards::CardMask available);
+  static std::optional<Shape> build(std::span<const cards::CardMask> slots,
+                                    cards::CardMask available);
 
   Count total_weight() const { return total_weight_; }
   std::size_t slot_count() const { return slot_count_; }
@@ -81,9 +82,9 @@ class Shape {
   Count total_weight_ = 0;
   std::size_t slot_count_ = 0;
   std::vector<cards::CardMask> class_masks_;
-  std::vector<Count> weights_;            // per pattern
-  std::vector<std::uint8_t> counts_;      // per pattern, one count per class, row after row
-  std::vector<Count> cumulative_;         // per pattern: saturating sum of weights 0..i
+  std::vector<Count> weights_;        // per pattern
+  std::vector<std::uint8_t> counts_;  // per pattern, one count per class, row after row
+  std::vector<Count> cumulative_;     // per pattern: saturating sum of weights 0..i
 };
 
 }  // namespace vantor::sampler

@@ -13,8 +13,8 @@ constexpr bool seats_fit_the_deck() {
     if (std::popcount(v.deck) != v.deck_size) return false;
     // Stud seats eight by sharing one face-up card once seven-card hands no longer fit.
     const bool stud_like = v.hole_cards == 7;
-    const unsigned fit = stud_like ? (v.deck_size - 1) / 6 : (v.deck_size - v.board_cards) /
-                                                                 v.hole_cards;
+    const unsigned fit =
+        stud_like ? (v.deck_size - 1) / 6 : (v.deck_size - v.board_cards) / v.hole_cards;
     if (fit != v.max_seats) return false;
   }
   return true;

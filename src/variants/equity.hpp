@@ -31,8 +31,8 @@ enum class ShowdownRule : std::uint8_t {
 inline constexpr cards::CardMask kShortDeck = 0xFFFFFFFFF0000;  // sixes and up
 
 struct Variant {
-  std::string_view key;    // what callers pass as `variant`
-  std::string_view label;  // what a menu shows
+  std::string_view key;      // what callers pass as `variant`
+  std::string_view label;    // what a menu shows
   std::uint8_t hole_cards;   // cards dealt to each seat (stud and draw games: the whole hand)
   std::uint8_t board_cards;  // community cards of a complete deal, 0 without a board
   cards::CardMask deck;
@@ -58,14 +58,14 @@ inline constexpr std::array<Variant, 15> kCatalogue = {{
     {"omaha_five", "5-Card Omaha", 5, 5, cards::kFullDeck, 52, ShowdownRule::OmahaHigh, 9, false},
     {"omaha_six", "6-Card Omaha", 6, 5, cards::kFullDeck, 52, ShowdownRule::OmahaHigh, 7, false},
     {"omaha_hi_lo", "Omaha Hi/Lo", 4, 5, cards::kFullDeck, 52, ShowdownRule::OmahaHiLo, 11, false},
-    {"omaha_five_hi_lo", "5-Card Omaha Hi/Lo", 5, 5, cards::kFullDeck, 52,
-     ShowdownRule::OmahaHiLo, 9, false},
+    {"omaha_five_hi_lo", "5-Card Omaha Hi/Lo", 5, 5, cards::kFullDeck, 52, ShowdownRule::OmahaHiLo,
+     9, false},
     {"courchevel", "Courchevel", 5, 5, cards::kFullDeck, 52, ShowdownRule::OmahaHigh, 9, true},
-    {"courchevel_hi_lo", "Courchevel Hi/Lo", 5, 5, cards::kFullDeck, 52,
-     ShowdownRule::OmahaHiLo, 9, true},
+    {"courchevel_hi_lo", "Courchevel Hi/Lo", 5, 5, cards::kFullDeck, 52, ShowdownRule::OmahaHiLo, 9,
+     true},
     {"stud", "Seven-Card Stud", 7, 0, cards::kFullDeck, 52, ShowdownRule::BestHigh, 8, false},
-    {"stud_hi_lo", "Seven-Card Stud Hi/Lo", 7, 0, cards::kFullDeck, 52, ShowdownRule::StudHiLo,
-     8, false},
+    {"stud_hi_lo", "Seven-Card Stud Hi/Lo", 7, 0, cards::kFullDeck, 52, ShowdownRule::StudHiLo, 8,
+     false},
     {"razz", "Razz", 7, 0, cards::kFullDeck, 52, ShowdownRule::RazzLow, 8, false},
     {"deuce_seven", "2-7 Lowball (single draw)", 5, 0, cards::kFullDeck, 52,
      ShowdownRule::DeuceSevenLow, 10, false},

@@ -83,9 +83,9 @@ void five_card_board(std::span<const cards::Card> board, BoardTriples& out,
   // With no such suit the scan of zero gives 64 and a nonsense suit, which the selects discard.
   const int suit = (std::countr_zero(three_or_more) - 35) >> 2;
   out.flush_suit = three_or_more ? static_cast<std::uint8_t>(suit) : kNoFlushSuit;
-  out.flush_ranks = three_or_more ? static_cast<std::uint16_t>(rankings::suit_ranks(
-                                        board.data(), 5, suit & 3))
-                                  : 0;
+  out.flush_ranks =
+      three_or_more ? static_cast<std::uint16_t>(rankings::suit_ranks(board.data(), 5, suit & 3))
+                    : 0;
 }
 
 template <bool kFlushes>
@@ -142,22 +142,32 @@ std::uint32_t best_of(const HolePairs& pairs, const BoardTriples& triples,
 void prepare_hole_pairs(std::span<const cards::Card> hole, HolePairs& out,
                         const OmahaTables& tables) {
   switch (std::min<std::size_t>(hole.size(), 6)) {
-    case 6: return pairs_of<6>(hole, out, tables);
-    case 5: return pairs_of<5>(hole, out, tables);
-    case 4: return pairs_of<4>(hole, out, tables);
-    case 3: return pairs_of<3>(hole, out, tables);
-    case 2: return pairs_of<2>(hole, out, tables);
-    default: out.count = 0;
+    case 6:
+      return pairs_of<6>(hole, out, tables);
+    case 5:
+      return pairs_of<5>(hole, out, tables);
+    case 4:
+      return pairs_of<4>(hole, out, tables);
+    case 3:
+      return pairs_of<3>(hole, out, tables);
+    case 2:
+      return pairs_of<2>(hole, out, tables);
+    default:
+      out.count = 0;
   }
 }
 
 void prepare_board_triples(std::span<const cards::Card> board, BoardTriples& out,
                            const OmahaTables& tables) {
   switch (std::min<std::size_t>(board.size(), 5)) {
-    case 5: return five_card_board(board, out, tables);
-    case 4: return triples_of<4>(board, out, tables);
-    case 3: return triples_of<3>(board, out, tables);
-    default: return triples_of<0>(board, out, tables);
+    case 5:
+      return five_card_board(board, out, tables);
+    case 4:
+      return triples_of<4>(board, out, tables);
+    case 3:
+      return triples_of<3>(board, out, tables);
+    default:
+      return triples_of<0>(board, out, tables);
   }
 }
 

@@ -16,7 +16,7 @@
 
 namespace vantor::omaha {
 
-inline constexpr std::size_t kMaxHolePairs = 15;    // six hole cards
+inline constexpr std::size_t kMaxHolePairs = 15;     // six hole cards
 inline constexpr std::size_t kMaxBoardTriples = 10;  // five board cards
 inline constexpr std::uint8_t kNoCommonSuit = 4;
 inline constexpr std::uint8_t kNoFlushSuit = 5;  // differs from kNoCommonSuit: they never match
@@ -26,8 +26,8 @@ inline constexpr std::uint32_t kNoBoardRow = 0xFFFFFFFF;
 // half of the rank key: its multiset of ranks, numbered among pairs (91) or triples (455).
 struct CardGroup {
   std::uint16_t rank_class;
-  std::uint16_t rank_bits;    // ranks held, one bit each
-  std::uint8_t common_suit;   // the suit all the cards share, or kNoCommonSuit
+  std::uint16_t rank_bits;   // ranks held, one bit each
+  std::uint8_t common_suit;  // the suit all the cards share, or kNoCommonSuit
 };
 using HolePair = CardGroup;
 using BoardTriple = CardGroup;

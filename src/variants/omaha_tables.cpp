@@ -20,7 +20,8 @@ std::vector<std::uint32_t> number_rank_tuples(Index& class_by_ranks) {
     return key;
   };
   std::vector<std::uint32_t> keys;
-  for (std::size_t code = 0; code < class_by_ranks.size(); ++code) keys.push_back(key_of_code(code));
+  for (std::size_t code = 0; code < class_by_ranks.size(); ++code)
+    keys.push_back(key_of_code(code));
   std::sort(keys.begin(), keys.end());
   keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
   for (std::size_t code = 0; code < class_by_ranks.size(); ++code) {
@@ -79,7 +80,8 @@ std::unique_ptr<OmahaTables> build() {
     for (int a = 0, i = 0; a < 5; ++a)
       for (int b = a + 1; b < 5; ++b)
         for (int c = b + 1; c < 5; ++c) {
-          board_triples[i++] = tables->triple_class_by_ranks[(ranks[a] * 13 + ranks[b]) * 13 + ranks[c]];
+          board_triples[i++] =
+              tables->triple_class_by_ranks[(ranks[a] * 13 + ranks[b]) * 13 + ranks[c]];
         }
     for (std::size_t p = 0; p < kPairClasses; ++p) {
       std::uint16_t high = kNoHand, low = kNoHand;

@@ -29,7 +29,7 @@ struct OmahaTables {
   std::vector<std::uint16_t> board_class_by_slot;  // five-card rank key's slot -> board class
   std::vector<std::uint16_t> high_by_classes;      // [pair * kTripleClasses + triple]
   std::vector<std::uint16_t> low_by_classes;
-  std::vector<std::uint16_t> high_by_board;        // [board * kPairClasses + pair]
+  std::vector<std::uint16_t> high_by_board;  // [board * kPairClasses + pair]
   std::vector<std::uint16_t> low_by_board;
 };
 

@@ -66,21 +66,21 @@ inline void split(double amount, std::uint32_t winners, PotShares& shares, bool 
 template <bool kFlushes>
 inline std::uint32_t table_value(const rankings::RankTables& tables,
                                  const rankings::Displacements& displacements,
-                                 std::span<const cards::Card> own, std::span<const cards::Card> board,
-                                 std::uint64_t board_code) {
+                                 std::span<const cards::Card> own,
+                                 std::span<const cards::Card> board, std::uint64_t board_code) {
   const std::size_t count = own.size() + board.size();
   if (count < 5 || count > 7) return rankings::kNoHand;
   const std::uint64_t code = board_code + rankings::hand_code(own.data(), own.size());
   if constexpr (kFlushes) {
     const int suit = rankings::flush_suit(code);
     if (suit >= 0) {
-      return tables.flush_value_by_suit_mask[rankings::suit_ranks(own.data(), own.size(), suit) |
-                                             rankings::suit_ranks(board.data(), board.size(),
-                                                                  suit)];
+      return tables
+          .flush_value_by_suit_mask[rankings::suit_ranks(own.data(), own.size(), suit) |
+                                    rankings::suit_ranks(board.data(), board.size(), suit)];
     }
   }
-  return tables.value_by_slot[rankings::slot(static_cast<std::uint32_t>(code),
-                                             displacements.data())];
+  return tables
+      .value_by_slot[rankings::slot(static_cast<std::uint32_t>(code), displacements.data())];
 }
 
 // Omaha pair and triple lists of one seat. The board's triples are built once per deal; a seat
@@ -117,10 +117,9 @@ template <ShowdownRule kRule, unsigned kHole>
 struct Showdown {
   static constexpr ShowdownRule rule = kRule;
   static constexpr unsigned hole_cards = kHole;
-  static constexpr bool has_board = kRule == ShowdownRule::ShortDeckHigh ||
-                                    kRule == ShowdownRule::OmahaHigh ||
-                                    kRule == ShowdownRule::OmahaHiLo ||
-                                    (kRule == ShowdownRule::BestHigh && kHole == 2);
+  static constexpr bool has_board =
+      kRule == ShowdownRule::ShortDeckHigh || kRule == ShowdownRule::OmahaHigh ||
+      kRule == ShowdownRule::OmahaHiLo || (kRule == ShowdownRule::BestHigh && kHole == 2);
   // The most cards a seat's hand holds: its own cards plus a full board.
   static constexpr unsigned capacity = kHole + (has_board ? 5 : 0);
 
@@ -224,10 +223,14 @@ decltype(auto) with_showdown(const Variant& variant, Body&& body) {
       if (variant.hole_cards == 2) return body(Showdown<R::BestHigh, 2>{});
       if (variant.hole_cards == 5) return body(Showdown<R::BestHigh, 5>{});
       return body(Showdown<R::BestHigh, 7>{});
-    case R::ShortDeckHigh: return body(Showdown<R::ShortDeckHigh, 2>{});
-    case R::RazzLow: return body(Showdown<R::RazzLow, 7>{});
-    case R::DeuceSevenLow: return body(Showdown<R::DeuceSevenLow, 5>{});
-    case R::BadugiLow: return body(Showdown<R::BadugiLow, 4>{});
+    case R::ShortDeckHigh:
+      return body(Showdown<R::ShortDeckHigh, 2>{});
+    case R::RazzLow:
+      return body(Showdown<R::RazzLow, 7>{});
+    case R::DeuceSevenLow:
+      return body(Showdown<R::DeuceSevenLow, 5>{});
+    case R::BadugiLow:
+      return body(Showdown<R::BadugiLow, 4>{});
     case R::OmahaHigh:
       if (variant.hole_cards == 4) return body(Showdown<R::OmahaHigh, 4>{});
       if (variant.hole_cards == 5) return body(Showdown<R::OmahaHigh, 5>{});
@@ -235,7 +238,8 @@ decltype(auto) with_showdown(const Variant& variant, Body&& body) {
     case R::OmahaHiLo:
       if (variant.hole_cards == 4) return body(Showdown<R::OmahaHiLo, 4>{});
       return body(Showdown<R::OmahaHiLo, 5>{});
-    case R::StudHiLo: break;
+    case R::StudHiLo:
+      break;
   }
   return body(Showdown<R::StudHiLo, 7>{});
 }

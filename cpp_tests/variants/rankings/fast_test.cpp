@@ -7,8 +7,8 @@
 #include <random>
 #include <set>
 
-#include "variants/rankings/reference.hpp"
 #include "variants/rankings/fast_tables.hpp"
+#include "variants/rankings/reference.hpp"
 
 namespace vantor::rankings {
 namespace {
@@ -25,7 +25,8 @@ TEST(PerfectHash, EveryKeyHasItsOwnSlotAndDisplacementsStayBelow100) {
   ASSERT_EQ(keys.size(), 6175u + 18395u + 49205u);
   const FastTables& tables = fast_tables();
   std::set<std::uint32_t> slots;
-  for (const std::uint32_t key : keys) slots.insert(slot(key, tables.displacement_by_bucket.data()));
+  for (const std::uint32_t key : keys)
+    slots.insert(slot(key, tables.displacement_by_bucket.data()));
   EXPECT_EQ(slots.size(), keys.size());
   for (const std::uint16_t d : tables.displacement_by_bucket) EXPECT_LT(d, 100);
   // Rebuilding gives the very same table: the construction is deterministic.
@@ -37,8 +38,8 @@ TEST(PerfectHash, SlotMatchesThe32BitFormulation) {
   for (const std::uint32_t key : rank_multiset_keys()) {
     const std::uint64_t g = std::uint64_t{key} * 0x9E3779B97F4A7C15ULL;
     const std::uint32_t disp = d[g >> 50];
-    const std::uint32_t narrow = static_cast<std::uint32_t>(g >> 47) +
-                                 ((key * 130451u) | 1u) * disp;  // wraps modulo 2^32
+    const std::uint32_t narrow =
+        static_cast<std::uint32_t>(g >> 47) + ((key * 130451u) | 1u) * disp;  // wraps modulo 2^32
     ASSERT_EQ(slot(key, d.data()), narrow & 0x1FFFF) << key;
   }
 }
@@ -99,18 +100,41 @@ TEST_P(FiveCardKernel, AgreesWithTheReferenceOnEveryHand) {
 INSTANTIATE_TEST_SUITE_P(
     AllFiveCardHands, FiveCardKernel,
     ::testing::Values(
-        FiveCardCase{"high", Game::High, high, 7462,
-                     {{0, 9}, {10, 165}, {166, 321}, {322, 1598}, {1599, 1608}, {1609, 2466},
-                      {2467, 3324}, {3325, 6184}, {6185, 7461}},
+        FiveCardCase{"high",
+                     Game::High,
+                     high,
+                     7462,
+                     {{0, 9},
+                      {10, 165},
+                      {166, 321},
+                      {322, 1598},
+                      {1599, 1608},
+                      {1609, 2466},
+                      {2467, 3324},
+                      {3325, 6184},
+                      {6185, 7461}},
                      {40, 624, 3744, 5108, 10200, 54912, 123552, 1098240, 1302540}},
-        FiveCardCase{"short_deck", Game::ShortDeck, short_deck, 7460,
-                     {{0, 8}, {9, 164}, {165, 1441}, {1442, 1597}, {1598, 1606}, {1607, 2464},
-                      {2465, 3322}, {3323, 6182}, {6183, 7459}},
+        FiveCardCase{"short_deck",
+                     Game::ShortDeck,
+                     short_deck,
+                     7460,
+                     {{0, 8},
+                      {9, 164},
+                      {165, 1441},
+                      {1442, 1597},
+                      {1598, 1606},
+                      {1607, 2464},
+                      {2465, 3322},
+                      {3323, 6182},
+                      {6183, 7459}},
                      {40, 624, 5108, 3744, 10200, 54912, 123552, 1098240, 1302540}},
-        FiveCardCase{"low_a5", Game::LowA5, low_a5, 6175,
-                     {{0, 1286}, {1287, 4146}, {4147, 5004}, {5005, 5862}, {5863, 6018},
-                      {6019, 6174}},
-                     {1317888, 1098240, 123552, 54912, 3744, 624}},
+        FiveCardCase{
+            "low_a5",
+            Game::LowA5,
+            low_a5,
+            6175,
+            {{0, 1286}, {1287, 4146}, {4147, 5004}, {5005, 5862}, {5863, 6018}, {6019, 6174}},
+            {1317888, 1098240, 123552, 54912, 3744, 624}},
         FiveCardCase{"deuce_seven", Game::DeuceSeven, deuce_seven, 7462, {}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -187,9 +211,8 @@ TEST(TableKernels, FlushTablesHoldTheBestFiveOfManyRanks) {
       if ((mask >> r) & 1) suited.push_back(cards::card_of(static_cast<cards::Rank>(r), 2));
     }
     std::uint16_t best = kNoHand;
-    testing::for_each_five(suited, [&](std::span<const Card> five) {
-      best = std::min(best, high(five));
-    });
+    testing::for_each_five(suited,
+                           [&](std::span<const Card> five) { best = std::min(best, high(five)); });
     ASSERT_EQ(tables.high.flush_value_by_suit_mask[mask], best) << mask;
   }
 }

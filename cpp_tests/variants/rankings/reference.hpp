@@ -41,9 +41,12 @@ inline Tuple reference_strength(Game game, std::span<const cards::Card> hand) {
     }
     std::sort(groups.begin(), groups.end(), std::greater<>());
     int shape = 0;
-    if (groups[0].first == 4) shape = 5;
-    else if (groups[0].first == 3) shape = groups[1].first == 2 ? 4 : 3;
-    else if (groups[0].first == 2) shape = groups[1].first == 2 ? 2 : 1;
+    if (groups[0].first == 4)
+      shape = 5;
+    else if (groups[0].first == 3)
+      shape = groups[1].first == 2 ? 4 : 3;
+    else if (groups[0].first == 2)
+      shape = groups[1].first == 2 ? 2 : 1;
     Tuple t{shape, 0, 0, 0, 0, 0};
     std::size_t i = 1;
     for (auto [c, r] : groups) {
@@ -71,13 +74,20 @@ inline Tuple reference_strength(Game game, std::span<const cards::Card> hand) {
     category = flush ? 0 : 4;
     return {category_rank(game, category), -straight_high, 0, 0, 0, 0};
   }
-  if (flush) category = 3;
-  else if (groups[0].first == 4) category = 1;
-  else if (groups[0].first == 3 && groups[1].first == 2) category = 2;
-  else if (groups[0].first == 3) category = 5;
-  else if (groups[0].first == 2 && groups[1].first == 2) category = 6;
-  else if (groups[0].first == 2) category = 7;
-  else category = 8;
+  if (flush)
+    category = 3;
+  else if (groups[0].first == 4)
+    category = 1;
+  else if (groups[0].first == 3 && groups[1].first == 2)
+    category = 2;
+  else if (groups[0].first == 3)
+    category = 5;
+  else if (groups[0].first == 2 && groups[1].first == 2)
+    category = 6;
+  else if (groups[0].first == 2)
+    category = 7;
+  else
+    category = 8;
   Tuple t{category_rank(game, category), 0, 0, 0, 0, 0};
   std::size_t i = 1;
   for (auto [c, r] : groups) {

@@ -119,7 +119,8 @@ std::uint32_t badugi_by_search(std::span<const cards::Card> cards) {
   for (const cards::Card card : cards) held |= cards::card_bit(card);
   std::array<cards::Card, cards::kCardCount> distinct{};
   int count = 0;
-  for (; held; held &= held - 1) distinct[count++] = static_cast<cards::Card>(std::countr_zero(held));
+  for (; held; held &= held - 1)
+    distinct[count++] = static_cast<cards::Card>(std::countr_zero(held));
   std::uint32_t best = ~0u;
   auto extend = [&](auto& self, int from, int size, unsigned rank_set, unsigned suit_set) -> void {
     for (int i = from; i < count; ++i) {

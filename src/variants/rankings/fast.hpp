@@ -44,8 +44,8 @@ inline std::uint64_t hand_code(const cards::Card* cards, std::size_t count) {
 // The suit holding five or more of the summed cards, or -1. Adding 3 to every counter sets a
 // counter's top bit exactly when it holds at least five; up to seven cards at most one suit can.
 inline int flush_suit(std::uint64_t code) {
-  const std::uint64_t five_or_more = (code + (std::uint64_t{0x3333} << 32)) &
-                                     (std::uint64_t{0x8888} << 32);
+  const std::uint64_t five_or_more =
+      (code + (std::uint64_t{0x3333} << 32)) & (std::uint64_t{0x8888} << 32);
   return five_or_more ? (std::countr_zero(five_or_more) - 35) >> 2 : -1;
 }
 
@@ -72,8 +72,10 @@ inline constexpr std::array<std::uint64_t, cards::kCardCount> kSuitRankBit = [] 
 // Forced inline: it is the innermost step of those loops, and a call per hand there costs
 // more than the lookup itself.
 template <bool kFlushes>
-[[gnu::always_inline]] inline std::uint16_t value_of_summary(const RankTables& tables, const Displacements& displacements,
-                                      std::uint64_t code, std::uint64_t suit_rank_bits) {
+[[gnu::always_inline]] inline std::uint16_t value_of_summary(const RankTables& tables,
+                                                             const Displacements& displacements,
+                                                             std::uint64_t code,
+                                                             std::uint64_t suit_rank_bits) {
   if constexpr (kFlushes) {
     const int suit = flush_suit(code);
     if (suit >= 0) {

@@ -65,8 +65,8 @@ int straight_top(const Counts& counts, Ranking ranking) {
   if (std::popcount(ranks) != 5) return -1;
   const int low = std::countr_zero(ranks);
   if (ranks == 0x1Fu << low) return low + 4;
-  constexpr unsigned kWheel = (1u << kAce) | 0xF;          // A-5-4-3-2
-  constexpr unsigned kShortWheel = (1u << kAce) | 0xF0;    // A-9-8-7-6
+  constexpr unsigned kWheel = (1u << kAce) | 0xF;        // A-5-4-3-2
+  constexpr unsigned kShortWheel = (1u << kAce) | 0xF0;  // A-9-8-7-6
   if (ranking == Ranking::High && ranks == kWheel) return 3;
   if (ranking == Ranking::ShortDeck && ranks == kShortWheel) return 7;
   return -1;
@@ -75,8 +75,17 @@ int straight_top(const Counts& counts, Ranking ranking) {
 // Strength of a five-card high hand. The category list is in ranking order; short deck swaps
 // flush and full house because with 36 cards a flush is the rarer hand.
 Strength high_strength(const Counts& counts, bool is_flush, Ranking ranking) {
-  enum Category { kStraightFlush, kQuads, kFullHouse, kFlush, kStraight, kTrips, kTwoPair,
-                  kPair, kHighCard };
+  enum Category {
+    kStraightFlush,
+    kQuads,
+    kFullHouse,
+    kFlush,
+    kStraight,
+    kTrips,
+    kTwoPair,
+    kPair,
+    kHighCard
+  };
   const bool flush_beats_full_house = ranking == Ranking::ShortDeck;
   const int full_house = flush_beats_full_house ? kFlush : kFullHouse;
   const int flush = flush_beats_full_house ? kFullHouse : kFlush;
@@ -94,9 +103,12 @@ Strength high_strength(const Counts& counts, bool is_flush, Ranking ranking) {
       if (counts[rank]) shape[i++] = counts[rank];
     }
     std::sort(shape.begin(), shape.end(), std::greater<>());
-    if (shape[0] == 4) category = kQuads;
-    else if (shape[0] == 3) category = shape[1] == 2 ? full_house : kTrips;
-    else if (shape[0] == 2) category = shape[1] == 2 ? kTwoPair : kPair;
+    if (shape[0] == 4)
+      category = kQuads;
+    else if (shape[0] == 3)
+      category = shape[1] == 2 ? full_house : kTrips;
+    else if (shape[0] == 2)
+      category = shape[1] == 2 ? kTwoPair : kPair;
   }
   return {category, 12 - ranks[0], 12 - ranks[1], 12 - ranks[2], 12 - ranks[3], 12 - ranks[4]};
 }
@@ -111,9 +123,12 @@ Strength low_strength(const Counts& counts) {
   }
   std::sort(shape.begin(), shape.end(), std::greater<>());
   int category = 0;  // five different ranks
-  if (shape[0] == 4) category = 5;
-  else if (shape[0] == 3) category = shape[1] == 2 ? 4 : 3;
-  else if (shape[0] == 2) category = shape[1] == 2 ? 2 : 1;
+  if (shape[0] == 4)
+    category = 5;
+  else if (shape[0] == 3)
+    category = shape[1] == 2 ? 4 : 3;
+  else if (shape[0] == 2)
+    category = shape[1] == 2 ? 2 : 1;
   return {category, ranks[0], ranks[1], ranks[2], ranks[3], ranks[4]};
 }
 
@@ -193,7 +208,8 @@ void extend_to_seven_cards(ClassNumbers& numbers, const std::vector<std::uint32_
     if (number != kNoHand) continue;  // a five-card key, numbered already
     const Counts counts = counts_of(key);
     for (int rank = 0; rank < 13; ++rank) {
-      if (counts[rank]) number = std::min(number, numbers.by_slot[slot(key - kRankWeight[rank], d)]);
+      if (counts[rank])
+        number = std::min(number, numbers.by_slot[slot(key - kRankWeight[rank], d)]);
     }
   }
   for (unsigned mask = 0; mask < kSuitMasks; ++mask) {  // smaller masks come first

@@ -72,12 +72,16 @@ void score_hands(Kernel kernel, std::span<const cards::Card> cards,
   const FastTables& tables = fast_tables();
   const Displacements& d = tables.displacement_by_bucket;
   switch (kernel) {
-    case Kernel::High: return score_table<true>(tables.high, d, cards, offsets, values);
-    case Kernel::ShortDeck: return score_table<true>(tables.short_deck, d, cards, offsets, values);
-    case Kernel::LowA5: return score_table<false>(tables.low_a5, d, cards, offsets, values);
+    case Kernel::High:
+      return score_table<true>(tables.high, d, cards, offsets, values);
+    case Kernel::ShortDeck:
+      return score_table<true>(tables.short_deck, d, cards, offsets, values);
+    case Kernel::LowA5:
+      return score_table<false>(tables.low_a5, d, cards, offsets, values);
     case Kernel::DeuceSeven:
       return score_table<true>(tables.deuce_seven, d, cards, offsets, values);
-    case Kernel::Badugi: return score_each(cards, offsets, values, badugi);
+    case Kernel::Badugi:
+      return score_each(cards, offsets, values, badugi);
     case Kernel::Omaha:
       return score_each(cards, offsets, values, [](std::span<const cards::Card> hand) {
         return has_five_of_a_rank(hand.data(), hand.size()) ? kNoHand32 : omaha::omaha(hand);
