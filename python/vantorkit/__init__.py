@@ -1,0 +1,33 @@
+"""vantorkit: the vantor engine for people and front ends.
+
+`equity` answers a spot to a chosen precision (exactly where that is cheap), `merge` merges
+results of one request as the engine does, `hand_category` and `hands` name what the module
+returns, and the `vantor` command (`python -m vantorkit`) prints a table a person reads at a
+glance. `vantorkit.distributed` runs large jobs on a Dask cluster.
+"""
+
+from .batches import Batch, batch, batch_seed, batches, plan
+from .estimate import DEFAULT_PRECISION, Equity, Interrupted, SeatEquity, equity
+from .merging import merge
+from .names import alternative_name, hand_category, hands, slot_name
+from .spots import Spot, deal_bound
+
+__all__ = [
+    "DEFAULT_PRECISION",
+    "Batch",
+    "Equity",
+    "Interrupted",
+    "SeatEquity",
+    "Spot",
+    "alternative_name",
+    "batch",
+    "batch_seed",
+    "batches",
+    "deal_bound",
+    "equity",
+    "hand_category",
+    "hands",
+    "merge",
+    "plan",
+    "slot_name",
+]

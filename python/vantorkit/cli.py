@@ -1,0 +1,287 @@
+"""The `vantor` command: a spot's equities as a table, or the list of games.
+
+    vantor holdem AhKh QsQd --board "Qh Jh 2c"
+    vantor omaha_hi_lo "A2**" "KK**" --precision 0.002
+    vantor games
+
+Exit status: 0 with an answer, 2 for any error (one line, with a pointer under the offending
+field for notation errors), 130 when Ctrl-C stops a run (the table so far stays on the screen, or
+with --json the estimate so far is printed). The table needs rich (`pip install 'vantor[cli]'`);
+--json does not.
+"""
+
+from __future__ import annotations
+
+import argparse
+import json
+import re
+import sys
+from collections.abc import Callable, Sequence
+from typing import TYPE_CHECKING, Literal, NoReturn
+
+import vantor
+
+from .estimate import Equity, Interrupted, equity
+from .spots import SHORT_READING, Spot, games
+
+if TYPE_CHECKING:
+    from rich.console import Console
+
+INTERRUPTED = 130
+FAILED = 2
+NEEDS_RICH = (
+    "vantor: the table needs the rich package: pip install 'vantor[cli]' (or pass --json)"
+)
+AT_BYTE = re.compile(r"(?P<message>.*) \(at byte (?P<byte>\d+)\)", re.S)
+
+
+class Options(argparse.Namespace):
+    """The command's arguments, typed."""
+
+    game: str
+    hands: list[str]
+    board: str
+    dead: str
+    precision: float | None
+    seconds: float | None
+    exact: Literal["auto", "always", "never"]
+    json: bool
+    threads: int
+    seed: int | None
+
+
+class _Parser(argparse.ArgumentParser):
+    def error(self, message: str) -> NoReturn:
+        print(f"vantor: {message} (vantor --help shows the usage)", file=sys.stderr)
+        raise SystemExit(FAILED)
+
+
+def _parser() -> _Parser:
+    parser = _Parser(
+        prog="vantor",
+        description="Every seat's equity in a poker spot: exact where that is cheap, otherwise"
+        " sampled to a chosen precision. `vantor games` lists the games.",
+    )
+    parser.add_argument("game", help="the game's key, e.g. holdem, omaha_hi_lo, razz")
+    parser.add_argument(
+        "hands", nargs="+", metavar="HAND", help="one hand field per seat: AhKh, 'QQ+, AKs', '**'"
+    )
+    parser.add_argument("-b", "--board", default="", help="the board so far, e.g. 'Qh Jh 2c'")
+    parser.add_argument("-d", "--dead", default="", help="cards out of play")
+    parser.add_argument(
+        "-p", "--precision", type=float, help="the standard error to reach (default 0.001)"
+    )
+    parser.add_argument("-s", "--seconds", type=float, help="sample for at most this long")
+    parser.add_argument(
+        "--exact",
+        choices=("auto", "always", "never"),
+        default="auto",
+        help="walk every deal: when cheap (auto), always, or never",
+    )
+    parser.add_argument("--json", action="store_true", help="print the result as JSON")
+    parser.add_argument(
+        "-t", "--threads", type=int, default=0, help="pieces per batch (0: the default)"
+    )
+    parser.add_argument(
+        "--seed", type=_whole_number, help="seed of the batch sequence (default: fresh)"
+    )
+    return parser
+
+
+def _whole_number(text: str) -> int:
+    return int(text, 0)
+
+
+def main(argv: Sequence[str] | None = None) -> int:
+    arguments = list(sys.argv[1:] if argv is None else argv)
+    try:
+        if arguments[:1] == ["games"]:
+            return _games(arguments[1:])
+        return _equity(_parser().parse_args(arguments, Options()))
+    except KeyboardInterrupt:
+        return INTERRUPTED
+
+
+def _games(arguments: list[str]) -> int:
+    parser = _Parser(prog="vantor games", description="The games vantor plays.")
+    parser.add_argument("--json", action="store_true", help="print the catalogue as JSON")
+    if parser.parse_args(arguments, Options()).json:
+        print(json.dumps(vantor.variants(), indent=2))
+        return 0
+    console = _console()
+    if console is None:
+        return FAILED
+    from . import view
+
+    console.print(view.games_table())
+    return 0
+
+
+def _console() -> Console | None:
+    try:
+        from rich.console import Console
+    except ImportError:
+        print(NEEDS_RICH, file=sys.stderr)
+        return None
+    return Console()
+
+
+def _equity(options: Options) -> int:
+    console = None if options.json else _console()
+    if console is None and not options.json:
+        return FAILED
+    spot = Spot(options.game, options.hands, options.board, options.dead)
+    try:
+        if console is not None and console.is_terminal:
+            result = _run_live(console, options, spot)
+        else:
+            result = _run(options, spot)
+    except Interrupted as stop:
+        if stop.result is None:
+            print("vantor: interrupted before the first estimate", file=sys.stderr)
+        elif options.json:
+            print(json.dumps(as_json(stop.result), indent=2))
+        elif console is not None and not console.is_terminal:
+            _print_table(console, stop.result)
+        return INTERRUPTED
+    except ValueError as error:
+        for line in error_lines(str(error), spot):
+            print(line, file=sys.stderr)
+        return FAILED
+    if options.json:
+        print(json.dumps(as_json(result), indent=2))
+    elif console is not None and not console.is_terminal:
+        _print_table(console, result)
+    return 0
+
+
+def _run(options: Options, spot: Spot) -> Equity:
+    return equity(
+        spot.game,
+        spot.hands,
+        spot.board,
+        spot.dead,
+        precision=options.precision,
+        seconds=options.seconds,
+        exact=options.exact,
+        threads=options.threads,
+        seed=options.seed,
+    )
+
+
+def _run_live(console: Console, options: Options, spot: Spot) -> Equity:
+    """The run with its table repainted after every batch, a progress bar under it; the last
+    table stays on the screen."""
+    from rich.live import Live
+    from rich.text import Text
+
+    from . import view
+
+    seconds: float | None = options.seconds
+    with Live(Text("working..."), console=console, auto_refresh=False) as live:
+
+        def show(estimate: Equity) -> None:
+            live.update(view.live_view(estimate, seconds), refresh=True)
+
+        try:
+            result = equity(
+                spot.game,
+                spot.hands,
+                spot.board,
+                spot.dead,
+                precision=options.precision,
+                seconds=seconds,
+                exact=options.exact,
+                threads=options.threads,
+                seed=options.seed,
+                progress=show,
+            )
+        except Interrupted as stop:
+            live.update(view.equity_view(stop.result) if stop.result else Text(""), refresh=True)
+            raise
+        except ValueError:
+            live.update(Text(""), refresh=True)
+            raise
+        live.update(view.equity_view(result), refresh=True)
+    return result
+
+
+def _print_table(console: Console, result: Equity) -> None:
+    from . import view
+
+    console.print(view.equity_view(result))
+
+
+def as_json(result: Equity) -> dict[str, object]:
+    """The result as plain data: the figures per seat, how they were found, and the module's
+    merged dictionary under "result" (which `vantorkit.merge` takes back)."""
+    return {
+        "game": result.spot.game,
+        "hands": list(result.spot.hands),
+        "board": result.spot.board,
+        "dead": result.spot.dead,
+        "method": result.method,
+        "reason": result.reason,
+        "deals": result.deals,
+        "seconds": result.seconds,
+        "precision": result.precision,
+        "seed": result.seed,
+        "threads": result.threads,
+        "seats": [
+            {
+                "hand": seat.hand,
+                "equity": seat.equity,
+                "std_error": seat.std_error,
+                "win": seat.win,
+                "tie": seat.tie,
+                "scoop": seat.scoop,
+                "low_equity": seat.low_equity,
+                "high_win": seat.high_win,
+                "high_tie": seat.high_tie,
+                "low_win": seat.low_win,
+                "low_tie": seat.low_tie,
+            }
+            for seat in result.seats
+        ],
+        "result": result.raw,
+    }
+
+
+def error_lines(message: str, spot: Spot) -> list[str]:
+    """The module's error as the command shows it: one line, and for a notation error ("...
+    (at byte N)") the offending field under it with a pointer at byte N."""
+    message = message.replace("; call variants() for the list", "; `vantor games` lists them")
+    match = AT_BYTE.fullmatch(message)
+    if match is None:
+        return [f"vantor: {message}"]
+    reason, offset = match["message"], int(match["byte"])
+    name, text = _offending_field(spot, reason)
+    column = len(text.encode("utf-8")[:offset].decode("utf-8", "ignore"))
+    return [f"vantor: {name}: {reason}", f"  {text}", "  " + " " * column + "^"]
+
+
+def _offending_field(spot: Spot, reason: str) -> tuple[str, str]:
+    """Which field a notation error is about. The module reads the seats in order, then the
+    board, then the dead cards, and stops at the first field that fails; reading each field alone
+    finds it. Only the board has no reader of its own, so a failure the others do not show is its.
+    """
+    game = games().get(spot.game)
+    if game is not None:
+        slots, short = game.slots(len(spot.hands)), spot.game in SHORT_READING
+        for number, hand in enumerate(spot.hands, 1):
+            if _fails(lambda: vantor.parse_hand_field(hand, slots, short)):
+                return f"seat {number}'s hand", hand
+    if not _fails(lambda: vantor.parse_hand_field(spot.board, 5, True), reason) and _fails(
+        lambda: vantor.parse_dead_cards(spot.dead), reason
+    ):
+        return "the dead cards", spot.dead
+    return "the board", spot.board
+
+
+def _fails(read: Callable[[], object], reason: str | None = None) -> bool:
+    """Whether `read` raises ValueError (with `reason` as its last line, when given)."""
+    try:
+        read()
+    except ValueError as error:
+        return reason is None or str(error).splitlines()[-1] == reason
+    return False

@@ -1,0 +1,284 @@
+"""`equity`: a spot's equities to a chosen precision, exactly where that is cheap.
+
+How it decides and proceeds:
+
+- Exact or sampled. With `exact="auto"` the spot is walked when an upper bound on its deals
+  (`deal_bound`) is at most two million, or at most what sampling to the target would draw
+  anyway (four times (0.5 / precision)², since a walked deal costs a fraction of a sampled one).
+  A walk of two million deals takes 5 to 200 ms, depending on the game.
+- Batches. Batch k is seeded so that no two batches share a generator (see `batches`), so a seed
+  reproduces the whole sequence. The first batch draws 4,096 deals; each next one is sized from
+  the largest standard error so far (the error falls as one over the square root of the deals),
+  at most four times the previous batch, and small enough that one call of the module stays
+  within about 100 ms, so that `progress` and Ctrl-C stay responsive. The call's cost is counted
+  from the results so far, not timed: a seat's hand drawn costs one unit, whether the deal is
+  then kept or rejected (the sampler's acceptance tells how many draws a deal takes), and a
+  thread gets 400,000 units a call, which is 30 to 70 ms (75 to 170 ns a unit) in every game
+  measured. So the sizes depend on nothing but the results so far, never on timing, and a seed
+  gives the same batches on every run.
+- Stopping. Sampling stops when every seat's standard error is at or below `precision` and the
+  batches are worth at least 5 / precision deals (so that a seat whose outcome has not varied
+  yet, whose error still reads 0, cannot end the run early), or once `seconds` have passed,
+  which the last call may overrun by its own length.
+"""
+
+from __future__ import annotations
+
+import math
+import secrets
+import time
+from collections.abc import Callable, Sequence
+from dataclasses import dataclass
+from typing import TYPE_CHECKING, Literal
+
+import vantor
+
+from .batches import Batch, batch, batch_seed, check_seed, resolve_threads
+from .merging import merge
+from .spots import Spot, deal_bound, games
+
+if TYPE_CHECKING:
+    from vantor import Result
+
+Method = Literal["exact", "sampled"]
+Reason = Literal["running", "exact", "precision", "seconds", "interrupted"]
+ExactChoice = Literal["auto", "always", "never"]
+
+DEFAULT_PRECISION = 0.001
+CHEAP_DEALS = 2_000_000
+WALK_ADVANTAGE = 4
+FIRST_BATCH = 4_096
+GROWTH = 4
+CALL_UNITS_PER_THREAD = 400_000
+# Aim a little below the target, so that the batch sized to reach it usually does.
+MARGIN = 1.1
+LEAST_DEALS_TIMES_PRECISION = 5
+WALK_LIMIT = 50_000_000
+
+
+@dataclass(frozen=True)
+class SeatEquity:
+    """One seat's figures (see the module's result dictionary for each one's meaning)."""
+
+    hand: str
+    equity: float
+    win: float
+    tie: float
+    scoop: float
+    low_equity: float
+    high_win: float
+    high_tie: float
+    low_win: float
+    low_tie: float
+    std_error: float
+
+
+@dataclass(frozen=True)
+class Equity:
+    """What `equity` found.
+
+    `method` is "exact" (every deal walked, errors 0) or "sampled". `reason` says why it stopped:
+    "exact", "precision" (every error at or below the target), "seconds", "interrupted" (the
+    estimate carried by `Interrupted`), or "running" for the intermediate estimates `progress`
+    receives. `deals` counts the deals walked or sampled; `raw` is the merged result dictionary
+    and `batches` the sampled batches behind it, which `merge` accepts. `seed` is the seed of
+    the batch sequence (None for a walk); with `threads` it reproduces the batches.
+    """
+
+    spot: Spot
+    seats: tuple[SeatEquity, ...]
+    method: Method
+    reason: Reason
+    deals: int
+    seconds: float
+    precision: float | None
+    seed: int | None
+    threads: int
+    batches: tuple[Batch, ...]
+    raw: Result
+
+    @property
+    def error(self) -> float:
+        """The largest standard error of any seat's equity."""
+        return max(seat.std_error for seat in self.seats)
+
+    @property
+    def hi_lo(self) -> bool:
+        """Whether the game splits pots between a high and a low hand."""
+        game = games().get(self.spot.game)
+        return game is not None and game.hi_lo
+
+
+class Interrupted(KeyboardInterrupt):
+    """Raised by `equity` when Ctrl-C stops it. It is a KeyboardInterrupt, so a program that does
+    not catch it stops as on any Ctrl-C; one that does finds the estimate so far in `result`
+    (None when not even the first batch had finished)."""
+
+    def __init__(self, result: Equity | None) -> None:
+        deals = f"after {result.deals:,} deals" if result is not None else "before any deal"
+        super().__init__(f"interrupted {deals}")
+        self.result = result
+
+
+def equity(
+    game: str,
+    hands: Sequence[str],
+    board: str = "",
+    dead: str = "",
+    *,
+    precision: float | None = None,
+    seconds: float | None = None,
+    exact: ExactChoice = "auto",
+    threads: int = 0,
+    seed: int | None = None,
+    progress: Callable[[Equity], object] | None = None,
+) -> Equity:
+    """Every seat's equity in a spot, in the module's text notation, to a chosen precision.
+
+    Walks every deal when `exact` is "always", or "auto" and the walk is cheap; samples otherwise
+    (and when a walk is declined: more than 50,000,000 deals), in batches with distinct seeds,
+    merged, until every seat's standard error is at most `precision` or `seconds` run out. With
+    neither given, the target is 0.001; with only `seconds`, sampling runs that long.
+
+    `threads`: pieces per batch (0: `vantor.default_thread_count()`). `seed`: the seed of the
+    batch sequence; None draws a fresh 64-bit one (found in the result). The same seed, threads
+    and arguments give the same batches. `progress` is called with each intermediate estimate.
+
+    Raises ValueError for a request the module refuses, a bad argument, or `exact="always"` on a
+    spot too large to walk; `Interrupted` (a KeyboardInterrupt carrying the estimate so far) on
+    Ctrl-C.
+    """
+    started = time.perf_counter()
+    spot = Spot(game, hands, board, dead)
+    _check_positive("precision", precision)
+    _check_positive("seconds", seconds)
+    if exact not in ("auto", "always", "never"):
+        raise ValueError(f"exact must be 'auto', 'always' or 'never', not {exact!r}")
+    target = DEFAULT_PRECISION if precision is None and seconds is None else precision
+    threads = resolve_threads(threads)
+    seed = secrets.randbits(64) if seed is None else check_seed(seed)
+
+    if exact == "always" or (exact == "auto" and _walk_is_cheap(spot, target)):
+        try:
+            walked = vantor.exact_from_text(game, spot.hands, board, dead)
+        except KeyboardInterrupt as error:
+            raise Interrupted(None) from error
+        if walked is not None:
+            elapsed = time.perf_counter() - started
+            return _result(spot, walked, (), "exact", "exact", elapsed, target, None, threads)
+        if exact == "always":
+            raise ValueError(
+                f"this spot has more than {WALK_LIMIT:,} deals, too many to walk; sample it"
+                " (exact 'auto' or 'never') or name more cards"
+            )
+    return _sample(spot, target, seconds, threads, seed, progress, started)
+
+
+def _check_positive(name: str, value: object) -> None:
+    if value is not None and (
+        isinstance(value, bool) or not isinstance(value, (int, float)) or not 0 < value < math.inf
+    ):
+        raise ValueError(f"{name} must be a positive number, not {value!r}")
+
+
+def _walk_is_cheap(spot: Spot, target: float | None) -> bool:
+    bound = deal_bound(spot)
+    if bound is None:
+        return False  # the spot does not read; sampling reports why, as the walk would
+    sampling = WALK_ADVANTAGE * (0.5 / target) ** 2 if target is not None else 0.0
+    return bound <= max(CHEAP_DEALS, sampling)
+
+
+def _sample(
+    spot: Spot,
+    target: float | None,
+    seconds: float | None,
+    threads: int,
+    seed: int,
+    progress: Callable[[Equity], object] | None,
+    started: float,
+) -> Equity:
+    # Batches so far and their merge, replaced in one assignment so that an interrupt anywhere
+    # leaves a consistent pair.
+    done: tuple[tuple[Batch, ...], Result | None] = ((), None)
+
+    def estimate(reason: Reason) -> Equity:
+        batches, merged = done
+        assert merged is not None
+        elapsed = time.perf_counter() - started
+        return _result(spot, merged, batches, "sampled", reason, elapsed, target, seed, threads)
+
+    size = FIRST_BATCH
+    try:
+        while True:
+            record = batch(spot, size, batch_seed(seed, len(done[0]), threads), threads)
+            merged = record.result if done[1] is None else merge([done[1], record.result])
+            done = (done[0] + (record,), merged)
+            if progress is not None:
+                progress(estimate("running"))
+            if target is not None and _reached(merged, target):
+                return estimate("precision")
+            if seconds is not None and time.perf_counter() - started >= seconds:
+                return estimate("seconds")
+            size = _next_size(merged, size, target, threads)
+    except KeyboardInterrupt as error:
+        raise Interrupted(estimate("interrupted") if done[1] is not None else None) from error
+
+
+def _largest_error(result: Result) -> float:
+    return max(seat["std_error"] for seat in result["players"])
+
+
+def _reached(result: Result, target: float) -> bool:
+    enough = result["effective_samples"] >= LEAST_DEALS_TIMES_PRECISION / target
+    return enough and _largest_error(result) <= target
+
+
+def _next_size(result: Result, last: int, target: float | None, threads: int) -> int:
+    """The next batch's deals: what the errors so far say reaches the target, within growth and
+    per-call bounds. Depends on the results only, so that a seed reproduces the sequence."""
+    units_per_deal = len(result["players"]) / max(result["acceptance"], 1e-9)
+    most = max(1, min(last * GROWTH, int(CALL_UNITS_PER_THREAD * threads / units_per_deal)))
+    if target is None:
+        return most
+    samples = result["samples"]
+    error = _largest_error(result)
+    wanted = math.ceil(samples * (error / target) ** 2 * MARGIN) - samples if error > 0 else 0
+    # The least deals count as effective deals; a weighted batch's are worth fewer.
+    effective = result["effective_samples"]
+    short = LEAST_DEALS_TIMES_PRECISION / target - effective
+    if short > 0:
+        wanted = max(wanted, math.ceil(short * samples / max(effective, 1.0)))
+    return min(max(wanted, FIRST_BATCH), most)
+
+
+def _result(
+    spot: Spot,
+    raw: Result,
+    batches: tuple[Batch, ...],
+    method: Method,
+    reason: Reason,
+    seconds: float,
+    target: float | None,
+    seed: int | None,
+    threads: int,
+) -> Equity:
+    seats = tuple(
+        SeatEquity(
+            hand,
+            seat["equity"],
+            seat["win"],
+            seat["tie"],
+            seat["scoop"],
+            seat["low_equity"],
+            seat["high_win"],
+            seat["high_tie"],
+            seat["low_win"],
+            seat["low_tie"],
+            seat["std_error"],
+        )
+        for hand, seat in zip(spot.hands, raw["players"])
+    )
+    return Equity(
+        spot, seats, method, reason, raw["samples"], seconds, target, seed, threads, batches, raw
+    )

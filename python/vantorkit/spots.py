@@ -1,0 +1,200 @@
+"""A spot (one equity question) and what vantorkit needs to know about its game.
+
+The module answers requests but keeps no record of them; a `Spot` is that record. It travels with
+every sampled batch so that `merge` can tell batches of one question from batches of another, and
+it gives `equity` an upper bound on the deals an exact walk would visit before it walks.
+"""
+
+from __future__ import annotations
+
+import math
+from collections import Counter
+from collections.abc import Sequence
+from dataclasses import dataclass, field
+
+import vantor
+
+# The games whose hand fields may stop short, the missing cards being dealt: stud, razz and the
+# draw games. Everywhere else a field names every card of the hand.
+SHORT_READING = frozenset(
+    {"stud", "stud_hi_lo", "razz", "deuce_seven", "five_card_draw", "badugi"}
+)
+STUD = frozenset({"stud", "stud_hi_lo", "razz"})
+HI_LO = frozenset({"omaha_hi_lo", "omaha_five_hi_lo", "courchevel_hi_lo", "stud_hi_lo"})
+# With eight seats a stud deck runs short, so each seat holds six cards and one is shared.
+STUD_SHARED_CARD_SEATS = 8
+
+Key = tuple[object, ...]
+
+
+@dataclass(frozen=True)
+class Game:
+    """What the catalogue says about one game."""
+
+    key: str
+    label: str
+    hole_cards: int
+    board_cards: int
+    deck: int
+    deck_size: int
+
+    @property
+    def hi_lo(self) -> bool:
+        """Whether the pot is split between the best high and an eight-or-better low."""
+        return self.key in HI_LO
+
+    def slots(self, seats: int) -> int:
+        """How many cards a hand field holds with this many seats."""
+        if self.key in STUD and seats >= STUD_SHARED_CARD_SEATS:
+            return self.hole_cards - 1
+        return self.hole_cards
+
+    def board_size(self, seats: int) -> int:
+        """How many board cards a complete deal has with this many seats."""
+        if self.key in STUD and seats >= STUD_SHARED_CARD_SEATS:
+            return 1
+        return self.board_cards
+
+
+_catalogue: dict[str, Game] = {}
+
+
+def games() -> dict[str, Game]:
+    """The catalogue, by key, in catalogue order."""
+    if not _catalogue:
+        _catalogue.update(_read_catalogue())
+    return _catalogue
+
+
+def _read_catalogue() -> dict[str, Game]:
+    return {
+        entry["key"]: Game(
+            entry["key"],
+            entry["label"],
+            entry["hole_cards"],
+            entry["board_cards"],
+            entry["deck"],
+            entry["deck_size"],
+        )
+        for entry in vantor.variants()
+    }
+
+
+def _hands_tuple(hands: Sequence[str]) -> tuple[str, ...]:
+    if isinstance(hands, str):
+        raise TypeError("hands must be a sequence of hand fields, one per seat, not one str")
+    return tuple(hands)
+
+
+@dataclass(frozen=True)
+class Spot:
+    """One equity question in the module's text notation: a game, one hand field per seat, the
+    board and the dead cards. Two spots are the same question (`same_question`) when they name the
+    same cards, whatever the spelling or the order of cards and alternatives."""
+
+    game: str
+    hands: tuple[str, ...]
+    board: str = ""
+    dead: str = ""
+    _key: Key = field(init=False, repr=False, compare=False)
+
+    def __init__(self, game: str, hands: Sequence[str], board: str = "", dead: str = "") -> None:
+        object.__setattr__(self, "game", game)
+        object.__setattr__(self, "hands", _hands_tuple(hands))
+        object.__setattr__(self, "board", board)
+        object.__setattr__(self, "dead", dead)
+        object.__setattr__(self, "_key", _question_key(self))
+
+    def same_question(self, other: Spot) -> bool:
+        """Whether both spots ask the same thing, so that their batches may be merged."""
+        return self._key == other._key
+
+    def __str__(self) -> str:
+        parts = [self.game, " | ".join(self.hands)]
+        if self.board:
+            parts.append(f"board {self.board}")
+        if self.dead:
+            parts.append(f"dead {self.dead}")
+        return ", ".join(parts)
+
+
+def _question_key(spot: Spot) -> Key:
+    """The cards a spot names, independent of how they were written: each alternative's slot masks
+    sorted (a short stud or draw field padded with any-card slots, which is what the missing cards
+    are), each seat's alternatives sorted as a multiset (a hand written twice counts twice), the
+    board's slots sorted and the dead cards as one mask. A spot that does not read falls back to
+    its text; the module will refuse it anyway."""
+    try:
+        game = games()[spot.game]
+        slots = game.slots(len(spot.hands))
+        short = spot.game in SHORT_READING
+        seats = tuple(
+            tuple(
+                sorted(
+                    tuple(sorted(alternative + [vantor.full_deck()] * (slots - len(alternative))))
+                    for alternative in vantor.parse_hand_field(hand, slots, short)
+                )
+            )
+            for hand in spot.hands
+        )
+        return (spot.game, seats, _board_slots(spot.board), vantor.parse_dead_cards(spot.dead))
+    except (KeyError, ValueError):
+        return ("text", spot.game, spot.hands, spot.board, spot.dead)
+
+
+def _board_slots(board: str) -> tuple[int, ...]:
+    if not board.strip():
+        return ()
+    (slots,) = vantor.parse_hand_field(board, 5, True)
+    return tuple(sorted(slots))
+
+
+def deal_bound(spot: Spot) -> int | None:
+    """An upper bound on the deals an exact walk of `spot` visits, or None when the spot does not
+    read (the module then reports why). Every seat's hands and the board's completions are counted
+    as if the others took no card from them, so the product can only overshoot: by about 2.2 for
+    two unseen hold'em hands, less where more cards are named."""
+    try:
+        game = games()[spot.game]
+        slots = game.slots(len(spot.hands))
+        short = spot.game in SHORT_READING
+        seats = [vantor.parse_hand_field(hand, slots, short) for hand in spot.hands]
+        board = list(_board_slots(spot.board))
+        dead = vantor.parse_dead_cards(spot.dead)
+    except (KeyError, ValueError):
+        return None
+    named_on_table = dead | _named(board)
+    # A seat with a single alternative of named cards holds those cards in every deal.
+    held = [_named(alternatives[0]) if len(alternatives) == 1 else 0 for alternatives in seats]
+    bound = 1
+    for index, alternatives in enumerate(seats):
+        others = named_on_table | _union(held[:index] + held[index + 1 :])
+        live = game.deck & ~others
+        bound *= sum(_hands_within(alternative, live, slots) for alternative in alternatives)
+    live = game.deck & ~(dead | _union(held))
+    missing = max(game.board_size(len(seats)) - len(board), 0)
+    return bound * _hands_within(board, live, len(board) + missing)
+
+
+def _named(masks: Sequence[int]) -> int:
+    """The cards among `masks` that are named exactly (one-card slots)."""
+    return _union([mask for mask in masks if mask.bit_count() == 1])
+
+
+def _union(masks: Sequence[int]) -> int:
+    total = 0
+    for mask in masks:
+        total |= mask
+    return total
+
+
+def _hands_within(slots: Sequence[int], live: int, size: int) -> int:
+    """At least the number of card sets of `size` cards that fill `slots` from `live`, the cards
+    beyond the slots being any live card (as a `*` is). Slots with the same mask are chosen
+    together (two `*` are C(n, 2), not n²); slots with different masks are counted apart, which
+    overshoots only where they overlap."""
+    padded = list(slots) + [vantor.full_deck()] * max(size - len(slots), 0)
+    count = 1
+    for mask, repeats in Counter(padded).items():
+        count *= math.comb((mask & live).bit_count(), repeats)
+    return count
