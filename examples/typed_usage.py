@@ -1,8 +1,9 @@
-"""vantor from typed code: every function, and every key of the dictionaries it returns.
+"""vantor from typed code: every function, and every key of the dictionaries it returns; and
+vantorkit's equity, merge and names.
 
 The module carries no types of its own; they come from the `vantor-stubs` package installed beside
-it, which mypy and pyright both find. CI checks this file with `mypy --strict` and basedpyright and
-then runs it: `python examples/typed_usage.py`.
+it, which mypy and pyright both find. vantorkit ships its own (`py.typed`). CI checks this file
+with `mypy --strict` and basedpyright and then runs it: `python examples/typed_usage.py`.
 """
 
 from __future__ import annotations
@@ -10,6 +11,7 @@ from __future__ import annotations
 from typing import TYPE_CHECKING
 
 import vantor
+import vantorkit
 
 if TYPE_CHECKING:
     # Names for type checkers only: at runtime the module holds its twelve functions and nothing
@@ -81,6 +83,37 @@ def exact_or_sampled(key: GameKey, hands: list[str], board: str) -> Result:
     return result
 
 
+def kit_lines() -> list[str]:
+    """vantorkit from typed code: an equity to a precision, its batches merged again, names."""
+    progress: list[int] = []
+
+    def note(estimate: vantorkit.Equity) -> None:
+        progress.append(estimate.deals)
+
+    found = vantorkit.equity(
+        "holdem", ["AhKh", "**"], precision=0.005, seed=1, threads=1, progress=note
+    )
+    seats = ", ".join(f"{seat.hand} {seat.equity:.3f} +- {seat.std_error:.3f}" for seat in found.seats)
+    lines = [f"{found.method} ({found.reason}) after {found.deals} deals: {seats}"]
+    merged: Result = vantorkit.merge(found.batches)
+    assert merged == found.raw and progress[-1] == found.deals
+    spot = vantorkit.Spot("holdem", ["AhKh", "QsQd"], "Qh Jh 2c")
+    record: vantorkit.Batch = vantorkit.batch(spot, 1000, seed=found.seed or 0)
+    lines.append(f"batch seeded {record.seed}: generators {record.generator_seeds}")
+    try:
+        vantorkit.equity("holdem", ["AhKh", "QsQd"], exact="never", progress=_stop)
+    except vantorkit.Interrupted as stop:
+        estimate: vantorkit.Equity | None = stop.result
+        lines.append(f"interrupted: {estimate.deals if estimate else 0} deals kept")
+    (value,) = vantor.score_batch("high", ["AhAdKsKd2c"])
+    lines.append(f"{vantorkit.hand_category('high', value)}; {', '.join(vantorkit.hands('AKs', 2))}")
+    return lines
+
+
+def _stop(estimate: vantorkit.Equity) -> None:
+    raise KeyboardInterrupt
+
+
 def main() -> None:
     for key in ("holdem", "omaha_hi_lo", "razz"):
         print(describe(game(key)))
@@ -102,6 +135,8 @@ def main() -> None:
     # A hi/lo spot, answered whichever way fits.
     split = exact_or_sampled("omaha_hi_lo", ["Ac 3d Jh Jc", "Kc Kd 9s 8h"], "Ks Qd 7c 2h")
     print("\n".join(batch_lines(split)))
+
+    print("\n".join(kit_lines()))
 
     kernel: KernelName = "high"
     royal, queens_up = vantor.score_batch(kernel, ["AhKhQhJhTh", "QsQd7c2h9d"])

@@ -131,31 +131,25 @@ def _equity(options: Options) -> int:
     if console is None and not options.json:
         return FAILED
     spot = Spot(options.game, options.hands, options.board, options.dead)
+    live = console is not None and console.is_terminal
     try:
-        if console is not None and console.is_terminal:
-            result = _run_live(console, options, spot)
-        else:
-            result = _run(options, spot)
+        result = _run_live(console, options, spot) if console and live else _run(options, spot)
     except Interrupted as stop:
         if stop.result is None:
             print("vantor: interrupted before the first estimate", file=sys.stderr)
-        elif options.json:
-            print(json.dumps(as_json(stop.result), indent=2))
-        elif console is not None and not console.is_terminal:
-            _print_table(console, stop.result)
+        elif not live:
+            _show(console, stop.result)
         return INTERRUPTED
     except ValueError as error:
         for line in error_lines(str(error), spot):
             print(line, file=sys.stderr)
         return FAILED
-    if options.json:
-        print(json.dumps(as_json(result), indent=2))
-    elif console is not None and not console.is_terminal:
-        _print_table(console, result)
+    if not live:
+        _show(console, result)
     return 0
 
 
-def _run(options: Options, spot: Spot) -> Equity:
+def _run(options: Options, spot: Spot, progress: Callable[[Equity], None] | None = None) -> Equity:
     return equity(
         spot.game,
         spot.hands,
@@ -166,6 +160,7 @@ def _run(options: Options, spot: Spot) -> Equity:
         exact=options.exact,
         threads=options.threads,
         seed=options.seed,
+        progress=progress,
     )
 
 
@@ -177,25 +172,13 @@ def _run_live(console: Console, options: Options, spot: Spot) -> Equity:
 
     from . import view
 
-    seconds: float | None = options.seconds
     with Live(Text("working..."), console=console, auto_refresh=False) as live:
 
         def show(estimate: Equity) -> None:
-            live.update(view.live_view(estimate, seconds), refresh=True)
+            live.update(view.live_view(estimate, options.seconds), refresh=True)
 
         try:
-            result = equity(
-                spot.game,
-                spot.hands,
-                spot.board,
-                spot.dead,
-                precision=options.precision,
-                seconds=seconds,
-                exact=options.exact,
-                threads=options.threads,
-                seed=options.seed,
-                progress=show,
-            )
+            result = _run(options, spot, show)
         except Interrupted as stop:
             live.update(view.equity_view(stop.result) if stop.result else Text(""), refresh=True)
             raise
@@ -206,7 +189,11 @@ def _run_live(console: Console, options: Options, spot: Spot) -> Equity:
     return result
 
 
-def _print_table(console: Console, result: Equity) -> None:
+def _show(console: Console | None, result: Equity) -> None:
+    """The result as JSON (no console) or as the table, printed once."""
+    if console is None:
+        print(json.dumps(as_json(result), indent=2))
+        return
     from . import view
 
     console.print(view.equity_view(result))

@@ -12,8 +12,8 @@ workers are the parallelism, and more pieces per task would only compete for the
 
 from __future__ import annotations
 
-from collections.abc import Sequence
-from typing import TYPE_CHECKING, Protocol
+from collections.abc import Callable, Sequence
+from typing import TYPE_CHECKING, Protocol, cast
 
 from .batches import Batch, batch, plan, resolve_threads
 from .merging import merge
@@ -23,22 +23,16 @@ if TYPE_CHECKING:
     from vantor import Result
 
 
-class Future(Protocol):
-    """The part of a Dask future used here."""
-
-    def result(self) -> Batch: ...
-
-
 class Client(Protocol):
-    """The part of `dask.distributed.Client` used here."""
+    """What is used of a `dask.distributed.Client`: `submit` and `gather`."""
 
-    def submit(self, func: object, *args: object, pure: bool) -> Future: ...
+    def submit(self, func: Callable[..., Batch], /, *args: object, pure: bool = ...) -> object: ...
 
-    def gather(self, futures: list[Future]) -> list[Batch]: ...
+    def gather(self, futures: list[object], /) -> object: ...
 
 
 def run(
-    client: Client,  # a dask.distributed.Client
+    client: Client,
     spots: Sequence[Spot],
     *,
     samples: int,
@@ -60,5 +54,5 @@ def run(
         ]
         for spot in spots
     ]
-    done = client.gather([future for spot_futures in futures for future in spot_futures])
+    done = cast("list[Batch]", client.gather([f for spot_futures in futures for f in spot_futures]))
     return [merge(done[i : i + len(cuts)]) for i in range(0, len(done), len(cuts))]

@@ -18,13 +18,27 @@ from .spots import SHORT_READING, Game, games
 def decimals(result: Equity) -> int:
     """Decimals of a percentage that the precision asked for (or reached) can carry: two at the
     default 0.001, one more for every tenfold finer target."""
-    finest = min(filter(None, (result.precision, result.error)), default=0.001)
-    return min(6, max(2, math.ceil(-math.log10(100 * finest)) + 1))
+    finest = result.precision or result.error or 0.001
+    return min(6, max(2, math.ceil(-math.log10(100 * finest) - 1e-9) + 1))
 
 
 def equity_view(result: Equity) -> Group:
-    """The table of `equity_table` with a line under it saying how the figures were found."""
-    return Group(equity_table(result), Text(_caption(result), style="dim"))
+    """The table of `equity_table` between a line naming the spot and one saying how the figures
+    were found."""
+    return Group(
+        Text(_title(result), style="bold"), equity_table(result), Text(_caption(result), style="dim")
+    )
+
+
+def _title(result: Equity) -> str:
+    spot = result.spot
+    game = games().get(spot.game)
+    title = f"  {game.label if game else spot.game}: " + " vs ".join(spot.hands)
+    if spot.board:
+        title += f", board {spot.board}"
+    if spot.dead:
+        title += f", dead {spot.dead}"
+    return title
 
 
 def equity_table(result: Equity) -> Table:
@@ -34,14 +48,7 @@ def equity_table(result: Equity) -> Table:
     def percent(value: float) -> str:
         return f"{100 * value:.{places}f}%"
 
-    spot = result.spot
-    game = games().get(spot.game)
-    title = f"{game.label if game else spot.game}: " + " vs ".join(spot.hands)
-    if spot.board:
-        title += f", board {spot.board}"
-    if spot.dead:
-        title += f", dead {spot.dead}"
-    table = Table(title=title, box=box.SIMPLE_HEAD)
+    table = Table(box=box.SIMPLE_HEAD)
     sampled = result.method == "sampled"
     table.add_column("Seat", justify="right")
     table.add_column("Hand")
