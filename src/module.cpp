@@ -71,14 +71,12 @@ struct SpotArguments {
   std::size_t threads = 0;
 };
 
-// The spot in mask form: variant, hands, board, dead (bound[0..4)), masks cut to the deck.
+// The spot in mask form: variant, hands, board, dead (bound[0..4)). The request builder cuts the
+// masks to the deck.
 bool convert_mask_spot(PyObject* const* bound, SpotArguments& a) {
-  if (!to_text(bound[0], "variant", a.variant) || !to_seat_masks(bound[1], "hands", a.seat_masks) ||
-      !to_mask_list(bound[2], "board", a.board_masks) || !to_u64(bound[3], "dead", a.dead_mask)) {
-    return false;
-  }
-  cut_to_deck(a.seat_masks, a.board_masks, a.dead_mask);
-  return true;
+  return to_text(bound[0], "variant", a.variant) &&
+         to_seat_masks(bound[1], "hands", a.seat_masks) &&
+         to_mask_list(bound[2], "board", a.board_masks) && to_u64(bound[3], "dead", a.dead_mask);
 }
 
 // The spot in text form: variant, hands, board, dead (bound[0..4)).

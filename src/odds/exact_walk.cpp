@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+#include "cards/masks.hpp"
 #include "odds/deal_scorer.hpp"
 #include "odds/outcome_counts.hpp"
 #include "sampler/count.hpp"
@@ -42,8 +43,7 @@ struct SeatCandidates {
 std::optional<sampler::Count> quick_count(const sampler::DrawPlan& plan, CardMask admissible) {
   if (plan.kind != sampler::PlanKind::AllFree && plan.remaining_count() != 0) return std::nullopt;
   admissible &= plan.available & cards::kFullDeck;
-  CardMask fixed = 0;
-  for (const Card card : plan.fixed_cards) fixed |= cards::card_bit(card);
+  const CardMask fixed = plan.fixed_mask;
   if ((fixed & ~admissible) != 0) return sampler::Count{0};
   const auto free_cards = static_cast<std::uint64_t>(std::popcount(admissible & ~fixed));
   return sampler::binomial(free_cards, plan.remaining_count());
@@ -102,8 +102,7 @@ class Walker {
         const bool listed = sampler::for_each_completion(
             plan, request_.live, kDealLimit, [&](std::span<const Card> hand) {
               ++out.listed;
-              CardMask mask = 0;
-              for (const Card card : hand) mask |= cards::card_bit(card);
+              const CardMask mask = cards::mask_of(hand);
               // A hand repeating a card is never usable; it still counts as listed.
               if (static_cast<std::size_t>(std::popcount(mask)) != hand.size()) return;
               out.cards.insert(out.cards.end(), hand.begin(), hand.end());

@@ -6,6 +6,7 @@
 #include <limits>
 #include <numeric>
 
+#include "cards/masks.hpp"
 #include "sampler/deal.hpp"
 
 namespace vantor::odds {
@@ -13,14 +14,6 @@ namespace vantor::odds {
 using cards::CardMask;
 
 namespace {
-
-CardMask named_cards(const std::vector<CardMask>& masks) {
-  CardMask named = 0;
-  for (const CardMask mask : masks) {
-    if (std::popcount(mask) == 1) named |= mask;
-  }
-  return named;
-}
 
 std::size_t live_slot_cards(const std::vector<CardMask>& masks, CardMask live) {
   std::size_t total = 0;
@@ -45,12 +38,9 @@ void prepare_for_drawing(PreparedRequest& request) {
 
   // A seat certainly holds only the cards every one of its alternatives names.
   request.own.assign(n + 1, 0);
-  for (std::size_t seat = 0; seat < n; ++seat) {
-    CardMask common = ~CardMask{0};
-    for (const auto& alternative : request.seats[seat]) common &= named_cards(alternative);
-    request.own[seat] = request.seats[seat].empty() ? 0 : common;
-  }
-  request.own[n] = named_cards(request.board);
+  for (std::size_t seat = 0; seat < n; ++seat)
+    request.own[seat] = cards::certainly_named(request.seats[seat]);
+  request.own[n] = cards::named_cards(request.board);
   request.reserved = std::accumulate(request.own.begin(), request.own.end(), CardMask{0},
                                      [](CardMask a, CardMask b) { return a | b; });
 

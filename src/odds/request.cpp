@@ -12,6 +12,8 @@ namespace vantor::odds {
 
 using cards::Card;
 using cards::CardMask;
+using cards::certainly_named;
+using cards::named_cards;
 
 namespace {
 
@@ -48,21 +50,6 @@ std::optional<Dealing> dealing_for(const variants::Variant& game, std::size_t se
 }
 
 Card lowest_card(CardMask mask) { return static_cast<Card>(std::countr_zero(mask)); }
-
-CardMask named_cards(const std::vector<CardMask>& masks) {
-  CardMask named = 0;
-  for (const CardMask mask : masks) {
-    if (std::popcount(mask) == 1) named |= mask;
-  }
-  return named;
-}
-
-// The cards a seat holds whichever alternative it has: those every alternative names outright.
-CardMask certainly_named(const SeatAlternatives& seat) {
-  CardMask common = ~CardMask{0};
-  for (const auto& alternative : seat) common &= named_cards(alternative);
-  return seat.empty() ? 0 : common;
-}
 
 // The number of masks every alternative of the seat has, if they agree.
 std::optional<std::size_t> uniform_size(const SeatAlternatives& seat) {
@@ -189,15 +176,7 @@ bool is_dealable(const Seats& seats, const std::vector<CardMask>& board, CardMas
 
 Expected<PreparedRequest, EngineError> build_request(const variants::Variant& game, Seats seats,
                                                      std::vector<CardMask> board, CardMask dead) {
-  // The frame cuts masks to the deck already; doing it here too keeps a card index above 51 out
-  // of every message and table below, whoever the caller is.
-  for (SeatAlternatives& seat : seats) {
-    for (auto& alternative : seat) {
-      for (CardMask& mask : alternative) mask &= cards::kFullDeck;
-    }
-  }
-  for (CardMask& mask : board) mask &= cards::kFullDeck;
-  dead &= cards::kFullDeck;
+  cards::cut_to_deck(seats, board, dead);
 
   if (seats.size() < 2) return fail(RequestError::too_few_seats());
   if (seats.size() > game.max_seats) {

@@ -36,7 +36,8 @@
 namespace vantor::odds {
 
 // The mask form. `seats`: per seat its whole alternatives, per alternative one mask per card.
-// `board`: one mask per board card given. `dead`: the dead cards. Bits above card 51 are ignored.
+// `board`: one mask per board card given. `dead`: the dead cards. Bits above card 51 are ignored
+// (cut off here, for every caller).
 // On success every field of the request is filled, the drawing fields by prepare_for_drawing().
 Expected<PreparedRequest, EngineError> build_request(
     const variants::Variant& game, std::vector<std::vector<std::vector<cards::CardMask>>> seats,

@@ -3,6 +3,7 @@
 #include <cassert>
 #include <cmath>
 
+#include "cards/masks.hpp"
 #include "sampler/card_pick.hpp"
 #include "sampler/draw.hpp"
 
@@ -10,14 +11,9 @@ namespace vantor::sampler {
 
 using cards::Card;
 using cards::CardMask;
+using cards::mask_of;
 
 namespace {
-
-CardMask mask_of(const std::vector<Card>& hand) {
-  CardMask mask = 0;
-  for (const Card card : hand) mask |= cards::card_bit(card);
-  return mask;
-}
 
 // Entry i may take its own named cards and any card nobody names; this keeps one seat from
 // drawing a card another seat holds for certain.

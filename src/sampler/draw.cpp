@@ -6,6 +6,7 @@
 #include <cassert>
 #include <functional>
 
+#include "cards/masks.hpp"
 #include "sampler/card_pick.hpp"
 #include "sampler/matching.hpp"
 
@@ -13,14 +14,9 @@ namespace vantor::sampler {
 
 using cards::Card;
 using cards::CardMask;
+using cards::mask_of;
 
 namespace {
-
-CardMask mask_of(std::span<const Card> hand) {
-  CardMask mask = 0;
-  for (const Card card : hand) mask |= cards::card_bit(card);
-  return mask;
-}
 
 CardMask union_of(std::span<const CardMask> masks) {
   CardMask mask = 0;
