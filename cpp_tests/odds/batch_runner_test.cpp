@@ -40,21 +40,21 @@ PreparedRequest build(const char* game, std::vector<std::string> hands, const ch
 std::optional<ChunkTally> plain_piece(const PreparedRequest& r, std::uint64_t target,
                                       std::uint64_t seed) {
   auto generator = sampler::Generator::seeded(seed);
-  ChunkTally tally(r.seat_count);
-  std::vector<std::vector<Card>> seat_cards(r.seat_count);
+  ChunkTally tally(r.deal.seat_count);
+  std::vector<std::vector<Card>> seat_cards(r.deal.seat_count);
   std::vector<Card> board;
   sampler::WeightedScratch scratch;
-  std::vector<double> share(r.seat_count), low_share(r.seat_count);
+  std::vector<double> share(r.deal.seat_count), low_share(r.deal.seat_count);
   const std::uint64_t limit = std::max<std::uint64_t>(10'000, 1'000 * target);
   while (tally.samples < target) {
     if (tally.attempts == limit) return std::nullopt;
     ++tally.attempts;
     double weight = 1.0;
-    if (r.weighted) {
-      const auto drawn = sampler::weighted_draw(r, generator, seat_cards, board, scratch);
+    if (r.deal.weighted) {
+      const auto drawn = sampler::weighted_draw(r.deal, generator, seat_cards, board, scratch);
       if (!drawn) continue;
       weight = *drawn;
-    } else if (!sampler::rejection_draw(r, generator, seat_cards, board)) {
+    } else if (!sampler::rejection_draw(r.deal, generator, seat_cards, board)) {
       continue;
     }
     std::fill(share.begin(), share.end(), 0.0);
@@ -122,13 +122,13 @@ TEST_P(EveryGame, PieceMatchesThePlainLoop) {
   // Both samplers run on every spot: the pilot's choice is overridden, which the loop allows
   // for any request whose alternatives all have shapes.
   if (weighted) {
-    for (const auto& logs : request.log_weights) {
+    for (const auto& logs : request.deal.log_weights) {
       for (const double log : logs) {
         if (!std::isfinite(log)) GTEST_SKIP() << "an alternative without a shape";
       }
     }
   }
-  request.weighted = weighted;
+  request.deal.weighted = weighted;
   for (const std::uint64_t seed : {std::uint64_t{0}, std::uint64_t{977}}) {
     const auto piece = sample_piece(request, 3000, seed);
     const auto plain = plain_piece(request, 3000, seed);
@@ -174,7 +174,7 @@ TEST(Batch, IsItsPiecesMergedInOrder) {
   for (const std::uint64_t threads : {1, 2, 3, 7}) {
     const auto batch = run_batch(request, 1001, 42, threads);
     ASSERT_TRUE(batch);
-    ChunkTally merged(request.seat_count);
+    ChunkTally merged(request.deal.seat_count);
     const std::uint64_t pieces = piece_count(1001, threads);
     for (std::uint64_t i = 0; i < pieces; ++i) {
       const Piece piece = piece_of(1001, 42, pieces, i);
@@ -192,7 +192,7 @@ TEST(Batch, ManyMorePiecesThanWorkersStillMergeInOrder) {
   const PreparedRequest request = build("holdem", {"AhKh", "QsQd"}, "");
   const auto batch = run_batch(request, 5000, 9, 5000);
   ASSERT_TRUE(batch);
-  ChunkTally merged(request.seat_count);
+  ChunkTally merged(request.deal.seat_count);
   for (std::uint64_t i = 0; i < 5000; ++i)
     merged.merge(*sample_piece(request, 1, 9 * kSeedMultiplier + i));
   EXPECT_EQ(batch->sum(SeatSum::ShareSum), merged.sum(SeatSum::ShareSum));
@@ -208,7 +208,7 @@ PreparedRequest crowded() {
 
 TEST(Batch, GivesUpAfterTheAttemptLimit) {
   const PreparedRequest request = crowded();
-  ASSERT_FALSE(request.weighted);
+  ASSERT_FALSE(request.deal.weighted);
   const auto piece = sample_piece(request, 5, 3);
   const auto plain = plain_piece(request, 5, 3);
   ASSERT_FALSE(piece);

@@ -61,28 +61,27 @@ PreparedRequest prepare(const Spot& spot) {
   }
   r.board = spot.board;
   r.board.resize(spot.board_size, kAll);
-  r.board_size = spot.board_size;
-  r.live = game.deck & ~spot.dead;
-  prepare_for_drawing(r);
+  r.deal = sampler::plan_deal(r.seats, r.board, game.deck & ~spot.dead);
   return r;
 }
 
 // The plain walk: lists, assembles, scores and adds every deal one at a time.
 ChunkTally plain_walk(const variants::Variant& game, const PreparedRequest& r) {
-  ChunkTally tally(r.seat_count);
+  ChunkTally tally(r.deal.seat_count);
   tally.exact = true;
-  std::vector<std::vector<std::vector<Card>>> candidates(r.seat_count);
-  for (std::size_t seat = 0; seat < r.seat_count; ++seat) {
-    for (const auto& plan : r.seat_plans[seat]) {
-      auto listed = sampler::list_completions(plan, r.live, kNoCap);
+  std::vector<std::vector<std::vector<Card>>> candidates(r.deal.seat_count);
+  for (std::size_t seat = 0; seat < r.deal.seat_count; ++seat) {
+    for (const auto& plan : r.deal.seat_plans[seat]) {
+      auto listed = sampler::list_completions(plan, r.deal.live, kNoCap);
       for (auto& h : listed.hands) candidates[seat].push_back(std::move(h));
     }
   }
-  std::vector<std::vector<Card>> chosen(r.seat_count);
-  std::vector<double> share(r.seat_count), low_share(r.seat_count);
+  std::vector<std::vector<Card>> chosen(r.deal.seat_count);
+  std::vector<double> share(r.deal.seat_count), low_share(r.deal.seat_count);
   const auto score_all = [&](CardMask available) {
     std::vector<std::vector<Card>> boards{{}};
-    if (r.board_size > 0) boards = sampler::list_completions(r.board_plan, available, kNoCap).hands;
+    if (r.deal.board_size > 0)
+      boards = sampler::list_completions(r.deal.board_plan, available, kNoCap).hands;
     std::vector<std::span<const Card>> seats(chosen.begin(), chosen.end());
     for (const auto& board : boards) {
       std::fill(share.begin(), share.end(), 0.0);
@@ -95,7 +94,7 @@ ChunkTally plain_walk(const variants::Variant& game, const PreparedRequest& r) {
     }
   };
   const auto walk = [&](auto& self, std::size_t seat, CardMask available) -> void {
-    if (seat == r.seat_count) return score_all(available);
+    if (seat == r.deal.seat_count) return score_all(available);
     for (const auto& candidate : candidates[seat]) {
       CardMask mask = 0;
       for (const Card c : candidate) mask |= cards::card_bit(c);
@@ -105,7 +104,7 @@ ChunkTally plain_walk(const variants::Variant& game, const PreparedRequest& r) {
       self(self, seat + 1, available & ~mask);
     }
   };
-  walk(walk, 0, r.live);
+  walk(walk, 0, r.deal.live);
   return tally;
 }
 

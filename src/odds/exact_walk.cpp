@@ -53,10 +53,10 @@ std::optional<sampler::Count> quick_count(const sampler::DrawPlan& plan, CardMas
 // are known without listing is already too large. Every path of the full check declines then.
 bool hopeless(const PreparedRequest& request) {
   sampler::Count product = 1;
-  for (const auto& plans : request.seat_plans) {
+  for (const auto& plans : request.deal.seat_plans) {
     sampler::Count seat_total = 0;
     for (const auto& plan : plans) {
-      const auto count = quick_count(plan, request.live);
+      const auto count = quick_count(plan, request.deal.live);
       if (!count) {
         seat_total = 0;
         break;
@@ -74,17 +74,17 @@ class Walker {
  public:
   Walker(const PreparedRequest& request, std::size_t hand_size)
       : request_(request),
-        scorer_(hand_size, request.board_size),
-        counts_(request.seat_count),
-        seat_count_(request.seat_count) {}
+        scorer_(hand_size, request.deal.board_size),
+        counts_(request.deal.seat_count),
+        seat_count_(request.deal.seat_count) {}
 
   // False when the walk declines.
   bool run() {
     if (!list_candidates()) return false;
     // When every board is a plain combination the deals can be counted without scoring them,
     // so a walk that would run out of budget declines before doing the work.
-    if (free_board() && count_deals(0, request_.live, 0) > kDealLimit) return false;
-    return walk_seat(0, request_.live);
+    if (free_board() && count_deals(0, request_.deal.live, 0) > kDealLimit) return false;
+    return walk_seat(0, request_.deal.live);
   }
 
   OutcomeCounts& counts() { return counts_; }
@@ -98,9 +98,9 @@ class Walker {
     for (std::size_t seat = 0; seat < seat_count_; ++seat) {
       SeatCandidates& out = candidates_[seat];
       out.width = request_.seats[seat].front().size();
-      for (const auto& plan : request_.seat_plans[seat]) {
+      for (const auto& plan : request_.deal.seat_plans[seat]) {
         const bool listed = sampler::for_each_completion(
-            plan, request_.live, kDealLimit, [&](std::span<const Card> hand) {
+            plan, request_.deal.live, kDealLimit, [&](std::span<const Card> hand) {
               ++out.listed;
               const CardMask mask = cards::mask_of(hand);
               // A hand repeating a card is never usable; it still counts as listed.
@@ -119,8 +119,8 @@ class Walker {
   }
 
   bool free_board() const {
-    const sampler::DrawPlan& plan = request_.board_plan;
-    return request_.board_size == 0 || plan.kind == sampler::PlanKind::AllFree ||
+    const sampler::DrawPlan& plan = request_.deal.board_plan;
+    return request_.deal.board_size == 0 || plan.kind == sampler::PlanKind::AllFree ||
            plan.remaining_count() == 0;
   }
 
@@ -137,8 +137,8 @@ class Walker {
 
   // How many boards complete a deal with `available` cards left (one when there is no board).
   sampler::Count free_boards(CardMask available) const {
-    if (request_.board_size == 0) return 1;
-    const sampler::DrawPlan& plan = request_.board_plan;
+    if (request_.deal.board_size == 0) return 1;
+    const sampler::DrawPlan& plan = request_.deal.board_plan;
     CardMask admissible = available & plan.available & cards::kFullDeck;
     for (const Card card : plan.fixed_cards) {
       if ((admissible & cards::card_bit(card)) == 0) return 0;
@@ -176,12 +176,12 @@ class Walker {
   }
 
   bool walk_board(CardMask available) {
-    if (request_.board_size == 0) {
+    if (request_.deal.board_size == 0) {
       if (!spend(1)) return false;
       score(CardSummary{}, {});
       return true;
     }
-    const sampler::DrawPlan& plan = request_.board_plan;
+    const sampler::DrawPlan& plan = request_.deal.board_plan;
     if (plan.kind == sampler::PlanKind::AllFree || plan.remaining_count() == 0) {
       return walk_free_board(plan, available);
     }
@@ -300,15 +300,15 @@ class Walker {
 
 Expected<std::optional<ChunkTally>, EngineError> walk_exactly(const variants::Variant& game,
                                                               const PreparedRequest& request) {
-  const std::size_t seat_count = request.seat_count;
-  if (seat_count == 0 || seat_count > kMostSeats || request.board_size > kMostBoardCards) {
+  const std::size_t seat_count = request.deal.seat_count;
+  if (seat_count == 0 || seat_count > kMostSeats || request.deal.board_size > kMostBoardCards) {
     return fail(EngineError{InternalFault{"the exact walk was given an unprepared request"}});
   }
   const std::size_t hand_size = request.seats.front().front().size();
   return variants::with_showdown(
       game, [&](auto showdown) -> Expected<std::optional<ChunkTally>, EngineError> {
         using Showdown = decltype(showdown);
-        const std::size_t count = hand_size + request.board_size;
+        const std::size_t count = hand_size + request.deal.board_size;
         if (count > Showdown::capacity) {
           return fail(EngineError{cards::CardError::too_many_cards(count)});
         }

@@ -229,9 +229,7 @@ Expected<PreparedRequest, EngineError> build_request(const variants::Variant& ga
   request.game = &game;
   request.seats = std::move(seats);
   request.board = std::move(board);
-  request.board_size = dealing->most_board;
-  request.live = live;
-  prepare_for_drawing(request);
+  request.deal = sampler::plan_deal(request.seats, request.board, live);
   return request;
 }
 

@@ -28,11 +28,11 @@ class PieceSampler {
  public:
   PieceSampler(const PreparedRequest& request, std::size_t hand_size)
       : request_(request),
-        scorer_(hand_size, request.board_size),
-        seat_count_(request.seat_count),
-        seat_cards_(request.seat_count) {
+        scorer_(hand_size, request.deal.board_size),
+        seat_count_(request.deal.seat_count),
+        seat_cards_(request.deal.seat_count) {
     for (auto& hand : seat_cards_) hand.reserve(hand_size);
-    board_cards_.reserve(request.board_size);
+    board_cards_.reserve(request.deal.board_size);
     for (std::size_t seat = 0; seat < seat_count_; ++seat) chosen_[seat] = &hands_[seat];
   }
 
@@ -51,18 +51,19 @@ class PieceSampler {
         return fail(EngineError{RequestError::sampler_gave_up(attempts + 1, used)});
       }
       ++attempts;
-      if (request_.weighted) {
+      if (request_.deal.weighted) {
         const auto weight =
-            sampler::weighted_draw(request_, generator_, seat_cards_, board_cards_, scratch_);
+            sampler::weighted_draw(request_.deal, generator_, seat_cards_, board_cards_, scratch_);
         if (!weight) continue;
         add_weighted(tally, score(), *weight);
       } else {
-        if (!sampler::rejection_draw(request_, generator_, seat_cards_, board_cards_)) continue;
+        if (!sampler::rejection_draw(request_.deal, generator_, seat_cards_, board_cards_))
+          continue;
         counts.add(score());
       }
       ++used;
     }
-    if (!request_.weighted) counts.add_to(tally);
+    if (!request_.deal.weighted) counts.add_to(tally);
     tally.attempts = attempts;
     return tally;
   }
@@ -111,7 +112,7 @@ std::uint64_t attempt_limit(std::uint64_t target) {
 
 Expected<ChunkTally, EngineError> sample_piece(const PreparedRequest& request, std::uint64_t target,
                                                std::uint64_t seed) {
-  const std::size_t seat_count = request.seat_count;
+  const std::size_t seat_count = request.deal.seat_count;
   if (seat_count == 0 || seat_count > kMostSeats || request.game == nullptr) {
     return fail(EngineError{InternalFault{"a batch was given an unprepared request"}});
   }
@@ -119,7 +120,7 @@ Expected<ChunkTally, EngineError> sample_piece(const PreparedRequest& request, s
   return variants::with_showdown(
       *request.game, [&](auto showdown) -> Expected<ChunkTally, EngineError> {
         using Showdown = decltype(showdown);
-        const std::size_t count = hand_size + request.board_size;
+        const std::size_t count = hand_size + request.deal.board_size;
         if (count > Showdown::capacity)
           return fail(EngineError{cards::CardError::too_many_cards(count)});
         PieceSampler<Showdown> sampler(request, hand_size);
