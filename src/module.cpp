@@ -132,9 +132,7 @@ PyObject* variants(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject*
     PyRef list(PyList_New(static_cast<Py_ssize_t>(variants::kCatalogue.size())));
     if (!list) return nullptr;
     for (std::size_t i = 0; i < variants::kCatalogue.size(); ++i) {
-      const auto variant = variants::find_variant(variants::kCatalogue[i].key);
-      if (!variant) return raise(variant.error());
-      PyObject* entry = variant_dict(**variant);
+      PyObject* entry = variant_dict(variants::kCatalogue[i]);
       if (!entry) return nullptr;
       PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), entry);
     }

@@ -21,6 +21,7 @@
 #include "variants/equity.hpp"
 #include "variants/rankings/fast.hpp"
 #include "variants/showdown.hpp"
+#include "variants/showdown_reference.hpp"
 
 namespace vantor::odds {
 namespace {
@@ -62,7 +63,8 @@ std::optional<ChunkTally> plain_piece(const PreparedRequest& r, std::uint64_t ta
     variants::PotShares shares{share, low_share};
     const std::vector<std::span<const Card>> seats(seat_cards.begin(), seat_cards.end());
     variants::with_showdown(*r.game, [&](auto showdown) {
-      EXPECT_TRUE(decltype(showdown)::score({seats, board}, shares, rankings::fast_tables()));
+      EXPECT_TRUE(variants::ReferenceShowdown<decltype(showdown)>::score({seats, board}, shares,
+                                                                         rankings::fast_tables()));
     });
     tally.add(share, low_share, weight);
   }

@@ -18,6 +18,7 @@
 #include "sampler/draw.hpp"
 #include "variants/equity.hpp"
 #include "variants/showdown.hpp"
+#include "variants/showdown_reference.hpp"
 
 namespace vantor::odds {
 namespace {
@@ -88,7 +89,8 @@ ChunkTally plain_walk(const variants::Variant& game, const PreparedRequest& r) {
       std::fill(low_share.begin(), low_share.end(), 0.0);
       variants::PotShares shares{share, low_share};
       variants::with_showdown(game, [&](auto showdown) {
-        ASSERT_TRUE(decltype(showdown)::score({seats, board}, shares, rankings::fast_tables()));
+        ASSERT_TRUE(variants::ReferenceShowdown<decltype(showdown)>::score(
+            {seats, board}, shares, rankings::fast_tables()));
       });
       tally.add(share, low_share, 1.0);
     }

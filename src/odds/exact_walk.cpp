@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "cards/masks.hpp"
-#include "odds/deal_scorer.hpp"
 #include "odds/outcome_counts.hpp"
 #include "sampler/count.hpp"
 #include "sampler/draw.hpp"
+#include "variants/deal_scorer.hpp"
 #include "variants/omaha.hpp"
 #include "variants/showdown.hpp"
 
@@ -19,12 +19,12 @@ namespace vantor::odds {
 
 using cards::Card;
 using cards::CardMask;
+using variants::CardSummary;
+using variants::kMostBoardCards;
+using variants::kMostSeats;
+using variants::SeatHand;
 
 namespace {
-
-// The most seats any game deals (hold'em).
-constexpr std::size_t kMostSeats = 23;
-constexpr std::size_t kMostBoardCards = 5;
 
 // Every complete hand one seat may hold, over all its alternatives in order, back to back.
 struct SeatCandidates {
@@ -90,7 +90,7 @@ class Walker {
   OutcomeCounts& counts() { return counts_; }
 
  private:
-  using Scorer = DealScorer<Showdown>;
+  using Scorer = variants::DealScorer<Showdown>;
 
   bool list_candidates() {
     candidates_.resize(seat_count_);
@@ -186,11 +186,11 @@ class Walker {
       return walk_free_board(plan, available);
     }
     std::uint64_t listed = 0;
-    const bool within = sampler::for_each_completion(plan, available, budget_,
-                                                     [&](std::span<const Card> board_cards) {
-                                                       ++listed;
-                                                       score(summarize(board_cards), board_cards);
-                                                     });
+    const bool within = sampler::for_each_completion(
+        plan, available, budget_, [&](std::span<const Card> board_cards) {
+          ++listed;
+          score(variants::summarize(board_cards), board_cards);
+        });
     return within && spend(listed);
   }
 
@@ -301,17 +301,16 @@ class Walker {
 Expected<std::optional<ChunkTally>, EngineError> walk_exactly(const variants::Variant& game,
                                                               const PreparedRequest& request) {
   const std::size_t seat_count = request.deal.seat_count;
-  if (seat_count == 0 || seat_count > kMostSeats || request.deal.board_size > kMostBoardCards) {
+  if (seat_count == 0 || seat_count > kMostSeats || request.deal.board_size > kMostBoardCards ||
+      variants::catalogue_index(game) == variants::kCatalogue.size()) {
     return fail(EngineError{InternalFault{"the exact walk was given an unprepared request"}});
   }
   const std::size_t hand_size = request.seats.front().front().size();
   return variants::with_showdown(
       game, [&](auto showdown) -> Expected<std::optional<ChunkTally>, EngineError> {
         using Showdown = decltype(showdown);
-        const std::size_t count = hand_size + request.deal.board_size;
-        if (count > Showdown::capacity) {
-          return fail(EngineError{cards::CardError::too_many_cards(count)});
-        }
+        const auto fits = Showdown::check_hand_size(hand_size + request.deal.board_size);
+        if (!fits) return fail(EngineError{fits.error()});
         if (hopeless(request)) return std::optional<ChunkTally>{};
         Walker<Showdown> walker(request, hand_size);
         if (!walker.run()) return std::optional<ChunkTally>{};

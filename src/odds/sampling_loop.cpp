@@ -5,21 +5,22 @@
 #include <span>
 #include <vector>
 
-#include "odds/deal_scorer.hpp"
 #include "odds/outcome_counts.hpp"
 #include "odds/request_error.hpp"
 #include "sampler/deal.hpp"
 #include "sampler/random.hpp"
+#include "variants/deal_scorer.hpp"
 #include "variants/omaha.hpp"
 #include "variants/showdown.hpp"
 
 namespace vantor::odds {
 
 using cards::Card;
+using variants::kMostSeats;
+using variants::Outcome;
+using variants::SeatHand;
 
 namespace {
-
-constexpr std::size_t kMostSeats = 23;
 
 // One piece's working state, created once and reused for every attempt: nothing below
 // allocates per deal once the card lists have grown to their hands' sizes.
@@ -69,7 +70,7 @@ class PieceSampler {
   }
 
  private:
-  using Scorer = DealScorer<Showdown>;
+  using Scorer = variants::DealScorer<Showdown>;
 
   [[gnu::always_inline]] Outcome score() {
     for (std::size_t seat = 0; seat < seat_count_; ++seat) {
@@ -77,7 +78,7 @@ class PieceSampler {
       if constexpr (Scorer::kOmaha) scorer_.prepare_pairs(seat_cards_[seat], pairs_[seat]);
     }
     return scorer_.score(std::span(chosen_.data(), seat_count_), pairs_.data(),
-                         summarize(board_cards_), board_cards_);
+                         variants::summarize(board_cards_), board_cards_);
   }
 
   void add_weighted(ChunkTally& tally, const Outcome& outcome, double weight) {
@@ -85,7 +86,7 @@ class PieceSampler {
     std::array<double, kMostSeats> low_share{};
     variants::PotShares shares{std::span(share.data(), seat_count_),
                                std::span(low_share.data(), seat_count_)};
-    split_pot(outcome, shares);
+    variants::split_pot(outcome, shares);
     tally.add(shares.share, shares.low_share, weight);
   }
 
@@ -113,16 +114,16 @@ std::uint64_t attempt_limit(std::uint64_t target) {
 Expected<ChunkTally, EngineError> sample_piece(const PreparedRequest& request, std::uint64_t target,
                                                std::uint64_t seed) {
   const std::size_t seat_count = request.deal.seat_count;
-  if (seat_count == 0 || seat_count > kMostSeats || request.game == nullptr) {
+  if (seat_count == 0 || seat_count > kMostSeats || request.game == nullptr ||
+      variants::catalogue_index(*request.game) == variants::kCatalogue.size()) {
     return fail(EngineError{InternalFault{"a batch was given an unprepared request"}});
   }
   const std::size_t hand_size = request.seats.front().front().size();
   return variants::with_showdown(
       *request.game, [&](auto showdown) -> Expected<ChunkTally, EngineError> {
         using Showdown = decltype(showdown);
-        const std::size_t count = hand_size + request.deal.board_size;
-        if (count > Showdown::capacity)
-          return fail(EngineError{cards::CardError::too_many_cards(count)});
+        const auto fits = Showdown::check_hand_size(hand_size + request.deal.board_size);
+        if (!fits) return fail(EngineError{fits.error()});
         PieceSampler<Showdown> sampler(request, hand_size);
         return sampler.run(target, seed);
       });
