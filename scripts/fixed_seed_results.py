@@ -13,10 +13,13 @@ message. Python's json writes a float by its repr, which reads back as the same 
 
 import json
 import pathlib
+import sys
 
 import vantor
 
-OUT = pathlib.Path(__file__).resolve().parent.parent / "tests" / "data" / "fixed_seed_results.json"
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tests"))
+from fixed_seed import RECORDED, answer  # noqa: E402  (the tests' own reading of a call)
+
 RANKS, SUITS = "23456789TJQKA", "cdhs"
 SAMPLES = 3000
 SEED = 20240611
@@ -215,21 +218,13 @@ def cases():
     return out
 
 
-def answer(case):
-    function = getattr(vantor, case["function"])
-    try:
-        return function(*case["args"], **case["kwargs"])
-    except ValueError as error:
-        return {"error": type(error).__name__, "message": str(error)}
-
-
 def main():
     recorded = []
     for case in cases():
         recorded.append({**case, "result": answer(case)})
-    OUT.parent.mkdir(exist_ok=True)
-    OUT.write_text(json.dumps({"cases": recorded}, indent=1) + "\n")
-    print(f"wrote {len(recorded)} cases to {OUT}")
+    RECORDED.parent.mkdir(exist_ok=True)
+    RECORDED.write_text(json.dumps({"cases": recorded}, indent=1) + "\n")
+    print(f"wrote {len(recorded)} cases to {RECORDED}")
 
 
 if __name__ == "__main__":

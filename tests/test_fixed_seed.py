@@ -8,22 +8,13 @@ to change.
 """
 
 import json
-import pathlib
 
 import pytest
 
 import vantor
+from fixed_seed import RECORDED, answer
 
-RECORDED = pathlib.Path(__file__).parent / "data" / "fixed_seed_results.json"
 CASES = json.loads(RECORDED.read_text())["cases"]
-
-
-def answer(case):
-    function = getattr(vantor, case["function"])
-    try:
-        return function(*case["args"], **case["kwargs"])
-    except ValueError as error:
-        return {"error": type(error).__name__, "message": str(error)}
 
 
 def test_every_game_is_covered():
