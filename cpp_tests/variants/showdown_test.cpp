@@ -32,8 +32,8 @@ template <class Showdown>
 Expected<void, cards::CardError> score_deal(const std::vector<std::vector<Card>>& seats,
                                             const std::vector<Card>& board, PotShares& shares) {
   for (const auto& seat : seats) {
-    const auto fits = Showdown::check_hand_size(seat.size() + board.size());
-    if (!fits) return fits;
+    const std::size_t count = seat.size() + board.size();
+    if (!Showdown::holds(count)) return fail(cards::CardError::too_many_cards(count));
   }
   const DealScorer<Showdown> scorer(seats.front().size(), board.size());
   std::vector<SeatHand> hands;
@@ -308,15 +308,6 @@ TEST(WithShowdown, EveryRowGetsItsOwnShowdown) {
   EXPECT_EQ(combinations.size(), 13u);
   static_assert(std::is_same_v<ShowdownOf<7>, ShowdownOf<3>>);  // courchevel, omaha_five
   static_assert(std::is_same_v<ShowdownOf<8>, ShowdownOf<6>>);  // and their hi/lo forms
-}
-
-TEST(WithShowdown, TheHandSizeCheckNamesTheCount) {
-  EXPECT_TRUE((Showdown<ShowdownRule::BestHigh, 2>::check_hand_size(7)));
-  const auto over = Showdown<ShowdownRule::BestHigh, 2>::check_hand_size(8);
-  ASSERT_FALSE(over);
-  EXPECT_EQ(over.error().display(), "Too many cards in Vec: 8");
-  EXPECT_FALSE((Showdown<ShowdownRule::OmahaHiLo, 4>::check_hand_size(10)));
-  EXPECT_TRUE((Showdown<ShowdownRule::OmahaHiLo, 4>::check_hand_size(9)));
 }
 
 }  // namespace

@@ -309,8 +309,10 @@ Expected<std::optional<ChunkTally>, EngineError> walk_exactly(const variants::Va
   return variants::with_showdown(
       game, [&](auto showdown) -> Expected<std::optional<ChunkTally>, EngineError> {
         using Showdown = decltype(showdown);
-        const auto fits = Showdown::check_hand_size(hand_size + request.deal.board_size);
-        if (!fits) return fail(EngineError{fits.error()});
+        const std::size_t count = hand_size + request.deal.board_size;
+        if (!Showdown::holds(count)) {
+          return fail(EngineError{cards::CardError::too_many_cards(count)});
+        }
         if (hopeless(request)) return std::optional<ChunkTally>{};
         Walker<Showdown> walker(request, hand_size);
         if (!walker.run()) return std::optional<ChunkTally>{};

@@ -122,8 +122,10 @@ Expected<ChunkTally, EngineError> sample_piece(const PreparedRequest& request, s
   return variants::with_showdown(
       *request.game, [&](auto showdown) -> Expected<ChunkTally, EngineError> {
         using Showdown = decltype(showdown);
-        const auto fits = Showdown::check_hand_size(hand_size + request.deal.board_size);
-        if (!fits) return fail(EngineError{fits.error()});
+        const std::size_t count = hand_size + request.deal.board_size;
+        if (!Showdown::holds(count)) {
+          return fail(EngineError{cards::CardError::too_many_cards(count)});
+        }
         PieceSampler<Showdown> sampler(request, hand_size);
         return sampler.run(target, seed);
       });

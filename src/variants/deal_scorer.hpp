@@ -68,7 +68,7 @@ struct SeatHand {
 
 // The scorer of one Showdown (showdown.hpp). Holds references to the shared read-only tables
 // only, so one per worker costs nothing; it never fails (hand sizes are checked beforehand with
-// Showdown::check_hand_size).
+// Showdown::holds).
 template <class Showdown>
 class DealScorer {
  public:

@@ -99,12 +99,9 @@ struct Showdown {
   // The most cards a seat's hand holds: its own cards plus a full board.
   static constexpr unsigned capacity = kHole + (has_board ? 5 : 0);
 
-  // Every seat's hand holds `count` cards, board included: "Too many cards in Vec: {count}" when
-  // that is more than the capacity. A validated request never fails here.
-  static Expected<void, cards::CardError> check_hand_size(std::size_t count) {
-    if (count > capacity) return fail(cards::CardError::too_many_cards(count));
-    return {};
-  }
+  // Whether a seat's hand of `count` cards, board included, fits. A validated request's hands
+  // always do; a loop given others fails with CardError::too_many_cards(count) before it deals.
+  static constexpr bool holds(std::size_t count) { return count <= capacity; }
 };
 
 // The showdown of catalogue row I.
@@ -122,13 +119,17 @@ constexpr bool every_row_has_its_showdown(std::index_sequence<I...>) {
           ...);
 }
 
-// Calls body(ShowdownOf<row>{}) through a table of one entry per catalogue row.
-template <class Body, std::size_t... I>
-decltype(auto) call_with_showdown(std::size_t row, Body& body, std::index_sequence<I...>) {
-  using Result = decltype(body(ShowdownOf<0>{}));
-  using Call = Result (*)(Body&);
-  static constexpr Call kCalls[] = {[](Body& b) -> Result { return b(ShowdownOf<I>{}); }...};
-  return kCalls[row](body);
+// Calls body(ShowdownOf<row>{}), trying rows I, I + 1, ... in turn; the last row is what is left.
+// Direct calls rather than a table of pointers, so that each loop can be inlined where it is
+// called, as a switch would allow.
+template <std::size_t I = 0, class Body>
+decltype(auto) call_with_showdown(std::size_t row, Body& body) {
+  if constexpr (I + 1 == kCatalogue.size()) {
+    return body(ShowdownOf<I>{});
+  } else {
+    if (row == I) return body(ShowdownOf<I>{});
+    return call_with_showdown<I + 1>(row, body);
+  }
 }
 
 }  // namespace detail
@@ -145,7 +146,7 @@ template <class Body>
 decltype(auto) with_showdown(const Variant& variant, Body&& body) {
   const std::size_t row = catalogue_index(variant);
   assert(row < kCatalogue.size());
-  return detail::call_with_showdown(row, body, std::make_index_sequence<kCatalogue.size()>{});
+  return detail::call_with_showdown(row, body);
 }
 
 }  // namespace vantor::variants
