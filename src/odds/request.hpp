@@ -44,9 +44,10 @@ Expected<PreparedRequest, EngineError> build_request(const variants::Variant& ga
                                                      std::vector<cards::CardMask> board,
                                                      cards::CardMask dead);
 
-// The text form: reads every hand field in seat order with the game's reading for this many
-// seats, then the board, then the dead cards, and hands the masks to build_request(). The first
-// NotationError is returned as it is, before any check of the request.
+// The text form: reads every hand field in seat order with the sizes the game deals for this
+// many seats (Variant::dealing(), and whether it completes short hands), then the board, then the
+// dead cards, and hands the masks to build_request(). The first NotationError is returned as it
+// is, before any check of the request.
 Expected<PreparedRequest, EngineError> build_request_from_text(const variants::Variant& game,
                                                                std::span<const std::string> hands,
                                                                std::string_view board,
