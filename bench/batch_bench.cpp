@@ -43,7 +43,7 @@ void measure(const Spot& spot, std::uint64_t samples) {
   const double one = deals_per_second(*built, samples, 1);
   const double two = deals_per_second(*built, samples, 2);
   std::printf("%-40s %-17s %s %8.2f M/s  %8.2f M/s on two  x%.2f\n", spot.name, spot.game,
-              built->weighted ? "weighted " : "rejection", one / 1e6, two / 1e6, two / one);
+              built->deal.weighted ? "weighted " : "rejection", one / 1e6, two / 1e6, two / one);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Evaluations per second of every ranking kernel, one thread, on random hands generated before
 // the clock starts: 5, 6 and 7 cards for the table kernels, 4 + 5 for omaha, 4 for badugi. Also
-// the showdown of a heads-up hold'em deal and of a four-seat Omaha deal.
+// the engine's scorer on a heads-up hold'em deal and on a four-seat Omaha hi/lo deal, each hand
+// and the board prepared and scored per deal as the sampling loop does.
 // Run by hand: configure with -DVANTOR_BENCH=ON, build kernels_bench, run it. Prints the best of
 // several rounds, so that a busy neighbour on the machine shows up less.
 
@@ -10,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "variants/deal_scorer.hpp"
 #include "variants/omaha.hpp"
 #include "variants/rankings/fast.hpp"
 #include "variants/showdown.hpp"
@@ -85,23 +87,34 @@ int main() {
   measure("badugi, 4 cards", 4,
           [](const Card* hand) { return rankings::badugi(std::span<const Card>(hand, 4)); });
 
-  // Whole showdowns, the cost per deal in a walk or a batch.
+  // Whole showdowns, the cost per deal in a batch: every hand prepared, the board summarised,
+  // the winners found and the pot split.
   using namespace vantor::variants;
   std::vector<double> share(4), low_share(4);
   PotShares shares{share, low_share};
+  const DealScorer<Showdown<ShowdownRule::BestHigh, 2>> holdem(2, 5);
   measure("showdown holdem, 2 seats", 9, [&](const Card* deal) {
-    const std::span<const Card> seats[] = {{deal, 2}, {deal + 2, 2}};
-    const Deal view{seats, {deal + 4, 5}};
+    const SeatHand hands[] = {holdem.prepare({deal, 2}), holdem.prepare({deal + 2, 2})};
+    const SeatHand* seats[] = {&hands[0], &hands[1]};
+    const std::span<const Card> board(deal + 4, 5);
     std::fill(share.begin(), share.end(), 0.0);
-    (void)Showdown<ShowdownRule::BestHigh, 2>::score(view, shares, t);
+    split_pot(holdem.score(seats, nullptr, summarize(board), board), shares);
     return share[0] > 0;
   });
+  const DealScorer<Showdown<ShowdownRule::OmahaHiLo, 4>> omaha_hi_lo(4, 5);
   measure("showdown omaha_hi_lo, 4 seats", 21, [&](const Card* deal) {
-    const std::span<const Card> seats[] = {{deal, 4}, {deal + 4, 4}, {deal + 8, 4}, {deal + 12, 4}};
-    const Deal view{seats, {deal + 16, 5}};
+    vantor::omaha::HolePairs pairs[4];
+    SeatHand hands[4];
+    const SeatHand* seats[4];
+    for (int seat = 0; seat < 4; ++seat) {
+      hands[seat] = omaha_hi_lo.prepare({deal + 4 * seat, 4});
+      omaha_hi_lo.prepare_pairs({deal + 4 * seat, 4}, pairs[seat]);
+      seats[seat] = &hands[seat];
+    }
+    const std::span<const Card> board(deal + 16, 5);
     std::fill(share.begin(), share.end(), 0.0);
     std::fill(low_share.begin(), low_share.end(), 0.0);
-    (void)Showdown<ShowdownRule::OmahaHiLo, 4>::score(view, shares, t);
+    split_pot(omaha_hi_lo.score(seats, pairs, summarize(board), board), shares);
     return share[0] > 0;
   });
 }

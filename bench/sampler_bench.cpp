@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "odds/prepared_request.hpp"
 #include "sampler/deal.hpp"
+#include "sampler/deal_plan.hpp"
 #include "sampler/draw.hpp"
 
 namespace {
@@ -46,18 +46,12 @@ void bench_plan(const char* name, const std::vector<CardMask>& slots) {
   measure(name, [&] { return sampler::draw_with_plan(plan, kAll, generator, out); });
 }
 
-odds::PreparedRequest request(std::vector<std::vector<std::vector<CardMask>>> seats,
-                              std::vector<CardMask> board) {
-  odds::PreparedRequest r;
-  r.seats = std::move(seats);
-  r.board_size = board.size();
-  r.board = std::move(board);
-  r.live = kAll;
-  odds::prepare_for_drawing(r);
-  return r;
+sampler::DealPlan request(const std::vector<cards::SeatAlternatives>& seats,
+                          const std::vector<CardMask>& board) {
+  return sampler::plan_deal(seats, board, kAll);
 }
 
-void bench_deal(const char* name, const odds::PreparedRequest& r) {
+void bench_deal(const char* name, const sampler::DealPlan& r) {
   auto generator = sampler::Generator::seeded(2);
   std::vector<std::vector<Card>> seats(r.seat_count);
   std::vector<Card> board;

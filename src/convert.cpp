@@ -191,16 +191,6 @@ bool to_seat_masks(PyObject* object, const char* parameter, SeatMasks& out) {
   });
 }
 
-void cut_to_deck(SeatMasks& seats, std::vector<cards::CardMask>& board, cards::CardMask& dead) {
-  for (auto& alternatives : seats) {
-    for (auto& masks : alternatives) {
-      for (auto& mask : masks) mask &= cards::kFullDeck;
-    }
-  }
-  for (auto& mask : board) mask &= cards::kFullDeck;
-  dead &= cards::kFullDeck;
-}
-
 PyObject* raise(const EngineError& error) {
   const std::string message = display(error);
   PyObject* type = is_internal_fault(error) ? PyExc_RuntimeError : PyExc_ValueError;

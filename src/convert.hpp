@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "cards/card.hpp"
+#include "cards/masks.hpp"
 #include "engine_error.hpp"
 #include "notation/parser.hpp"
 #include "py_ref.hpp"
@@ -88,7 +89,7 @@ bool visit_text_items(PyObject* object, const char* parameter, Start&& start, Vi
 bool to_mask_list(PyObject* object, const char* parameter, std::vector<cards::CardMask>& out);
 
 // The mask form of `hands`: per seat, its whole alternatives; per alternative, one mask per card.
-using SeatMasks = std::vector<std::vector<std::vector<cards::CardMask>>>;
+using SeatMasks = std::vector<cards::SeatAlternatives>;
 bool to_seat_masks(PyObject* object, const char* parameter, SeatMasks& out);
 
 // The dict variants() lists for one catalogue entry: key, label, hole_cards, board_cards, deck and
@@ -97,9 +98,6 @@ PyObject* variant_dict(const variants::Variant& variant);
 
 // A new list of ints, one per value, created at its final length.
 PyObject* int_list(std::span<const std::uint32_t> values);
-
-// Masks entering `chunk` and `exact` keep only their low 52 bits; higher bits name no card.
-void cut_to_deck(SeatMasks& seats, std::vector<cards::CardMask>& board, cards::CardMask& dead);
 
 // Raises the engine error (ValueError with its display text, RuntimeError for an internal fault)
 // and returns nullptr, so an entry can `return raise(error);`.

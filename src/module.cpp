@@ -71,14 +71,12 @@ struct SpotArguments {
   std::size_t threads = 0;
 };
 
-// The spot in mask form: variant, hands, board, dead (bound[0..4)), masks cut to the deck.
+// The spot in mask form: variant, hands, board, dead (bound[0..4)). The request builder cuts the
+// masks to the deck.
 bool convert_mask_spot(PyObject* const* bound, SpotArguments& a) {
-  if (!to_text(bound[0], "variant", a.variant) || !to_seat_masks(bound[1], "hands", a.seat_masks) ||
-      !to_mask_list(bound[2], "board", a.board_masks) || !to_u64(bound[3], "dead", a.dead_mask)) {
-    return false;
-  }
-  cut_to_deck(a.seat_masks, a.board_masks, a.dead_mask);
-  return true;
+  return to_text(bound[0], "variant", a.variant) &&
+         to_seat_masks(bound[1], "hands", a.seat_masks) &&
+         to_mask_list(bound[2], "board", a.board_masks) && to_u64(bound[3], "dead", a.dead_mask);
 }
 
 // The spot in text form: variant, hands, board, dead (bound[0..4)).
@@ -114,7 +112,7 @@ PyObject* answer_exactly(const odds::PreparedRequest& request) {
   }();
   if (!walked) return raise(walked.error());
   if (!*walked) Py_RETURN_NONE;
-  return result_dict(**walked, request.weighted);
+  return result_dict(**walked, request.deal.weighted);
 }
 
 // Samples a built request with the interpreter lock released: the result dictionary or the
@@ -125,7 +123,7 @@ PyObject* answer_by_sampling(const odds::PreparedRequest& request, const SpotArg
     return odds::run_batch(request, a.samples, a.seed, a.threads);
   }();
   if (!sampled) return raise(sampled.error());
-  return result_dict(*sampled, request.weighted);
+  return result_dict(*sampled, request.deal.weighted);
 }
 
 PyObject* variants(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -134,9 +132,7 @@ PyObject* variants(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject*
     PyRef list(PyList_New(static_cast<Py_ssize_t>(variants::kCatalogue.size())));
     if (!list) return nullptr;
     for (std::size_t i = 0; i < variants::kCatalogue.size(); ++i) {
-      const auto variant = variants::find_variant(variants::kCatalogue[i].key);
-      if (!variant) return raise(variant.error());
-      PyObject* entry = variant_dict(**variant);
+      PyObject* entry = variant_dict(variants::kCatalogue[i]);
       if (!entry) return nullptr;
       PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), entry);
     }

@@ -71,26 +71,18 @@ PyObject* result_dict(const odds::ChunkTally& tally, bool weighted) {
   const double effective = tally.weight_square_sum > 0
                                ? tally.weight_sum * tally.weight_sum / tally.weight_square_sum
                                : 0.0;
-  const bool built = put(d, "samples", PyLong_FromUnsignedLongLong(tally.samples)) &&
-                     put(d, "exact", PyBool_FromLong(tally.exact)) &&
-                     put(d, "attempts", PyLong_FromUnsignedLongLong(tally.attempts)) &&
-                     put(d, "acceptance", PyFloat_FromDouble(acceptance)) &&
-                     put(d, "weighted", PyBool_FromLong(weighted)) &&
-                     put(d, "weight_sum", PyFloat_FromDouble(tally.weight_sum)) &&
-                     put(d, "weight_square_sum", PyFloat_FromDouble(tally.weight_square_sum)) &&
-                     put(d, "effective_samples", PyFloat_FromDouble(effective)) &&
-                     put(d, "share_sum", float_list(tally.share_sum)) &&
-                     put(d, "share_square_sum", float_list(tally.share_square_sum)) &&
-                     put(d, "square_weight_share_sum", float_list(tally.square_weight_share_sum)) &&
-                     put(d, "low_share_sum", float_list(tally.low_share_sum)) &&
-                     put(d, "win_count", float_list(tally.win_count)) &&
-                     put(d, "tie_count", float_list(tally.tie_count)) &&
-                     put(d, "scoop_count", float_list(tally.scoop_count)) &&
-                     put(d, "high_win_count", float_list(tally.high_win_count)) &&
-                     put(d, "high_tie_count", float_list(tally.high_tie_count)) &&
-                     put(d, "low_win_count", float_list(tally.low_win_count)) &&
-                     put(d, "low_tie_count", float_list(tally.low_tie_count)) &&
-                     put(d, "players", players_list(tally));
+  bool built = put(d, "samples", PyLong_FromUnsignedLongLong(tally.samples)) &&
+               put(d, "exact", PyBool_FromLong(tally.exact)) &&
+               put(d, "attempts", PyLong_FromUnsignedLongLong(tally.attempts)) &&
+               put(d, "acceptance", PyFloat_FromDouble(acceptance)) &&
+               put(d, "weighted", PyBool_FromLong(weighted)) &&
+               put(d, "weight_sum", PyFloat_FromDouble(tally.weight_sum)) &&
+               put(d, "weight_square_sum", PyFloat_FromDouble(tally.weight_square_sum)) &&
+               put(d, "effective_samples", PyFloat_FromDouble(effective));
+  for (std::size_t k = 0; built && k < odds::kSeatSumCount; ++k) {
+    built = put(d, odds::kSeatSumNames[k], float_list(tally.sums[k]));
+  }
+  built = built && put(d, "players", players_list(tally));
   return built ? dict.release() : nullptr;
 }
 

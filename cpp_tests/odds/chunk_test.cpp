@@ -43,30 +43,30 @@ TEST(ChunkTally, SplitPotCountsAsTieAndHighTie) {
   ChunkTally tally(2);
   tally.add(std::vector{0.5, 0.5}, std::vector{0.0, 0.0}, 1.0);
   for (std::size_t seat = 0; seat < 2; ++seat) {
-    EXPECT_EQ(tally.tie_count[seat], 1.0);
-    EXPECT_EQ(tally.high_tie_count[seat], 1.0);
-    EXPECT_EQ(tally.win_count[seat], 0.0);
-    EXPECT_EQ(tally.high_win_count[seat], 0.0);
+    EXPECT_EQ(tally.sum(SeatSum::TieCount)[seat], 1.0);
+    EXPECT_EQ(tally.sum(SeatSum::HighTieCount)[seat], 1.0);
+    EXPECT_EQ(tally.sum(SeatSum::WinCount)[seat], 0.0);
+    EXPECT_EQ(tally.sum(SeatSum::HighWinCount)[seat], 0.0);
   }
 }
 
 TEST(ChunkTally, HighAndLowHalvesWonSeparately) {
   ChunkTally tally(2);
   tally.add(std::vector{0.5, 0.5}, std::vector{0.0, 0.5}, 1.0);
-  EXPECT_EQ(tally.high_win_count[0], 1.0);  // the high bound drops to a half
-  EXPECT_EQ(tally.tie_count[0], 1.0);
-  EXPECT_EQ(tally.low_win_count[0], 0.0);
-  EXPECT_EQ(tally.low_win_count[1], 1.0);
-  EXPECT_EQ(tally.tie_count[1], 1.0);
-  EXPECT_EQ(tally.high_win_count[1], 0.0);
-  EXPECT_EQ(tally.high_tie_count[1], 0.0);
+  EXPECT_EQ(tally.sum(SeatSum::HighWinCount)[0], 1.0);  // the high bound drops to a half
+  EXPECT_EQ(tally.sum(SeatSum::TieCount)[0], 1.0);
+  EXPECT_EQ(tally.sum(SeatSum::LowWinCount)[0], 0.0);
+  EXPECT_EQ(tally.sum(SeatSum::LowWinCount)[1], 1.0);
+  EXPECT_EQ(tally.sum(SeatSum::TieCount)[1], 1.0);
+  EXPECT_EQ(tally.sum(SeatSum::HighWinCount)[1], 0.0);
+  EXPECT_EQ(tally.sum(SeatSum::HighTieCount)[1], 0.0);
 }
 
 TEST(ChunkTally, ThreeWaySplitStillAWholePotForNoOne) {
   ChunkTally tally(3);
   const double third = 1.0 / 3;
   tally.add(std::vector{third, third, third}, std::vector{0.0, 0.0, 0.0}, 1.0);
-  for (std::size_t seat = 0; seat < 3; ++seat) EXPECT_EQ(tally.tie_count[seat], 1.0);
+  for (std::size_t seat = 0; seat < 3; ++seat) EXPECT_EQ(tally.sum(SeatSum::TieCount)[seat], 1.0);
 }
 
 TEST(ChunkTally, MergeKeepsTheExactFlagOfTheSideWithSamples) {
@@ -84,7 +84,7 @@ TEST(ChunkTally, MergeKeepsTheExactFlagOfTheSideWithSamples) {
   merged.merge(sampled);
   EXPECT_FALSE(merged.exact);
   EXPECT_EQ(merged.samples, 2u);
-  EXPECT_EQ(merged.share_sum[1], 1.0);
+  EXPECT_EQ(merged.sum(SeatSum::ShareSum)[1], 1.0);
 }
 
 // Random weighted hi/lo deals: every sum against its definition, the statistics against the
@@ -153,12 +153,16 @@ TEST(ChunkTally, RepeatedOutcomesEqualSingleDeals) {
     at_once.add_seat_outcome(seat, share[seat], low_share[seat], true, 37);
   }
   for (std::size_t seat = 0; seat < 2; ++seat) {
-    EXPECT_NEAR(at_once.share_sum[seat], one_by_one.share_sum[seat], 1e-12);
-    EXPECT_NEAR(at_once.share_square_sum[seat], one_by_one.share_square_sum[seat], 1e-12);
-    EXPECT_EQ(at_once.tie_count[seat], one_by_one.tie_count[seat]);
-    EXPECT_EQ(at_once.high_win_count[seat], one_by_one.high_win_count[seat]);
-    EXPECT_EQ(at_once.high_tie_count[seat], one_by_one.high_tie_count[seat]);
-    EXPECT_EQ(at_once.low_tie_count[seat], one_by_one.low_tie_count[seat]);
+    EXPECT_NEAR(at_once.sum(SeatSum::ShareSum)[seat], one_by_one.sum(SeatSum::ShareSum)[seat],
+                1e-12);
+    EXPECT_NEAR(at_once.sum(SeatSum::ShareSquareSum)[seat],
+                one_by_one.sum(SeatSum::ShareSquareSum)[seat], 1e-12);
+    EXPECT_EQ(at_once.sum(SeatSum::TieCount)[seat], one_by_one.sum(SeatSum::TieCount)[seat]);
+    EXPECT_EQ(at_once.sum(SeatSum::HighWinCount)[seat],
+              one_by_one.sum(SeatSum::HighWinCount)[seat]);
+    EXPECT_EQ(at_once.sum(SeatSum::HighTieCount)[seat],
+              one_by_one.sum(SeatSum::HighTieCount)[seat]);
+    EXPECT_EQ(at_once.sum(SeatSum::LowTieCount)[seat], one_by_one.sum(SeatSum::LowTieCount)[seat]);
   }
   EXPECT_EQ(at_once.samples, one_by_one.samples);
   EXPECT_EQ(at_once.weight_sum, one_by_one.weight_sum);

@@ -147,25 +147,25 @@ TEST(BuildRequest, ShortHandsAndBoardsAreCompletedWithWildcards) {
   ASSERT_TRUE(draw) << display(draw.error());
   EXPECT_EQ(draw->seats, (Seats{{{ah, kh, qh, kAny, kAny}}, {{kAny, kAny, kAny, kAny, kAny}}}));
   EXPECT_TRUE(draw->board.empty());
-  EXPECT_EQ(draw->board_size, 0u);
-  EXPECT_EQ(draw->live, cards::kFullDeck & ~card("2c"));
+  EXPECT_EQ(draw->deal.board_size, 0u);
+  EXPECT_EQ(draw->deal.live, cards::kFullDeck & ~card("2c"));
   EXPECT_EQ(draw->game, &game("five_card_draw"));
 
   const auto flop =
       ask("short_deck", {{{ah, kh}}, {{kAny, kAny}}}, {qh, card("Jh"), card("Th")}, card("9c"));
   ASSERT_TRUE(flop) << display(flop.error());
   EXPECT_EQ(flop->board, (std::vector<CardMask>{qh, card("Jh"), card("Th"), kAny, kAny}));
-  EXPECT_EQ(flop->board_size, 5u);
-  EXPECT_EQ(flop->live, variants::kShortDeck & ~card("9c"));
+  EXPECT_EQ(flop->deal.board_size, 5u);
+  EXPECT_EQ(flop->deal.live, variants::kShortDeck & ~card("9c"));
   EXPECT_EQ(flop->game, &game("short_deck"));
-  EXPECT_EQ(flop->seat_count, 2u);  // the drawing fields were prepared
+  EXPECT_EQ(flop->deal.seat_count, 2u);  // the deal was planned
 }
 
 TEST(BuildRequest, EightStudSeatsHoldSixCardsAndShareOne) {
   const auto shared = ask("stud", unknown_seats(8, 6), {card("Ah")});
   ASSERT_TRUE(shared) << display(shared.error());
   EXPECT_EQ(shared->board, std::vector<CardMask>{card("Ah")});
-  EXPECT_EQ(shared->board_size, 1u);
+  EXPECT_EQ(shared->deal.board_size, 1u);
   const auto unseen = ask("razz", unknown_seats(8, 3));
   ASSERT_TRUE(unseen) << display(unseen.error());
   EXPECT_EQ(unseen->board, std::vector<CardMask>{kAny});
@@ -178,7 +178,7 @@ TEST(BuildRequest, EightStudSeatsHoldSixCardsAndShareOne) {
       refused_with(ask("stud_hi_lo", unknown_seats(7, 7), {kAny}), RequestError::board_size(1)));
   const auto seven = ask("stud_hi_lo", unknown_seats(7, 7));
   ASSERT_TRUE(seven);
-  EXPECT_EQ(seven->board_size, 0u);
+  EXPECT_EQ(seven->deal.board_size, 0u);
 }
 
 TEST(RazzRewrite, PinsWholeRanksToTheLowestFreeCardInSeatOrder) {

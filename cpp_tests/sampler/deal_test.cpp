@@ -31,13 +31,13 @@ struct ExactDeal {
   double weight_product;
 };
 
-std::vector<ExactDeal> enumerate_deals(const odds::PreparedRequest& request) {
+std::vector<ExactDeal> enumerate_deals(const PlannedDeal& spot) {
   std::vector<std::vector<CardMask>> entry_slots;
-  for (const auto& seat : request.seats) entry_slots.push_back(seat.at(0));
-  if (request.board_size != 0) entry_slots.push_back(request.board);
+  for (const auto& seat : spot.seats) entry_slots.push_back(seat.at(0));
+  if (spot.plan.board_size != 0) entry_slots.push_back(spot.board);
   std::vector<std::vector<CardMask>> options;
   for (std::size_t entry = 0; entry < entry_slots.size(); ++entry) {
-    const CardMask admissible = request.live & (request.own[entry] | ~request.reserved);
+    const CardMask admissible = spot.live & (spot.plan.own[entry] | ~spot.plan.reserved);
     options.push_back(feasible_sets(entry_slots[entry], admissible));
   }
   std::vector<ExactDeal> deals;
@@ -69,26 +69,26 @@ std::vector<CardMask> hands_of(const std::vector<std::vector<Card>>& seats,
 
 // Twelve live cards; a forced ace of spades with a wildcard, a split "any ace" plus "ace or
 // king", overlapping masks, and a one-card wildcard board.
-odds::PreparedRequest small_request() {
-  return make_request({{{bit(kAceSpades), kAll}}, {{kAces, kAces | kKings}}}, {kAll},
-                      kAces | kKings | 0xF);
+PlannedDeal small_spot() {
+  return make_plan({{{bit(kAceSpades), kAll}}, {{kAces, kAces | kKings}}}, {kAll},
+                   kAces | kKings | 0xF);
 }
 
 TEST(RejectionDraw, EveryValidDealEquallyLikely) {
-  const auto request = small_request();
-  const auto deals = enumerate_deals(request);
+  const auto spot = small_spot();
+  const auto deals = enumerate_deals(spot);
   std::map<std::vector<CardMask>, double> probability;
   for (const auto& deal : deals) probability[deal.hands] = 1.0 / static_cast<double>(deals.size());
 
   Generator generator = Generator::seeded(2024);
-  std::vector<std::vector<Card>> seats(request.seat_count);
+  std::vector<std::vector<Card>> seats(spot.plan.seat_count);
   std::vector<Card> board;
   std::map<std::vector<CardMask>, long> observed;
   const long wanted = 80 * static_cast<long>(deals.size());
   long accepted = 0;
   for (long attempt = 0; accepted < wanted; ++attempt) {
     ASSERT_LT(attempt, 20 * wanted);
-    if (!rejection_draw(request, generator, seats, board)) continue;
+    if (!rejection_draw(spot.plan, generator, seats, board)) continue;
     const auto hands = hands_of(seats, board, true);
     ASSERT_EQ(board.size(), 1u);
     ++observed[hands];
@@ -101,25 +101,25 @@ TEST(RejectionDraw, EveryValidDealEquallyLikely) {
 // The weighted sampler's sums are unbiased: the mean of w * f over all draws (failures count as
 // 0) estimates the sum over valid deals of f * prod 1 / W0, for f = 1 and for an event.
 TEST(WeightedDraw, WeightedSumsAreUnbiased) {
-  const auto request = small_request();
+  const auto spot = small_spot();
   double exact_total = 0.0, exact_event = 0.0;
   const auto event = [](const std::vector<CardMask>& hands) {
     return std::popcount(hands[1] & kAces) == 2;
   };
-  for (const auto& deal : enumerate_deals(request)) {
+  for (const auto& deal : enumerate_deals(spot)) {
     exact_total += deal.weight_product;
     if (event(deal.hands)) exact_event += deal.weight_product;
   }
   ASSERT_GT(exact_event, 0.0);
 
   Generator generator = Generator::seeded(77);
-  std::vector<std::vector<Card>> seats(request.seat_count);
+  std::vector<std::vector<Card>> seats(spot.plan.seat_count);
   std::vector<Card> board;
   WeightedScratch scratch;
   const long draws = 200000;
   double sum = 0, sum_sq = 0, event_sum = 0, event_sq = 0;
   for (long i = 0; i < draws; ++i) {
-    const auto weight = weighted_draw(request, generator, seats, board, scratch);
+    const auto weight = weighted_draw(spot.plan, generator, seats, board, scratch);
     if (!weight) continue;
     const auto hands = hands_of(seats, board, true);
     ASSERT_EQ(std::popcount(hands[0] | hands[1] | hands[2]), 5) << "cards must be distinct";
@@ -143,20 +143,20 @@ TEST(WeightedDraw, WeightedSumsAreUnbiased) {
 
 TEST(DealDraw, CollisionFailsRejectionButReweightsWeighted) {
   // The first seat takes one of two aces; the second then has two of its three left.
-  const auto request = make_request({{{bit(kAceHearts) | bit(kAceSpades)}},
-                                     {{bit(kAceHearts) | bit(kAceSpades) | bit(kAceDiamonds)}}},
-                                    {}, kAll);
+  const auto spot = make_plan({{{bit(kAceHearts) | bit(kAceSpades)}},
+                               {{bit(kAceHearts) | bit(kAceSpades) | bit(kAceDiamonds)}}},
+                              {}, kAll);
   // The absent board (freedom 0) sorts first and is skipped.
-  ASSERT_EQ(request.draw_order, (std::vector<std::size_t>{2, 0, 1}));
+  ASSERT_EQ(spot.plan.draw_order, (std::vector<std::size_t>{2, 0, 1}));
   Generator generator = Generator::seeded(5);
   std::vector<std::vector<Card>> seats(2);
   std::vector<Card> board;
   WeightedScratch scratch;
   int failures = 0;
-  for (int i = 0; i < 3000; ++i) failures += !rejection_draw(request, generator, seats, board);
+  for (int i = 0; i < 3000; ++i) failures += !rejection_draw(spot.plan, generator, seats, board);
   EXPECT_NEAR(failures / 3000.0, 1.0 / 3.0, 0.04);
   for (int i = 0; i < 100; ++i) {
-    const auto weight = weighted_draw(request, generator, seats, board, scratch);
+    const auto weight = weighted_draw(spot.plan, generator, seats, board, scratch);
     ASSERT_TRUE(weight);
     EXPECT_NEAR(*weight, 2.0 / 3.0, 1e-12);
     EXPECT_NE(seats[0][0], seats[1][0]);
@@ -166,7 +166,7 @@ TEST(DealDraw, CollisionFailsRejectionButReweightsWeighted) {
 // The rejection draw as written out: every entry in the draw order, a seat's alternative by a
 // 64-bit uniform, its hand by draw_with_plan(). The sampler draws the common plans its own way,
 // so it must consume the generator and produce the cards exactly as this does.
-bool rejection_draw_as_written(const odds::PreparedRequest& r, Generator& generator,
+bool rejection_draw_as_written(const DealPlan& r, Generator& generator,
                                std::vector<std::vector<Card>>& seats, std::vector<Card>& board) {
   CardMask available = r.live;
   board.clear();
@@ -214,14 +214,14 @@ TEST(RejectionDraw, FollowsTheWrittenOutDrawToTheBit) {
     }
     std::vector<CardMask> board(shapes.next() % 2 ? 5 : 0, kAll);
     if (!board.empty() && shapes.next() % 2) board[0] = random_slot();
-    const auto request = make_request(seats, board, kAll);
+    const auto spot = make_plan(seats, board, kAll);
     Generator fast = Generator::seeded(static_cast<std::uint64_t>(round));
     Generator plain = fast;
     std::vector<std::vector<Card>> fast_seats(seat_count), plain_seats(seat_count);
     std::vector<Card> fast_board, plain_board;
     for (int deal = 0; deal < 50; ++deal) {
-      const bool fast_ok = rejection_draw(request, fast, fast_seats, fast_board);
-      const bool plain_ok = rejection_draw_as_written(request, plain, plain_seats, plain_board);
+      const bool fast_ok = rejection_draw(spot.plan, fast, fast_seats, fast_board);
+      const bool plain_ok = rejection_draw_as_written(spot.plan, plain, plain_seats, plain_board);
       ASSERT_EQ(fast_ok, plain_ok) << round << " " << deal;
       ASSERT_EQ(fast.state(), plain.state()) << round << " " << deal;
       if (plain_ok) {
@@ -235,14 +235,14 @@ TEST(RejectionDraw, FollowsTheWrittenOutDrawToTheBit) {
 }
 
 TEST(DealDraw, SameSeedSameDeals) {
-  const auto request =
-      make_request({{{kAces, kAll}}, {{kAll, kAll}}}, std::vector<CardMask>(5, kAll), kAll);
+  const auto spot =
+      make_plan({{{kAces, kAll}}, {{kAll, kAll}}}, std::vector<CardMask>(5, kAll), kAll);
   Generator first = Generator::seeded(0), second = Generator::seeded(0);
   std::vector<std::vector<Card>> seats_a(2), seats_b(2);
   std::vector<Card> board_a, board_b;
   for (int i = 0; i < 50; ++i) {
-    const bool a = rejection_draw(request, first, seats_a, board_a);
-    ASSERT_EQ(a, rejection_draw(request, second, seats_b, board_b));
+    const bool a = rejection_draw(spot.plan, first, seats_a, board_a);
+    ASSERT_EQ(a, rejection_draw(spot.plan, second, seats_b, board_b));
     if (a) {
       EXPECT_EQ(seats_a, seats_b);
       EXPECT_EQ(board_a, board_b);
@@ -250,25 +250,25 @@ TEST(DealDraw, SameSeedSameDeals) {
   }
 }
 
-TEST(PreparedRequest, DrawOrderOwnMasksAndLogarithms) {
+TEST(DealPlan, DrawOrderOwnMasksAndLogarithms) {
   const CardMask live = kAll & ~bit(0);
-  const auto request = make_request(
+  const auto spot = make_plan(
       {{{kAll, kAll}}, {{bit(kAceSpades), kKings}, {bit(kAceSpades), kQueens}}, {{kAces, kAces}}},
       std::vector<CardMask>(5, kAll), live);
   // Freedom: 102, 1 + 4, 8, and the board 255; the stable sort keeps ties in index order.
-  EXPECT_EQ(request.draw_order, (std::vector<std::size_t>{1, 2, 0, 3}));
-  EXPECT_EQ(request.own[1], bit(kAceSpades));
-  EXPECT_EQ(request.reserved, bit(kAceSpades));
+  EXPECT_EQ(spot.plan.draw_order, (std::vector<std::size_t>{1, 2, 0, 3}));
+  EXPECT_EQ(spot.plan.own[1], bit(kAceSpades));
+  EXPECT_EQ(spot.plan.reserved, bit(kAceSpades));
   // The third seat may not take the ace of spades: C(3, 2) hands remain.
-  EXPECT_DOUBLE_EQ(request.log_weights[2][0], std::log(3.0));
-  EXPECT_DOUBLE_EQ(request.log_weights[3][0], std::log(static_cast<double>(binomial(50, 5))));
-  EXPECT_EQ(request.seat_plans[1].size(), 2u);
+  EXPECT_DOUBLE_EQ(spot.plan.log_weights[2][0], std::log(3.0));
+  EXPECT_DOUBLE_EQ(spot.plan.log_weights[3][0], std::log(static_cast<double>(binomial(50, 5))));
+  EXPECT_EQ(spot.plan.seat_plans[1].size(), 2u);
 }
 
 TEST(Pilot, NamedCardsChooseRejection) {
-  const auto request = make_request({{{bit(kAceSpades), bit(kAceHearts)}}, {{bit(0), bit(5)}}},
-                                    std::vector<CardMask>(5, kAll), kAll);
-  EXPECT_FALSE(request.weighted);
+  const auto spot = make_plan({{{bit(kAceSpades), bit(kAceHearts)}}, {{bit(0), bit(5)}}},
+                              std::vector<CardMask>(5, kAll), kAll);
+  EXPECT_FALSE(spot.plan.weighted);
 }
 
 TEST(Pilot, CrowdedSeatsChooseWeighted) {
@@ -276,8 +276,8 @@ TEST(Pilot, CrowdedSeatsChooseWeighted) {
   // draw collides, while the weighted sampler never does.
   const CardMask crowd = kAces | kKings | kQueens;
   const std::vector<std::vector<CardMask>> seat{{crowd, crowd}};
-  const auto request = make_request({seat, seat, seat, seat, seat}, {}, kAll);
-  EXPECT_TRUE(request.weighted);
+  const auto spot = make_plan({seat, seat, seat, seat, seat}, {}, kAll);
+  EXPECT_TRUE(spot.plan.weighted);
 }
 
 TEST(Pilot, AlternativeWithoutShapeForcesRejection) {
@@ -291,9 +291,9 @@ TEST(Pilot, AlternativeWithoutShapeForcesRejection) {
   }
   const CardMask crowd = kAces | kKings | kQueens;
   const std::vector<std::vector<CardMask>> seat{{crowd, crowd}};
-  const auto request = make_request({seat, seat, seat, seat, seat, {slots}}, {}, kAll);
-  EXPECT_TRUE(std::isnan(request.log_weights[5][0]));
-  EXPECT_FALSE(request.weighted);
+  const auto spot = make_plan({seat, seat, seat, seat, seat, {slots}}, {}, kAll);
+  EXPECT_TRUE(std::isnan(spot.plan.log_weights[5][0]));
+  EXPECT_FALSE(spot.plan.weighted);
 }
 
 }  // namespace

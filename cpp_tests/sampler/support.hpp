@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "cards/card.hpp"
+#include "cards/masks.hpp"
+#include "sampler/deal_plan.hpp"
 
 namespace vantor::sampler::testing {
 
@@ -122,22 +124,19 @@ bool only_expected_keys(const std::map<Key, double>& probability,
                      [&](const auto& entry) { return probability.count(entry.first) != 0; });
 }
 
-}  // namespace vantor::sampler::testing
+// Seats, board and live cards as a request builder hands them over after validation, with the
+// deal plan built from them.
+struct PlannedDeal {
+  std::vector<cards::SeatAlternatives> seats;
+  std::vector<CardMask> board;
+  CardMask live;
+  DealPlan plan;
+};
 
-#include "odds/prepared_request.hpp"
-
-namespace vantor::sampler::testing {
-
-// A request as a builder would hand it over after validation.
-inline odds::PreparedRequest make_request(std::vector<std::vector<std::vector<CardMask>>> seats,
-                                          std::vector<CardMask> board, CardMask live) {
-  odds::PreparedRequest request;
-  request.seats = std::move(seats);
-  request.board_size = board.size();
-  request.board = std::move(board);
-  request.live = live;
-  odds::prepare_for_drawing(request);
-  return request;
+inline PlannedDeal make_plan(std::vector<cards::SeatAlternatives> seats,
+                             std::vector<CardMask> board, CardMask live) {
+  DealPlan plan = plan_deal(seats, board, live);
+  return {std::move(seats), std::move(board), live, std::move(plan)};
 }
 
 }  // namespace vantor::sampler::testing

@@ -1,40 +1,83 @@
+// The engine's scorer (DealScorer, deal_scorer.hpp) on deals of every game: spots whose division
+// is known, a plain reading of each rule with the public kernels, and the catalogue's mapping of
+// rows to showdowns.
+
 #include "variants/showdown.hpp"
 
 #include <gtest/gtest.h>
 
 #include <random>
+#include <set>
+#include <type_traits>
+#include <utility>
 
+#include "variants/deal_scorer.hpp"
 #include "variants/rankings/reference.hpp"
+#include "variants/showdown_reference.hpp"
 
 namespace vantor::variants {
 namespace {
 
 using cards::Card;
 
-struct Outcome {
+struct Division {
   std::vector<double> share;
   std::vector<double> low_share;
   std::string error;
 };
 
-Outcome play(std::string_view game, const std::vector<std::vector<Card>>& seats,
-             const std::vector<Card>& board) {
+// One deal scored as the exact walk and the sampling loop score it: every hand's size checked
+// first, then each seat prepared, the board summarised and the winners given their shares.
+template <class Showdown>
+Expected<void, cards::CardError> score_deal(const std::vector<std::vector<Card>>& seats,
+                                            const std::vector<Card>& board, PotShares& shares) {
+  for (const auto& seat : seats) {
+    const std::size_t count = seat.size() + board.size();
+    if (!Showdown::holds(count)) return fail(cards::CardError::too_many_cards(count));
+  }
+  const DealScorer<Showdown> scorer(seats.front().size(), board.size());
+  std::vector<SeatHand> hands;
+  std::vector<omaha::HolePairs> pairs(seats.size());
+  for (std::size_t seat = 0; seat < seats.size(); ++seat) {
+    EXPECT_EQ(seats[seat].size(), seats.front().size()) << "every seat holds as many cards";
+    hands.push_back(scorer.prepare(seats[seat]));
+    if constexpr (DealScorer<Showdown>::kOmaha) scorer.prepare_pairs(seats[seat], pairs[seat]);
+  }
+  std::vector<const SeatHand*> chosen;
+  for (const SeatHand& hand : hands) chosen.push_back(&hand);
+  split_pot(scorer.score(chosen, pairs.data(), summarize(board), board), shares);
+  return {};
+}
+
+Division play(std::string_view game, const std::vector<std::vector<Card>>& seats,
+              const std::vector<Card>& board) {
   const Variant& variant = *find_variant(game).value();
+  Division division{std::vector<double>(seats.size()), std::vector<double>(seats.size()), ""};
+  PotShares shares{division.share, division.low_share};
+  const auto scored = with_showdown(
+      variant, [&](auto showdown) { return score_deal<decltype(showdown)>(seats, board, shares); });
+  if (!scored) division.error = scored.error().display();
+  return division;
+}
+
+// The same deal scored by the test reference, which assembles each hand from its cards.
+Division play_reference(const Variant& variant, const std::vector<std::vector<Card>>& seats,
+                        const std::vector<Card>& board) {
   std::vector<std::span<const Card>> views(seats.begin(), seats.end());
-  Outcome outcome{std::vector<double>(seats.size()), std::vector<double>(seats.size()), ""};
-  PotShares shares{outcome.share, outcome.low_share};
-  const Deal deal{views, board};
+  Division division{std::vector<double>(seats.size()), std::vector<double>(seats.size()), ""};
+  PotShares shares{division.share, division.low_share};
+  const ReferenceDeal deal{views, board};
   const auto scored = with_showdown(variant, [&](auto showdown) {
-    return decltype(showdown)::score(deal, shares, rankings::fast_tables());
+    return ReferenceShowdown<decltype(showdown)>::score(deal, shares, rankings::fast_tables());
   });
-  if (!scored) outcome.error = scored.error().display();
-  return outcome;
+  if (!scored) division.error = scored.error().display();
+  return division;
 }
 
 std::vector<Card> cards_of(std::string_view text) { return cards::parse_cards(text).value(); }
 
-Outcome play(std::string_view game, std::initializer_list<std::string_view> seats,
-             std::string_view board = "") {
+Division play(std::string_view game, std::initializer_list<std::string_view> seats,
+              std::string_view board = "") {
   std::vector<std::vector<Card>> dealt;
   for (const auto seat : seats) dealt.push_back(cards_of(seat));
   return play(game, dealt, cards_of(board));
@@ -140,10 +183,10 @@ TEST(Showdown, AHandOverItsCapacityFailsAndAddsNothing) {
 
 // A plain reading of the rules, for random deals of every game: each seat's cards with the board
 // scored by the public kernels (Omaha by brute force), winners split evenly, the low half first.
-Outcome reference(const Variant& v, const std::vector<std::vector<Card>>& seats,
-                  const std::vector<Card>& board) {
+Division reference(const Variant& v, const std::vector<std::vector<Card>>& seats,
+                   const std::vector<Card>& board) {
   const std::size_t n = seats.size();
-  Outcome o{Shares(n), Shares(n), ""};
+  Division o{Shares(n), Shares(n), ""};
   auto omaha_value = [&](const std::vector<Card>& hole, auto kernel) {
     std::uint32_t best = rankings::kNoHand32;
     std::vector<Card> five(5);
@@ -224,6 +267,10 @@ TEST(Showdown, EveryGameAgreesWithAPlainReadingOfItsRules) {
       const auto want = reference(v, seats, board);
       ASSERT_EQ(got.share, want.share) << v.key << " " << trial;
       ASSERT_EQ(got.low_share, want.low_share) << v.key << " " << trial;
+      // The test reference the walk and loop tests score with reads the rules the same way.
+      const auto kept = play_reference(v, seats, board);
+      ASSERT_EQ(kept.share, want.share) << v.key << " " << trial;
+      ASSERT_EQ(kept.low_share, want.low_share) << v.key << " " << trial;
     }
   }
 }
@@ -241,6 +288,26 @@ TEST(Showdown, EightSeatStudSharesOneBoardCard) {
     ASSERT_TRUE(got.error.empty());
     ASSERT_EQ(got.share, reference(stud, seats, board).share);
   }
+}
+
+// Each row runs its loop with the showdown of its own rule and hole cards, whose hand capacity
+// is the row's.
+TEST(WithShowdown, EveryRowGetsItsOwnShowdown) {
+  std::set<std::pair<ShowdownRule, unsigned>> combinations;
+  for (const Variant& v : kCatalogue) {
+    with_showdown(v, [&](auto showdown) {
+      using S = decltype(showdown);
+      EXPECT_EQ(S::rule, v.showdown) << v.key;
+      EXPECT_EQ(S::hole_cards, v.hole_cards) << v.key;
+      EXPECT_EQ(S::capacity, v.hand_capacity()) << v.key;
+      EXPECT_EQ(S::has_low, v.is_hi_lo()) << v.key;
+      combinations.insert({S::rule, S::hole_cards});
+    });
+  }
+  // Courchevel plays as five-card Omaha, hi/lo too: thirteen loops serve fifteen games.
+  EXPECT_EQ(combinations.size(), 13u);
+  static_assert(std::is_same_v<ShowdownOf<7>, ShowdownOf<3>>);  // courchevel, omaha_five
+  static_assert(std::is_same_v<ShowdownOf<8>, ShowdownOf<6>>);  // and their hi/lo forms
 }
 
 }  // namespace

@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "cards/card.hpp"
+#include "cards/masks.hpp"
 #include "expected.hpp"
 #include "notation/notation_error.hpp"
 
 namespace vantor::notation {
 
-using Alternative = std::vector<cards::CardMask>;  // one mask per card the seat holds
-using Alternatives = std::vector<Alternative>;     // the seat holds exactly one of them
+using cards::Alternative;                      // one mask per card the seat holds
+using Alternatives = cards::SeatAlternatives;  // the seat holds exactly one of them
 
 enum class Suitedness : std::uint8_t { Either, Suited, Offsuit };
 

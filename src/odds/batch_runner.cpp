@@ -29,7 +29,7 @@ class Batch {
         seed_(seed),
         pieces_(pieces),
         runners_left_(runners),
-        merged_(request.seat_count) {}
+        merged_(request.deal.seat_count) {}
 
   // One runner: takes the next piece until none is left or some piece has failed.
   void run_pieces() {

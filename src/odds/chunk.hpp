@@ -37,18 +37,36 @@ struct SeatStatistics {
   double std_error = 0;
 };
 
+// The per-seat weighted sums of a tally (s a seat's share of a deal, l its low share, w the deal's
+// weight), in the order the result dictionary lists them. A new figure is one entry here and in
+// kSeatSumNames, and its term in what a deal adds (chunk.cpp); everything else goes by the list.
+enum class SeatSum : std::uint8_t {
+  ShareSum,              // sum w*s
+  ShareSquareSum,        // sum w^2*s^2
+  SquareWeightShareSum,  // sum w^2*s
+  LowShareSum,           // sum w*l
+  WinCount,              // the whole pot
+  TieCount,              // part of it
+  ScoopCount,            // the whole pot, both halves where there are two
+  HighWinCount,          // the whole high half (the whole pot when no low was awarded)
+  HighTieCount,          // part of the high half
+  LowWinCount,           // the whole low half
+  LowTieCount,           // part of the low half
+};
+
+// The dictionary key of each sum, by SeatSum.
+inline constexpr std::array<const char*, 11> kSeatSumNames = {
+    "share_sum",     "share_square_sum", "square_weight_share_sum",
+    "low_share_sum", "win_count",        "tie_count",
+    "scoop_count",   "high_win_count",   "high_tie_count",
+    "low_win_count", "low_tie_count",
+};
+inline constexpr std::size_t kSeatSumCount = kSeatSumNames.size();
+static_assert(static_cast<std::size_t>(SeatSum::LowTieCount) + 1 == kSeatSumCount);
+
 struct ChunkTally {
-  std::vector<double> share_sum;                // sum w*s
-  std::vector<double> share_square_sum;         // sum w^2*s^2
-  std::vector<double> square_weight_share_sum;  // sum w^2*s
-  std::vector<double> win_count;
-  std::vector<double> tie_count;
-  std::vector<double> scoop_count;
-  std::vector<double> low_share_sum;  // sum w*l
-  std::vector<double> high_win_count;
-  std::vector<double> high_tie_count;
-  std::vector<double> low_win_count;
-  std::vector<double> low_tie_count;
+  // Per SeatSum, one entry per seat.
+  std::array<std::vector<double>, kSeatSumCount> sums;
   std::uint64_t samples = 0;
   std::uint64_t attempts = 0;  // kept by the sampling loop, never by add()
   double weight_sum = 0;
@@ -57,7 +75,12 @@ struct ChunkTally {
 
   explicit ChunkTally(std::size_t seat_count = 0);
 
-  std::size_t seat_count() const { return share_sum.size(); }
+  std::size_t seat_count() const { return sums.front().size(); }
+
+  std::vector<double>& sum(SeatSum which) { return sums[static_cast<std::size_t>(which)]; }
+  const std::vector<double>& sum(SeatSum which) const {
+    return sums[static_cast<std::size_t>(which)];
+  }
 
   // One deal: every seat's total share, its low part, and the deal's weight.
   void add(std::span<const double> share, std::span<const double> low_share, double weight);
@@ -75,11 +98,6 @@ struct ChunkTally {
   void merge(const ChunkTally& other);
 
   SeatStatistics seat_statistics(std::size_t seat) const;
-
- private:
-  // Adds `weight` to the win, tie, high and low counts a seat's (share, low share) falls in.
-  void count_outcome(std::size_t seat, double share, double low_share, double high_bound,
-                     double weight);
 };
 
 }  // namespace vantor::odds

@@ -7,10 +7,11 @@
 #include <span>
 #include <vector>
 
-#include "odds/deal_scorer.hpp"
+#include "cards/masks.hpp"
 #include "odds/outcome_counts.hpp"
 #include "sampler/count.hpp"
 #include "sampler/draw.hpp"
+#include "variants/deal_scorer.hpp"
 #include "variants/omaha.hpp"
 #include "variants/showdown.hpp"
 
@@ -18,12 +19,12 @@ namespace vantor::odds {
 
 using cards::Card;
 using cards::CardMask;
+using variants::CardSummary;
+using variants::kMostBoardCards;
+using variants::kMostSeats;
+using variants::SeatHand;
 
 namespace {
-
-// The most seats any game deals (hold'em).
-constexpr std::size_t kMostSeats = 23;
-constexpr std::size_t kMostBoardCards = 5;
 
 // Every complete hand one seat may hold, over all its alternatives in order, back to back.
 struct SeatCandidates {
@@ -42,8 +43,7 @@ struct SeatCandidates {
 std::optional<sampler::Count> quick_count(const sampler::DrawPlan& plan, CardMask admissible) {
   if (plan.kind != sampler::PlanKind::AllFree && plan.remaining_count() != 0) return std::nullopt;
   admissible &= plan.available & cards::kFullDeck;
-  CardMask fixed = 0;
-  for (const Card card : plan.fixed_cards) fixed |= cards::card_bit(card);
+  const CardMask fixed = plan.fixed_mask;
   if ((fixed & ~admissible) != 0) return sampler::Count{0};
   const auto free_cards = static_cast<std::uint64_t>(std::popcount(admissible & ~fixed));
   return sampler::binomial(free_cards, plan.remaining_count());
@@ -53,10 +53,10 @@ std::optional<sampler::Count> quick_count(const sampler::DrawPlan& plan, CardMas
 // are known without listing is already too large. Every path of the full check declines then.
 bool hopeless(const PreparedRequest& request) {
   sampler::Count product = 1;
-  for (const auto& plans : request.seat_plans) {
+  for (const auto& plans : request.deal.seat_plans) {
     sampler::Count seat_total = 0;
     for (const auto& plan : plans) {
-      const auto count = quick_count(plan, request.live);
+      const auto count = quick_count(plan, request.deal.live);
       if (!count) {
         seat_total = 0;
         break;
@@ -74,23 +74,23 @@ class Walker {
  public:
   Walker(const PreparedRequest& request, std::size_t hand_size)
       : request_(request),
-        scorer_(hand_size, request.board_size),
-        counts_(request.seat_count),
-        seat_count_(request.seat_count) {}
+        scorer_(hand_size, request.deal.board_size),
+        counts_(request.deal.seat_count),
+        seat_count_(request.deal.seat_count) {}
 
   // False when the walk declines.
   bool run() {
     if (!list_candidates()) return false;
     // When every board is a plain combination the deals can be counted without scoring them,
     // so a walk that would run out of budget declines before doing the work.
-    if (free_board() && count_deals(0, request_.live, 0) > kDealLimit) return false;
-    return walk_seat(0, request_.live);
+    if (free_board() && count_deals(0, request_.deal.live, 0) > kDealLimit) return false;
+    return walk_seat(0, request_.deal.live);
   }
 
   OutcomeCounts& counts() { return counts_; }
 
  private:
-  using Scorer = DealScorer<Showdown>;
+  using Scorer = variants::DealScorer<Showdown>;
 
   bool list_candidates() {
     candidates_.resize(seat_count_);
@@ -98,12 +98,11 @@ class Walker {
     for (std::size_t seat = 0; seat < seat_count_; ++seat) {
       SeatCandidates& out = candidates_[seat];
       out.width = request_.seats[seat].front().size();
-      for (const auto& plan : request_.seat_plans[seat]) {
+      for (const auto& plan : request_.deal.seat_plans[seat]) {
         const bool listed = sampler::for_each_completion(
-            plan, request_.live, kDealLimit, [&](std::span<const Card> hand) {
+            plan, request_.deal.live, kDealLimit, [&](std::span<const Card> hand) {
               ++out.listed;
-              CardMask mask = 0;
-              for (const Card card : hand) mask |= cards::card_bit(card);
+              const CardMask mask = cards::mask_of(hand);
               // A hand repeating a card is never usable; it still counts as listed.
               if (static_cast<std::size_t>(std::popcount(mask)) != hand.size()) return;
               out.cards.insert(out.cards.end(), hand.begin(), hand.end());
@@ -120,8 +119,8 @@ class Walker {
   }
 
   bool free_board() const {
-    const sampler::DrawPlan& plan = request_.board_plan;
-    return request_.board_size == 0 || plan.kind == sampler::PlanKind::AllFree ||
+    const sampler::DrawPlan& plan = request_.deal.board_plan;
+    return request_.deal.board_size == 0 || plan.kind == sampler::PlanKind::AllFree ||
            plan.remaining_count() == 0;
   }
 
@@ -138,8 +137,8 @@ class Walker {
 
   // How many boards complete a deal with `available` cards left (one when there is no board).
   sampler::Count free_boards(CardMask available) const {
-    if (request_.board_size == 0) return 1;
-    const sampler::DrawPlan& plan = request_.board_plan;
+    if (request_.deal.board_size == 0) return 1;
+    const sampler::DrawPlan& plan = request_.deal.board_plan;
     CardMask admissible = available & plan.available & cards::kFullDeck;
     for (const Card card : plan.fixed_cards) {
       if ((admissible & cards::card_bit(card)) == 0) return 0;
@@ -177,21 +176,21 @@ class Walker {
   }
 
   bool walk_board(CardMask available) {
-    if (request_.board_size == 0) {
+    if (request_.deal.board_size == 0) {
       if (!spend(1)) return false;
       score(CardSummary{}, {});
       return true;
     }
-    const sampler::DrawPlan& plan = request_.board_plan;
+    const sampler::DrawPlan& plan = request_.deal.board_plan;
     if (plan.kind == sampler::PlanKind::AllFree || plan.remaining_count() == 0) {
       return walk_free_board(plan, available);
     }
     std::uint64_t listed = 0;
-    const bool within = sampler::for_each_completion(plan, available, budget_,
-                                                     [&](std::span<const Card> board_cards) {
-                                                       ++listed;
-                                                       score(summarize(board_cards), board_cards);
-                                                     });
+    const bool within = sampler::for_each_completion(
+        plan, available, budget_, [&](std::span<const Card> board_cards) {
+          ++listed;
+          score(variants::summarize(board_cards), board_cards);
+        });
     return within && spend(listed);
   }
 
@@ -301,16 +300,17 @@ class Walker {
 
 Expected<std::optional<ChunkTally>, EngineError> walk_exactly(const variants::Variant& game,
                                                               const PreparedRequest& request) {
-  const std::size_t seat_count = request.seat_count;
-  if (seat_count == 0 || seat_count > kMostSeats || request.board_size > kMostBoardCards) {
+  const std::size_t seat_count = request.deal.seat_count;
+  if (seat_count == 0 || seat_count > kMostSeats || request.deal.board_size > kMostBoardCards ||
+      variants::catalogue_index(game) == variants::kCatalogue.size()) {
     return fail(EngineError{InternalFault{"the exact walk was given an unprepared request"}});
   }
   const std::size_t hand_size = request.seats.front().front().size();
   return variants::with_showdown(
       game, [&](auto showdown) -> Expected<std::optional<ChunkTally>, EngineError> {
         using Showdown = decltype(showdown);
-        const std::size_t count = hand_size + request.board_size;
-        if (count > Showdown::capacity) {
+        const std::size_t count = hand_size + request.deal.board_size;
+        if (!Showdown::holds(count)) {
           return fail(EngineError{cards::CardError::too_many_cards(count)});
         }
         if (hopeless(request)) return std::optional<ChunkTally>{};

@@ -11,6 +11,7 @@ namespace vantor::odds {
 
 using cards::Card;
 using cards::CardMask;
+using cards::named_cards;
 
 namespace {
 
@@ -20,14 +21,6 @@ std::vector<Card> cards_of(CardMask mask) {
     out.push_back(static_cast<Card>(std::countr_zero(mask)));
   }
   return out;
-}
-
-CardMask named_cards(std::span<const CardMask> masks) {
-  CardMask named = 0;
-  for (const CardMask mask : masks) {
-    if (std::popcount(mask) == 1) named |= mask;
-  }
-  return named;
 }
 
 // One slot per card position: the union of that position's masks over the chosen alternatives.

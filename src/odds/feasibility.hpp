@@ -15,10 +15,11 @@
 #include <vector>
 
 #include "cards/card.hpp"
+#include "cards/masks.hpp"
 
 namespace vantor::odds {
 
-using SeatAlternatives = std::vector<std::vector<cards::CardMask>>;
+using cards::SeatAlternatives;
 
 enum class Dealability : std::uint8_t {
   Dealable,   // a deal exists

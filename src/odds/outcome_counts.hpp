@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "odds/chunk.hpp"
-#include "odds/deal_scorer.hpp"
+#include "variants/deal_scorer.hpp"
 
 namespace vantor::odds {
+
+using variants::Outcome;
 
 class OutcomeCounts {
  public:

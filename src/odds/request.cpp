@@ -5,64 +5,21 @@
 #include <utility>
 
 #include "notation/parser.hpp"
-#include "notation/reading.hpp"
 #include "odds/feasibility.hpp"
 
 namespace vantor::odds {
 
 using cards::Card;
 using cards::CardMask;
+using cards::certainly_named;
+using cards::named_cards;
 
 namespace {
 
 using Seats = std::vector<SeatAlternatives>;
 using Unsatisfied = RequestError::Unsatisfied;
 
-// How one game deals at one table size: the per-game parameters every check reads.
-struct Dealing {
-  std::size_t hole_cards;   // masks per completed hand
-  bool completes_short;     // a shorter hand is the cards seen so far, the rest still to come
-  std::size_t most_board;   // board masks a caller may give, which is also what it is completed to
-  std::size_t least_board;  // board masks a caller must give
-  bool shows_every_card;    // stud and razz: every seat shows the same number of cards
-  bool is_razz;
-};
-
-// Courchevel turns this many board cards face up before the betting.
-constexpr std::size_t kCourchevelFaceUp = 1;
-
-std::optional<Dealing> dealing_for(const variants::Variant& game, std::size_t seat_count) {
-  // The text readers and the builder must agree on hand and board sizes, stud's eight-seat deal
-  // included, so both take them from the one table of readings.
-  const auto reading = notation::field_reading(game.key, seat_count);
-  if (!reading) return std::nullopt;
-  const bool is_razz = game.showdown == variants::ShowdownRule::RazzLow;
-  return Dealing{
-      .hole_cards = reading->slots,
-      .completes_short = reading->allow_short,
-      .most_board = reading->most_board_cards,
-      .least_board = game.board_required ? kCourchevelFaceUp : 0,
-      .shows_every_card = game.key == "stud" || game.key == "stud_hi_lo" || is_razz,
-      .is_razz = is_razz,
-  };
-}
-
 Card lowest_card(CardMask mask) { return static_cast<Card>(std::countr_zero(mask)); }
-
-CardMask named_cards(const std::vector<CardMask>& masks) {
-  CardMask named = 0;
-  for (const CardMask mask : masks) {
-    if (std::popcount(mask) == 1) named |= mask;
-  }
-  return named;
-}
-
-// The cards a seat holds whichever alternative it has: those every alternative names outright.
-CardMask certainly_named(const SeatAlternatives& seat) {
-  CardMask common = ~CardMask{0};
-  for (const auto& alternative : seat) common &= named_cards(alternative);
-  return seat.empty() ? 0 : common;
-}
 
 // The number of masks every alternative of the seat has, if they agree.
 std::optional<std::size_t> uniform_size(const SeatAlternatives& seat) {
@@ -84,14 +41,15 @@ std::optional<RequestError> check_shown_cards(const Seats& seats) {
   return std::nullopt;
 }
 
-std::optional<RequestError> complete_hand(SeatAlternatives& seat, const Dealing& dealing) {
+// A hand of the dealt size stays as it is; a shorter one, where the game completes short hands,
+// gets wildcards for the cards still to come.
+std::optional<RequestError> complete_hand(SeatAlternatives& seat, std::size_t hole_cards,
+                                          bool completes_short) {
   const std::optional<std::size_t> size = uniform_size(seat);
   if (!size) return RequestError::uneven_hands();
-  if (*size == dealing.hole_cards) return std::nullopt;
-  if (*size > dealing.hole_cards || !dealing.completes_short) {
-    return RequestError::wrong_hand_size(*size);
-  }
-  for (auto& alternative : seat) alternative.resize(dealing.hole_cards, cards::kFullDeck);
+  if (*size == hole_cards) return std::nullopt;
+  if (*size > hole_cards || !completes_short) return RequestError::wrong_hand_size(*size);
+  for (auto& alternative : seat) alternative.resize(hole_cards, cards::kFullDeck);
   return std::nullopt;
 }
 
@@ -104,9 +62,10 @@ bool has_possible_alternative(const SeatAlternatives& seat) {
   return false;
 }
 
-std::optional<RequestError> check_board_count(std::size_t given, const Dealing& dealing) {
-  if (given > dealing.most_board) return RequestError::board_size(given);
-  if (given < dealing.least_board) return RequestError::board_spot(dealing.least_board, given);
+std::optional<RequestError> check_board_count(std::size_t given, std::size_t most,
+                                              std::size_t least) {
+  if (given > most) return RequestError::board_size(given);
+  if (given < least) return RequestError::board_spot(least, given);
   return std::nullopt;
 }
 
@@ -121,8 +80,8 @@ struct PinnedMasks {
   std::vector<CardMask> board;
 };
 
-std::optional<PinnedMasks> pin_razz_ranks(const Seats& seats, const std::vector<CardMask>& board,
-                                          CardMask live) {
+std::optional<PinnedMasks> pin_ranks(const Seats& seats, const std::vector<CardMask>& board,
+                                     CardMask live) {
   for (const SeatAlternatives& seat : seats) {
     if (seat.size() != 1) return std::nullopt;
   }
@@ -189,43 +148,38 @@ bool is_dealable(const Seats& seats, const std::vector<CardMask>& board, CardMas
 
 Expected<PreparedRequest, EngineError> build_request(const variants::Variant& game, Seats seats,
                                                      std::vector<CardMask> board, CardMask dead) {
-  // The frame cuts masks to the deck already; doing it here too keeps a card index above 51 out
-  // of every message and table below, whoever the caller is.
-  for (SeatAlternatives& seat : seats) {
-    for (auto& alternative : seat) {
-      for (CardMask& mask : alternative) mask &= cards::kFullDeck;
-    }
-  }
-  for (CardMask& mask : board) mask &= cards::kFullDeck;
-  dead &= cards::kFullDeck;
+  cards::cut_to_deck(seats, board, dead);
 
   if (seats.size() < 2) return fail(RequestError::too_few_seats());
   if (seats.size() > game.max_seats) {
     return fail(RequestError::too_many_seats(seats.size(), game.max_seats));
   }
-  const std::optional<Dealing> dealing = dealing_for(game, seats.size());
-  if (!dealing) return fail(InternalFault{"no dealing rules for a catalogue game"});
+  const variants::Dealing dealing = game.dealing(seats.size());
 
-  if (dealing->shows_every_card) {
+  if (game.shows_every_card) {
     if (auto error = check_shown_cards(seats)) return fail(*error);
   }
   for (SeatAlternatives& seat : seats) {
-    if (auto error = complete_hand(seat, *dealing)) return fail(*error);
+    if (auto error = complete_hand(seat, dealing.hole_cards, game.completes_short)) {
+      return fail(*error);
+    }
   }
   for (const SeatAlternatives& seat : seats) {
     if (!has_possible_alternative(seat)) {
       return fail(RequestError::unsatisfiable(Unsatisfied::Hand));
     }
   }
-  if (auto error = check_board_count(board.size(), *dealing)) return fail(*error);
+  if (auto error = check_board_count(board.size(), dealing.board_cards, game.least_board)) {
+    return fail(*error);
+  }
   if (const CardMask outside = dead & ~game.deck; outside != 0) {
     return fail(RequestError::outside_deck(lowest_card(outside)));
   }
   const CardMask live = game.deck & ~dead;
-  board.resize(dealing->most_board, cards::kFullDeck);
+  board.resize(dealing.board_cards, cards::kFullDeck);
 
   std::optional<PinnedMasks> pinned;
-  if (dealing->is_razz) pinned = pin_razz_ranks(seats, board, live);
+  if (game.pins_ranks) pinned = pin_ranks(seats, board, live);
   const Seats& checked_seats = pinned ? pinned->seats : seats;
   const std::vector<CardMask>& checked_board = pinned ? pinned->board : board;
 
@@ -250,9 +204,7 @@ Expected<PreparedRequest, EngineError> build_request(const variants::Variant& ga
   request.game = &game;
   request.seats = std::move(seats);
   request.board = std::move(board);
-  request.board_size = dealing->most_board;
-  request.live = live;
-  prepare_for_drawing(request);
+  request.deal = sampler::plan_deal(request.seats, request.board, live);
   return request;
 }
 
@@ -260,16 +212,17 @@ Expected<PreparedRequest, EngineError> build_request_from_text(const variants::V
                                                                std::span<const std::string> hands,
                                                                std::string_view board,
                                                                std::string_view dead) {
-  const auto reading = notation::field_reading(game.key, hands.size());
-  if (!reading) return fail(InternalFault{"no field reading for a catalogue game"});
+  // The readers and the mask builder take their sizes from the same row, stud's eight-seat deal
+  // included.
+  const variants::Dealing dealing = game.dealing(hands.size());
   Seats seats;
   seats.reserve(hands.size());
   for (const std::string& hand : hands) {
-    auto alternatives = notation::parse_hand_field(hand, reading->slots, reading->allow_short);
+    auto alternatives = notation::parse_hand_field(hand, dealing.hole_cards, game.completes_short);
     if (!alternatives) return fail(std::move(alternatives).error());
     seats.push_back(std::move(*alternatives));
   }
-  auto board_masks = notation::read_board_field(board, reading->most_board_cards);
+  auto board_masks = notation::read_board_field(board, dealing.board_cards);
   if (!board_masks) return fail(std::move(board_masks).error());
   const auto dead_mask = notation::read_dead_field(dead);
   if (!dead_mask) return fail(dead_mask.error());

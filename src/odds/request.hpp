@@ -36,15 +36,18 @@
 namespace vantor::odds {
 
 // The mask form. `seats`: per seat its whole alternatives, per alternative one mask per card.
-// `board`: one mask per board card given. `dead`: the dead cards. Bits above card 51 are ignored.
-// On success every field of the request is filled, the drawing fields by prepare_for_drawing().
-Expected<PreparedRequest, EngineError> build_request(
-    const variants::Variant& game, std::vector<std::vector<std::vector<cards::CardMask>>> seats,
-    std::vector<cards::CardMask> board, cards::CardMask dead);
+// `board`: one mask per board card given. `dead`: the dead cards. Bits above card 51 are ignored
+// (cut off here, for every caller).
+// On success every field of the request is filled, the deal plan by sampler::plan_deal().
+Expected<PreparedRequest, EngineError> build_request(const variants::Variant& game,
+                                                     std::vector<cards::SeatAlternatives> seats,
+                                                     std::vector<cards::CardMask> board,
+                                                     cards::CardMask dead);
 
-// The text form: reads every hand field in seat order with the game's reading for this many
-// seats, then the board, then the dead cards, and hands the masks to build_request(). The first
-// NotationError is returned as it is, before any check of the request.
+// The text form: reads every hand field in seat order with the sizes the game deals for this
+// many seats (Variant::dealing(), and whether it completes short hands), then the board, then the
+// dead cards, and hands the masks to build_request(). The first NotationError is returned as it
+// is, before any check of the request.
 Expected<PreparedRequest, EngineError> build_request_from_text(const variants::Variant& game,
                                                                std::span<const std::string> hands,
                                                                std::string_view board,

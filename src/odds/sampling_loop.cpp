@@ -5,21 +5,22 @@
 #include <span>
 #include <vector>
 
-#include "odds/deal_scorer.hpp"
 #include "odds/outcome_counts.hpp"
 #include "odds/request_error.hpp"
 #include "sampler/deal.hpp"
 #include "sampler/random.hpp"
+#include "variants/deal_scorer.hpp"
 #include "variants/omaha.hpp"
 #include "variants/showdown.hpp"
 
 namespace vantor::odds {
 
 using cards::Card;
+using variants::kMostSeats;
+using variants::Outcome;
+using variants::SeatHand;
 
 namespace {
-
-constexpr std::size_t kMostSeats = 23;
 
 // One piece's working state, created once and reused for every attempt: nothing below
 // allocates per deal once the card lists have grown to their hands' sizes.
@@ -28,11 +29,11 @@ class PieceSampler {
  public:
   PieceSampler(const PreparedRequest& request, std::size_t hand_size)
       : request_(request),
-        scorer_(hand_size, request.board_size),
-        seat_count_(request.seat_count),
-        seat_cards_(request.seat_count) {
+        scorer_(hand_size, request.deal.board_size),
+        seat_count_(request.deal.seat_count),
+        seat_cards_(request.deal.seat_count) {
     for (auto& hand : seat_cards_) hand.reserve(hand_size);
-    board_cards_.reserve(request.board_size);
+    board_cards_.reserve(request.deal.board_size);
     for (std::size_t seat = 0; seat < seat_count_; ++seat) chosen_[seat] = &hands_[seat];
   }
 
@@ -51,24 +52,25 @@ class PieceSampler {
         return fail(EngineError{RequestError::sampler_gave_up(attempts + 1, used)});
       }
       ++attempts;
-      if (request_.weighted) {
+      if (request_.deal.weighted) {
         const auto weight =
-            sampler::weighted_draw(request_, generator_, seat_cards_, board_cards_, scratch_);
+            sampler::weighted_draw(request_.deal, generator_, seat_cards_, board_cards_, scratch_);
         if (!weight) continue;
         add_weighted(tally, score(), *weight);
       } else {
-        if (!sampler::rejection_draw(request_, generator_, seat_cards_, board_cards_)) continue;
+        if (!sampler::rejection_draw(request_.deal, generator_, seat_cards_, board_cards_))
+          continue;
         counts.add(score());
       }
       ++used;
     }
-    if (!request_.weighted) counts.add_to(tally);
+    if (!request_.deal.weighted) counts.add_to(tally);
     tally.attempts = attempts;
     return tally;
   }
 
  private:
-  using Scorer = DealScorer<Showdown>;
+  using Scorer = variants::DealScorer<Showdown>;
 
   [[gnu::always_inline]] Outcome score() {
     for (std::size_t seat = 0; seat < seat_count_; ++seat) {
@@ -76,7 +78,7 @@ class PieceSampler {
       if constexpr (Scorer::kOmaha) scorer_.prepare_pairs(seat_cards_[seat], pairs_[seat]);
     }
     return scorer_.score(std::span(chosen_.data(), seat_count_), pairs_.data(),
-                         summarize(board_cards_), board_cards_);
+                         variants::summarize(board_cards_), board_cards_);
   }
 
   void add_weighted(ChunkTally& tally, const Outcome& outcome, double weight) {
@@ -84,7 +86,7 @@ class PieceSampler {
     std::array<double, kMostSeats> low_share{};
     variants::PotShares shares{std::span(share.data(), seat_count_),
                                std::span(low_share.data(), seat_count_)};
-    split_pot(outcome, shares);
+    variants::split_pot(outcome, shares);
     tally.add(shares.share, shares.low_share, weight);
   }
 
@@ -111,17 +113,19 @@ std::uint64_t attempt_limit(std::uint64_t target) {
 
 Expected<ChunkTally, EngineError> sample_piece(const PreparedRequest& request, std::uint64_t target,
                                                std::uint64_t seed) {
-  const std::size_t seat_count = request.seat_count;
-  if (seat_count == 0 || seat_count > kMostSeats || request.game == nullptr) {
+  const std::size_t seat_count = request.deal.seat_count;
+  if (seat_count == 0 || seat_count > kMostSeats || request.game == nullptr ||
+      variants::catalogue_index(*request.game) == variants::kCatalogue.size()) {
     return fail(EngineError{InternalFault{"a batch was given an unprepared request"}});
   }
   const std::size_t hand_size = request.seats.front().front().size();
   return variants::with_showdown(
       *request.game, [&](auto showdown) -> Expected<ChunkTally, EngineError> {
         using Showdown = decltype(showdown);
-        const std::size_t count = hand_size + request.board_size;
-        if (count > Showdown::capacity)
+        const std::size_t count = hand_size + request.deal.board_size;
+        if (!Showdown::holds(count)) {
           return fail(EngineError{cards::CardError::too_many_cards(count)});
+        }
         PieceSampler<Showdown> sampler(request, hand_size);
         return sampler.run(target, seed);
       });

@@ -3,6 +3,7 @@
 #include <cassert>
 #include <cmath>
 
+#include "cards/masks.hpp"
 #include "sampler/card_pick.hpp"
 #include "sampler/draw.hpp"
 
@@ -10,20 +11,14 @@ namespace vantor::sampler {
 
 using cards::Card;
 using cards::CardMask;
+using cards::mask_of;
 
 namespace {
 
-CardMask mask_of(const std::vector<Card>& hand) {
-  CardMask mask = 0;
-  for (const Card card : hand) mask |= cards::card_bit(card);
-  return mask;
-}
-
 // Entry i may take its own named cards and any card nobody names; this keeps one seat from
 // drawing a card another seat holds for certain.
-CardMask admissible_for(const odds::PreparedRequest& request, std::size_t entry,
-                        CardMask available) {
-  return available & (request.own[entry] | ~request.reserved);
+CardMask admissible_for(const DealPlan& deal, std::size_t entry, CardMask available) {
+  return available & (deal.own[entry] | ~deal.reserved);
 }
 
 // One entry's hand under `admissible`, as draw_with_plan() draws it. Plans of named cards only
@@ -65,28 +60,28 @@ CardMask admissible_for(const odds::PreparedRequest& request, std::size_t entry,
 
 }  // namespace
 
-bool rejection_draw(const odds::PreparedRequest& request, Generator& generator,
+bool rejection_draw(const DealPlan& deal, Generator& generator,
                     std::vector<std::vector<Card>>& seat_cards, std::vector<Card>& board_cards) {
-  assert(seat_cards.size() == request.seat_count);
+  assert(seat_cards.size() == deal.seat_count);
   // The generator is worked on as a local and written back once, so its state stays in
   // registers instead of being stored and reloaded around every card.
   Generator local = generator;
-  CardMask available = request.live;
+  CardMask available = deal.live;
   board_cards.clear();
   bool complete = true;
-  for (const std::size_t entry : request.draw_order) {
-    const bool is_board = entry == request.seat_count;
-    if (is_board && !request.board_in_order()) continue;
-    const DrawPlan* plan = &request.board_plan;
+  for (const std::size_t entry : deal.draw_order) {
+    const bool is_board = entry == deal.seat_count;
+    if (is_board && !deal.board_in_order()) continue;
+    const DrawPlan* plan = &deal.board_plan;
     std::vector<Card>* out = &board_cards;
     if (!is_board) {
-      const auto& plans = request.seat_plans[entry];
+      const auto& plans = deal.seat_plans[entry];
       // One output is consumed even for a single alternative, so the stream does not depend on
       // how many alternatives a seat has.
       plan = &plans[static_cast<std::size_t>(uniform64(local, plans.size()))];
       out = &seat_cards[entry];
     }
-    const auto taken = draw_entry(*plan, admissible_for(request, entry, available), local, *out);
+    const auto taken = draw_entry(*plan, admissible_for(deal, entry, available), local, *out);
     if (!taken) {
       complete = false;
       break;
@@ -97,25 +92,25 @@ bool rejection_draw(const odds::PreparedRequest& request, Generator& generator,
   return complete;
 }
 
-std::optional<double> weighted_draw(const odds::PreparedRequest& request, Generator& generator,
+std::optional<double> weighted_draw(const DealPlan& deal, Generator& generator,
                                     std::vector<std::vector<Card>>& seat_cards,
                                     std::vector<Card>& board_cards, WeightedScratch& scratch) {
-  assert(seat_cards.size() == request.seat_count);
-  CardMask available = request.live;
+  assert(seat_cards.size() == deal.seat_count);
+  CardMask available = deal.live;
   double log_weight = 0.0;
   board_cards.clear();
-  for (const std::size_t entry : request.draw_order) {
-    const bool is_board = entry == request.seat_count;
-    if (is_board && !request.board_in_order()) continue;
-    const auto& shapes = request.shapes[entry];
+  for (const std::size_t entry : deal.draw_order) {
+    const bool is_board = entry == deal.seat_count;
+    if (is_board && !deal.board_in_order()) continue;
+    const auto& shapes = deal.shapes[entry];
     const std::size_t alternative =
         shapes.size() <= 1 ? 0 : static_cast<std::size_t>(uniform64(generator, shapes.size()));
     if (alternative >= shapes.size() || !shapes[alternative]) return std::nullopt;
     const Shape& shape = *shapes[alternative];
-    const Count total = shape.reweight(admissible_for(request, entry, available),
-                                       scratch.class_masks, scratch.cumulative);
+    const Count total = shape.reweight(admissible_for(deal, entry, available), scratch.class_masks,
+                                       scratch.cumulative);
     if (total == 0) return std::nullopt;
-    log_weight += std::log(static_cast<double>(total)) - request.log_weights[entry][alternative];
+    log_weight += std::log(static_cast<double>(total)) - deal.log_weights[entry][alternative];
     std::vector<Card>& out = is_board ? board_cards : seat_cards[entry];
     out.clear();
     shape.draw(scratch.class_masks, scratch.cumulative, total, generator, out);
@@ -124,19 +119,19 @@ std::optional<double> weighted_draw(const odds::PreparedRequest& request, Genera
   return std::exp(log_weight);
 }
 
-bool choose_weighted_sampler(const odds::PreparedRequest& request) {
-  for (const auto& entry_logs : request.log_weights) {
+bool choose_weighted_sampler(const DealPlan& deal) {
+  for (const auto& entry_logs : deal.log_weights) {
     for (const double log_weight : entry_logs) {
       if (!std::isfinite(log_weight)) return false;
     }
   }
   constexpr int kRejectionTrials = 800, kEnoughSuccesses = 40, kWeightedTrials = 400;
   Generator generator = Generator::seeded(kPilotSeed);
-  std::vector<std::vector<Card>> seat_cards(request.seat_count);
+  std::vector<std::vector<Card>> seat_cards(deal.seat_count);
   std::vector<Card> board_cards;
   int successes = 0;
   for (int trial = 0; trial < kRejectionTrials; ++trial) {
-    if (rejection_draw(request, generator, seat_cards, board_cards) &&
+    if (rejection_draw(deal, generator, seat_cards, board_cards) &&
         ++successes >= kEnoughSuccesses) {
       return false;
     }
@@ -146,7 +141,7 @@ bool choose_weighted_sampler(const odds::PreparedRequest& request) {
   WeightedScratch scratch;
   double sum = 0.0, sum_of_squares = 0.0;
   for (int trial = 0; trial < kWeightedTrials; ++trial) {
-    if (const auto weight = weighted_draw(request, generator, seat_cards, board_cards, scratch)) {
+    if (const auto weight = weighted_draw(deal, generator, seat_cards, board_cards, scratch)) {
       sum += *weight;
       sum_of_squares += *weight * *weight;
     }

@@ -6,21 +6,18 @@
 #include <cassert>
 #include <functional>
 
+#include "cards/masks.hpp"
 #include "sampler/card_pick.hpp"
+#include "sampler/combinations.hpp"
 #include "sampler/matching.hpp"
 
 namespace vantor::sampler {
 
 using cards::Card;
 using cards::CardMask;
+using cards::mask_of;
 
 namespace {
-
-CardMask mask_of(std::span<const Card> hand) {
-  CardMask mask = 0;
-  for (const Card card : hand) mask |= cards::card_bit(card);
-  return mask;
-}
 
 CardMask union_of(std::span<const CardMask> masks) {
   CardMask mask = 0;
@@ -215,23 +212,9 @@ bool for_each_completion(const DrawPlan& plan, CardMask admissible, std::uint64_
     if (combinations > cap) return false;
   }
 
-  std::array<Card, cards::kCardCount> pool;
-  std::size_t pool_size = 0;
-  for (CardMask left = admissible; left != 0; left &= left - 1)
-    pool[pool_size++] = static_cast<Card>(std::countr_zero(left));
-  std::array<std::size_t, cards::kCardCount> position;
-  std::array<Card, cards::kCardCount> combination;
-  for (std::size_t i = 0; i < k; ++i) position[i] = i;
-  for (;;) {
-    for (std::size_t i = 0; i < k; ++i) combination[i] = pool[position[i]];
-    const std::span<const Card> rest{combination.data(), k};
+  for_each_combination(admissible, k, [&](std::span<const Card> rest) {
     if (all_free || fits(plan.remaining_slots, rest)) add_hand(rest);
-    std::size_t i = k;
-    while (i > 0 && position[i - 1] == pool_size - k + (i - 1)) --i;
-    if (i == 0) break;
-    ++position[i - 1];
-    for (std::size_t j = i; j < k; ++j) position[j] = position[j - 1] + 1;
-  }
+  });
   return true;
 }
 

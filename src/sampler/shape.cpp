@@ -6,6 +6,7 @@
 #include <cassert>
 
 #include "sampler/card_pick.hpp"
+#include "sampler/combinations.hpp"
 #include "sampler/matching.hpp"
 
 namespace vantor::sampler {
@@ -72,25 +73,11 @@ void list_pattern(std::span<const CardMask> class_masks, std::span<const std::ui
     out.push_back(working);
     return;
   }
-  std::array<Card, cards::kCardCount> members;
-  std::size_t size = 0;
-  for (CardMask mask = class_masks[k]; mask != 0; mask &= mask - 1) {
-    members[size++] = static_cast<Card>(std::countr_zero(mask));
-  }
-  // Positions of the current combination, advanced in lexicographic order.
-  const std::size_t c = counts[k];
-  std::array<std::size_t, cards::kCardCount> position;
-  for (std::size_t i = 0; i < c; ++i) position[i] = i;
-  for (;;) {
-    for (std::size_t i = 0; i < c; ++i) working.push_back(members[position[i]]);
+  for_each_combination(class_masks[k], counts[k], [&](std::span<const Card> chosen) {
+    working.insert(working.end(), chosen.begin(), chosen.end());
     list_pattern(class_masks, counts, k + 1, working, out);
-    working.resize(working.size() - c);
-    std::size_t i = c;
-    while (i > 0 && position[i - 1] == size - c + (i - 1)) --i;
-    if (i == 0) return;
-    ++position[i - 1];
-    for (std::size_t j = i; j < c; ++j) position[j] = position[j - 1] + 1;
-  }
+    working.resize(working.size() - chosen.size());
+  });
 }
 
 }  // namespace

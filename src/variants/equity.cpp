@@ -11,11 +11,16 @@ namespace {
 constexpr bool seats_fit_the_deck() {
   for (const Variant& v : kCatalogue) {
     if (std::popcount(v.deck) != v.deck_size) return false;
-    // Stud seats eight by sharing one face-up card once seven-card hands no longer fit.
-    const bool stud_like = v.hole_cards == 7;
-    const unsigned fit =
-        stud_like ? (v.deck_size - 1) / 6 : (v.deck_size - v.board_cards) / v.hole_cards;
-    if (fit != v.max_seats) return false;
+    // The most seats is as many hands of the largest table's dealing as the deck holds.
+    const Dealing full = v.dealing(v.max_seats);
+    if ((v.deck_size - full.board_cards) / full.hole_cards != v.max_seats) return false;
+    // A game shares a card exactly from the table size whose whole hands no longer fit.
+    if (v.shared_card_seats != 0) {
+      const std::size_t below = v.shared_card_seats - 1u;
+      if (below * v.hole_cards + v.board_cards > v.deck_size) return false;
+      if (below * v.hole_cards + v.hole_cards + v.board_cards <= v.deck_size) return false;
+    }
+    if (v.least_board > v.board_cards) return false;
   }
   return true;
 }

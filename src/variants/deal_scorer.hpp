@@ -1,11 +1,11 @@
 #pragma once
 
-// Scores complete deals for the exact walk and the batch loop, one (rule, hole cards) combination
-// per instantiation so the showdown is fixed at compile time. It gives the same winners as the
-// showdown but works from summaries kept while cards are placed: a seat's hand is summarised
-// once when it is chosen (summed card codes and per-suit rank bits, or its final values when the
-// game deals no board), a board is summarised card by card as it is enumerated, and a deal then
-// costs one table read per seat and ranking. Nothing here allocates.
+// The engine's scorer: the winners of complete deals for one (rule, hole cards) combination, as
+// the exact walk and the sampling loop score them. It works from summaries kept while cards are
+// placed: a seat's hand is summarised once when it is chosen (summed card codes and per-suit rank
+// bits, or its final values when the game deals no board), a board is summarised card by card as
+// it is enumerated, and a deal then costs one table read per seat and ranking. split_pot() turns
+// the winners into pot shares. Nothing here allocates.
 
 #include <array>
 #include <cstddef>
@@ -19,7 +19,7 @@
 #include "variants/rankings/fast.hpp"
 #include "variants/showdown.hpp"
 
-namespace vantor::odds {
+namespace vantor::variants {
 
 // Summed codes and OR-ed suit rank bits of a group of distinct cards.
 struct CardSummary {
@@ -48,15 +48,15 @@ struct Outcome {
   std::uint32_t low = 0;
 };
 
-// Adds a deal's division of the pot into `shares` (zeroed by the caller), as the showdown
-// divides it: half to the qualifying low when there is one, the rest to the high.
-inline void split_pot(const Outcome& outcome, variants::PotShares& shares) {
+// Adds a deal's division of the pot into `shares` (zeroed by the caller): half to the qualifying
+// low when there is one, added first, and the rest to the high.
+inline void split_pot(const Outcome& outcome, PotShares& shares) {
   double high_amount = 1.0;
   if (outcome.low != 0) {
-    variants::detail::split(0.5, outcome.low, shares, true);
+    detail::split(0.5, outcome.low, shares, true);
     high_amount = 0.5;
   }
-  variants::detail::split(high_amount, outcome.high, shares, false);
+  detail::split(high_amount, outcome.high, shares, false);
 }
 
 // What the scorer keeps of one seat's hand between deals.
@@ -66,15 +66,16 @@ struct SeatHand {
   std::uint32_t low = rankings::kNoHand32;
 };
 
+// The scorer of one Showdown (showdown.hpp). Holds references to the shared read-only tables
+// only, so one per worker costs nothing; it never fails (hand sizes are checked beforehand with
+// Showdown::holds).
 template <class Showdown>
 class DealScorer {
  public:
-  static constexpr variants::ShowdownRule kRule = Showdown::rule;
+  static constexpr ShowdownRule kRule = Showdown::rule;
   static constexpr unsigned kHole = Showdown::hole_cards;
-  static constexpr bool kOmaha =
-      kRule == variants::ShowdownRule::OmahaHigh || kRule == variants::ShowdownRule::OmahaHiLo;
-  static constexpr bool kHasLow =
-      kRule == variants::ShowdownRule::OmahaHiLo || kRule == variants::ShowdownRule::StudHiLo;
+  static constexpr bool kOmaha = Showdown::is_omaha;
+  static constexpr bool kHasLow = Showdown::has_low;
 
   // Every seat holds `hand_size` cards and the board `board_size`; both are fixed per request.
   DealScorer(std::size_t hand_size, std::size_t board_size)
@@ -87,7 +88,7 @@ class DealScorer {
   SeatHand prepare(std::span<const cards::Card> hand) const {
     SeatHand seat{summarize(hand)};
     if (board_size_ == 0) {
-      if constexpr (kRule == variants::ShowdownRule::BadugiLow) {
+      if constexpr (kRule == ShowdownRule::BadugiLow) {
         seat.high = rankings::badugi(hand);
       } else if constexpr (!kOmaha) {
         seat.high = high_value(seat.summary);
@@ -103,7 +104,7 @@ class DealScorer {
   }
 
   // Rules whose seats are scored from summaries alone (every rule but Omaha and badugi).
-  static constexpr bool kSummaries = !kOmaha && kRule != variants::ShowdownRule::BadugiLow;
+  static constexpr bool kSummaries = !kOmaha && kRule != ShowdownRule::BadugiLow;
 
   // The winners of one deal whose seat hands lack one card that every seat shares: each seat's
   // other cards, board included, as a summary, and the shared card.
@@ -111,14 +112,14 @@ class DealScorer {
                                                  cards::Card card) const {
     const std::uint64_t code = rankings::kCardCode[card];
     const std::uint64_t bit = rankings::kSuitRankBit[card];
-    variants::detail::Winners high;
-    variants::detail::Winners low;
+    detail::Winners high;
+    detail::Winners low;
     for (unsigned seat = 0; seat < seat_count; ++seat) {
       const CardSummary hand{partial[seat].code + code, partial[seat].suit_ranks | bit};
       high.offer(seat, high_value(hand));
       if constexpr (kHasLow) {
         const std::uint32_t value = low_value(hand);
-        if (value < variants::kEightOrBetter) low.offer(seat, value);
+        if (value < kEightOrBetter) low.offer(seat, value);
       }
     }
     return {high.seats, low.seats};
@@ -128,8 +129,8 @@ class DealScorer {
   // and its cards. `pairs` is read by the Omaha rules only.
   Outcome score(std::span<const SeatHand* const> seats, const omaha::HolePairs* pairs,
                 const CardSummary& board, std::span<const cards::Card> board_cards) const {
-    variants::detail::Winners high;
-    variants::detail::Winners low;
+    detail::Winners high;
+    detail::Winners low;
     if constexpr (kOmaha) {
       omaha::BoardTriples triples;
       omaha::prepare_board_triples(board_cards, triples, *omaha_tables_);
@@ -137,14 +138,14 @@ class DealScorer {
         high.offer(seat, omaha::best_high(pairs[seat], triples, *omaha_tables_));
         if constexpr (kHasLow) {
           const std::uint32_t value = omaha::best_low(pairs[seat], triples, *omaha_tables_);
-          if (value < variants::kEightOrBetter) low.offer(seat, value);
+          if (value < kEightOrBetter) low.offer(seat, value);
         }
       }
     } else if (board_size_ == 0) {
       for (unsigned seat = 0; seat < seats.size(); ++seat) {
         high.offer(seat, seats[seat]->high);
         if constexpr (kHasLow) {
-          if (seats[seat]->low < variants::kEightOrBetter) low.offer(seat, seats[seat]->low);
+          if (seats[seat]->low < kEightOrBetter) low.offer(seat, seats[seat]->low);
         }
       }
     } else {
@@ -154,7 +155,7 @@ class DealScorer {
         high.offer(seat, high_value(hand));
         if constexpr (kHasLow) {
           const std::uint32_t value = low_value(hand);
-          if (value < variants::kEightOrBetter) low.offer(seat, value);
+          if (value < kEightOrBetter) low.offer(seat, value);
         }
       }
     }
@@ -164,7 +165,7 @@ class DealScorer {
  private:
   // The rule's only ranking, or the high one of stud hi/lo.
   [[gnu::always_inline]] std::uint32_t high_value(const CardSummary& hand) const {
-    using R = variants::ShowdownRule;
+    using R = ShowdownRule;
     if (!rankable_) return rankings::kNoHand;
     const auto& d = tables_.displacement_by_bucket;
     if constexpr (kRule == R::BestHigh || kRule == R::StudHiLo) {
@@ -176,7 +177,9 @@ class DealScorer {
     } else if constexpr (kRule == R::DeuceSevenLow) {
       return rankings::value_of_summary<true>(tables_.deuce_seven, d, hand.code, hand.suit_ranks);
     } else {
-      return rankings::kNoHand32;  // badugi and Omaha are not scored from summaries
+      // Badugi and Omaha are not scored from summaries; a new rule must be scored above.
+      static_assert(kRule == R::BadugiLow || kOmaha);
+      return rankings::kNoHand32;
     }
   }
 
@@ -192,4 +195,4 @@ class DealScorer {
   bool rankable_;
 };
 
-}  // namespace vantor::odds
+}  // namespace vantor::variants

@@ -9,10 +9,11 @@
 #include <new>
 #include <vector>
 
+#include "odds/prepared_request.hpp"
 #include "odds/sampling_loop.hpp"
 #include "sampler/deal.hpp"
+#include "sampler/deal_plan.hpp"
 #include "sampler/draw.hpp"
-#include "support.hpp"
 #include "variants/equity.hpp"
 
 namespace {
@@ -33,7 +34,6 @@ namespace {
 
 using cards::Card;
 using cards::CardMask;
-using namespace testing;
 
 constexpr CardMask kAces = 0xF000000000000, kKings = 0x0F00000000000, kAll = cards::kFullDeck;
 
@@ -73,28 +73,30 @@ TEST(NoAllocation, PlanDrawsOfEveryKind) {
 }
 
 TEST(NoAllocation, WholeDealDraws) {
-  const auto request =
-      make_request({{{kAces, kAll}}, {{kAces | kKings, kAces | kKings}}, {{kAll, kAll}}},
-                   std::vector<CardMask>(5, kAll), kAll);
+  const std::vector<cards::SeatAlternatives> hands = {
+      {{kAces, kAll}}, {{kAces | kKings, kAces | kKings}}, {{kAll, kAll}}};
+  const DealPlan plan = plan_deal(hands, std::vector<CardMask>(5, kAll), kAll);
   Generator generator = Generator::seeded(4);
-  std::vector<std::vector<Card>> seats(request.seat_count);
+  std::vector<std::vector<Card>> seats(plan.seat_count);
   std::vector<Card> board;
   WeightedScratch scratch;
-  EXPECT_EQ(
-      allocations_during(5000, [&] { (void)rejection_draw(request, generator, seats, board); }), 0);
+  EXPECT_EQ(allocations_during(5000, [&] { (void)rejection_draw(plan, generator, seats, board); }),
+            0);
   EXPECT_EQ(allocations_during(
-                5000, [&] { (void)weighted_draw(request, generator, seats, board, scratch); }),
+                5000, [&] { (void)weighted_draw(plan, generator, seats, board, scratch); }),
             0);
 }
 
 // A piece allocates its tally and buffers once; the deals themselves allocate nothing, so a
 // piece of a hundred thousand deals allocates exactly as often as one of ten.
 TEST(NoAllocation, SamplingLoopAllocatesPerPieceNotPerDeal) {
-  auto request = make_request({{{kAces, kAll}}, {{kAces | kKings, kAces | kKings}}, {{kAll, kAll}}},
-                              std::vector<CardMask>(5, kAll), kAll);
+  odds::PreparedRequest request;
   request.game = *variants::find_variant("holdem");
+  request.seats = {{{kAces, kAll}}, {{kAces | kKings, kAces | kKings}}, {{kAll, kAll}}};
+  request.board.assign(5, kAll);
+  request.deal = plan_deal(request.seats, request.board, kAll);
   for (const bool weighted : {false, true}) {
-    request.weighted = weighted;
+    request.deal.weighted = weighted;
     const auto piece_allocations = [&](std::uint64_t target) {
       allocations = 0;
       counting = true;
