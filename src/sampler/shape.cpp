@@ -84,7 +84,9 @@ void list_pattern(std::span<const CardMask> class_masks, std::span<const std::ui
   for (;;) {
     for (std::size_t i = 0; i < c; ++i) working.push_back(members[position[i]]);
     list_pattern(class_masks, counts, k + 1, working, out);
-    working.resize(working.size() - c);
+    // erase, not resize: GCC 12 sees resize()'s growing branch under the sanitizers and warns
+    // of an impossible length (-Wstringop-overflow).
+    working.erase(working.end() - static_cast<std::ptrdiff_t>(c), working.end());
     std::size_t i = c;
     while (i > 0 && position[i - 1] == size - c + (i - 1)) --i;
     if (i == 0) return;
