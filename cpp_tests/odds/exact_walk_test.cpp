@@ -45,6 +45,7 @@ std::vector<CardMask> hand(std::string_view text) {
 }
 
 struct Spot {
+  const char* name;
   const char* game;
   std::vector<Seat> seats;      // completed to the hole-card count by the test
   std::vector<CardMask> board;  // completed with wildcards to board_size
@@ -52,6 +53,8 @@ struct Spot {
   std::size_t board_size;
   CardMask dead = 0;
 };
+
+void PrintTo(const Spot& spot, std::ostream* os) { *os << spot.name; }
 
 PreparedRequest prepare(const Spot& spot) {
   const auto& game = **variants::find_variant(spot.game);
@@ -147,61 +150,114 @@ const CardMask kAces = rank(12), kKings = rank(11), kFives = rank(3);
 INSTANTIATE_TEST_SUITE_P(
     EveryGame, ExactWalkTest,
     ::testing::Values(
-        Spot{"holdem", {{hand("AhKh")}, {hand("QsQd")}}, hand("2c7dTs"), 2, 5},
-        Spot{"holdem", {{hand("AhKh")}, {{kAll, kAll}}, {hand("7c7d")}}, hand("Ts9s2dJh"), 2, 5},
-        Spot{"holdem",
+        Spot{"holdem_named_flop", "holdem", {{hand("AhKh")}, {hand("QsQd")}}, hand("2c7dTs"), 2, 5},
+        Spot{"holdem_wildcard_seat_turn",
+             "holdem",
+             {{hand("AhKh")}, {{kAll, kAll}}, {hand("7c7d")}},
+             hand("Ts9s2dJh"),
+             2,
+             5},
+        Spot{"holdem_alternatives_dead_ace",
+             "holdem",
              {{{kAces, kAll}}, {hand("KcKd"), hand("QcQd")}},
              hand("Ts9s2d"),
              2,
              5,
              card("Ah")},
-        Spot{"holdem",
+        Spot{"holdem_suited_wildcards_four_seats",
+             "holdem",
              {{hand("AhKh")}, {{kHearts, kHearts}}, {hand("2c2d")}, {hand("3c3d")}},
              hand("Th9h4s5c"),
              2,
              5},
-        Spot{"holdem",
+        Spot{"holdem_board_masks",
+             "holdem",
              {{hand("AhKh")}, {hand("AdKd")}},
              {kAces, card("Ks"), kAll, card("2c")},
              2,
              5},
-        Spot{"short_deck", {{hand("AhKh")}, {hand("QsQd")}}, hand("6c7dTs"), 2, 5},
-        Spot{"short_deck", {{hand("AhKh")}, {{kAll, kAll}}}, hand("6c7dTsJs"), 2, 5},
-        Spot{"omaha", {{hand("AhKhQsJd")}, {hand("9c8c7d6d")}}, hand("Ts9s2dJh"), 4, 5},
-        Spot{"omaha", {{hand("AhKhQsJd")}, {{kAll, kAll, kAll, kAll}}}, hand("Ts9s2dJh3c"), 4, 5},
-        Spot{"omaha_hi_lo",
+        Spot{"short_deck_named_flop",
+             "short_deck",
+             {{hand("AhKh")}, {hand("QsQd")}},
+             hand("6c7dTs"),
+             2,
+             5},
+        Spot{"short_deck_wildcard_seat_turn",
+             "short_deck",
+             {{hand("AhKh")}, {{kAll, kAll}}},
+             hand("6c7dTsJs"),
+             2,
+             5},
+        Spot{"omaha_named_turn",
+             "omaha",
+             {{hand("AhKhQsJd")}, {hand("9c8c7d6d")}},
+             hand("Ts9s2dJh"),
+             4,
+             5},
+        Spot{"omaha_wildcard_seat_river",
+             "omaha",
+             {{hand("AhKhQsJd")}, {{kAll, kAll, kAll, kAll}}},
+             hand("Ts9s2dJh3c"),
+             4,
+             5},
+        Spot{"omaha_hi_lo_three_seats_turn",
+             "omaha_hi_lo",
              {{hand("AhKh2s3d")}, {hand("9c8c7d6d")}, {hand("Ac2c4h5h")}},
              hand("Ts9s2dJh"),
              4,
              5},
-        Spot{"omaha_hi_lo",
+        Spot{"omaha_hi_lo_wildcard_seat_river",
+             "omaha_hi_lo",
              {{hand("AhKh2s3d")}, {{kAll, kAll, kAll, kAll}}},
              hand("Ts9s2dJh7c"),
              4,
              5},
-        Spot{"omaha_five", {{hand("AhKhQsJd2c")}, {hand("9c8c7d6d5h")}}, hand("Ts9s2dJh"), 5, 5},
-        Spot{"omaha_five_hi_lo",
+        Spot{"omaha_five_named_turn",
+             "omaha_five",
+             {{hand("AhKhQsJd2c")}, {hand("9c8c7d6d5h")}},
+             hand("Ts9s2dJh"),
+             5,
+             5},
+        Spot{"omaha_five_hi_lo_named_turn",
+             "omaha_five_hi_lo",
              {{hand("AhKh2s3dQc")}, {hand("9c8c7d6d5h")}},
              hand("Ts4s2dJh"),
              5,
              5},
-        Spot{"courchevel", {{hand("AhKhQsJd2c")}, {hand("9c8c7d6d5h")}}, hand("Ts9s2d"), 5, 5},
-        Spot{
-            "courchevel_hi_lo", {{hand("AhKh2s3dQc")}, {hand("9c8c7d6d5h")}}, hand("Ts4s2d"), 5, 5},
-        Spot{"omaha_six", {{hand("AhKhQsJd2c3c")}, {hand("9c8c7d6d5h4h")}}, hand("Ts9s2dJh"), 6, 5},
-        Spot{"stud",
+        Spot{"courchevel_named_flop",
+             "courchevel",
+             {{hand("AhKhQsJd2c")}, {hand("9c8c7d6d5h")}},
+             hand("Ts9s2d"),
+             5,
+             5},
+        Spot{"courchevel_hi_lo_named_flop",
+             "courchevel_hi_lo",
+             {{hand("AhKh2s3dQc")}, {hand("9c8c7d6d5h")}},
+             hand("Ts4s2d"),
+             5,
+             5},
+        Spot{"omaha_six_named_turn",
+             "omaha_six",
+             {{hand("AhKhQsJd2c3c")}, {hand("9c8c7d6d5h4h")}},
+             hand("Ts9s2dJh"),
+             6,
+             5},
+        Spot{"stud_three_seats",
+             "stud",
              {{hand("AhKhQsJd2c3d")}, {hand("9c8c7d6d5h4h")}, {hand("2s2d3hTcTd")}},
              {},
              7,
              0},
-        Spot{"stud",
+        Spot{"stud_suit_masks",
+             "stud",
              {{hand("AhKhQsJd2c3d")},
               {{card("9c"), card("8c"), card("7d"), card("6d"), kClubs, kClubs}}},
              {},
              7,
              0},
         // Eight seats: six cards each and one shared card.
-        Spot{"stud",
+        Spot{"stud_eight_seats_share_a_card",
+             "stud",
              {{hand("AhAd2c3d4h5s")},
               {hand("KhKd2d3h4s5c")},
               {hand("QhQd2h3s4c5d")},
@@ -213,47 +269,64 @@ INSTANTIATE_TEST_SUITE_P(
              {},
              6,
              1},
-        Spot{"stud_hi_lo",
+        Spot{"stud_hi_lo_rank_mask",
+             "stud_hi_lo",
              {{hand("Ah2h3s4d9cKd")},
               {hand("9d8c7d6d5hKs")},
               {{card("2c"), card("3c"), card("4c"), card("Qd"), card("Jh"), kFives}}},
              {},
              7,
              0},
-        Spot{"stud_hi_lo",
+        Spot{"stud_hi_lo_dead_cards",
+             "stud_hi_lo",
              {{hand("AhKh3sKd9c")}, {hand("9d8c7d6dTh")}},
              {},
              7,
              0,
              card("2c") | card("3d")},
-        Spot{"razz", {{hand("Ah2h3s4d9cKd")}, {hand("Kc8c7d6d5hQs")}}, {}, 7, 0},
-        Spot{"razz",
+        Spot{"razz_named", "razz", {{hand("Ah2h3s4d9cKd")}, {hand("Kc8c7d6d5hQs")}}, {}, 7, 0},
+        Spot{"razz_alternatives_dead_card",
+             "razz",
              {{hand("Ah2h3s4d9c"), hand("KhKd3c4c9d")},
               {{card("Jc"), card("Qc"), card("Tc"), card("Td"), card("Th"), kFives}}},
              {},
              7,
              0,
              card("5d")},
-        Spot{"deuce_seven", {{hand("7h5d4c3s")}, {hand("8c6d4h2s")}, {hand("9h8d6s")}}, {}, 5, 0},
-        Spot{"five_card_draw",
+        Spot{"deuce_seven_three_seats",
+             "deuce_seven",
+             {{hand("7h5d4c3s")}, {hand("8c6d4h2s")}, {hand("9h8d6s")}},
+             {},
+             5,
+             0},
+        Spot{"five_card_draw_suit_mask",
+             "five_card_draw",
              {{hand("AhAdKcQs")},
               {hand("9c9dTh8s")},
               {{card("2s"), card("3s"), card("4d"), kHearts}}},
              {},
              5,
              0},
-        Spot{"badugi", {{hand("Ah2d3c")}, {hand("4h5d6c")}, {hand("7s8s")}}, {}, 4, 0},
+        Spot{"badugi_three_seats",
+             "badugi",
+             {{hand("Ah2d3c")}, {hand("4h5d6c")}, {hand("7s8s")}},
+             {},
+             4,
+             0},
         // Two alternatives allowing the same card set: the set counts once for each.
-        Spot{"badugi",
+        Spot{"badugi_alternatives_allow_one_set",
+             "badugi",
              {{hand("Ah2d3c"), {card("Ah"), card("2d"), rank(1)}}, {hand("4h5d6c")}},
              {},
              4,
-             0}));
+             0}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ExactWalk, SeatsMultiplyingPastTheLimitDecline) {
   const auto& game = **variants::find_variant("holdem");
   const Seat wild{{kAll, kAll}};
-  const PreparedRequest r = prepare({"holdem", {wild, wild, wild}, {}, 2, 5});
+  const PreparedRequest r =
+      prepare({"three_wildcard_seats", "holdem", {wild, wild, wild}, {}, 2, 5});
   const auto walked = walk_exactly(game, r);
   ASSERT_TRUE(walked);
   EXPECT_FALSE(walked->has_value());
@@ -263,7 +336,8 @@ TEST(ExactWalk, DealsPastTheBudgetDecline) {
   // 1326 hands against one named hand multiply to well under the limit, but each pair of hands
   // leaves C(46, 5) boards.
   const auto& game = **variants::find_variant("holdem");
-  const PreparedRequest r = prepare({"holdem", {{{kAll, kAll}}, {hand("AhKh")}}, {}, 2, 5});
+  const PreparedRequest r =
+      prepare({"wildcard_against_named", "holdem", {{{kAll, kAll}}, {hand("AhKh")}}, {}, 2, 5});
   const auto walked = walk_exactly(game, r);
   ASSERT_TRUE(walked);
   EXPECT_FALSE(walked->has_value());
@@ -271,7 +345,8 @@ TEST(ExactWalk, DealsPastTheBudgetDecline) {
 
 TEST(ExactWalk, PreflopHeadsUpWalksEveryBoard) {
   const auto& game = **variants::find_variant("holdem");
-  const PreparedRequest r = prepare({"holdem", {{hand("AhKh")}, {hand("QsQd")}}, {}, 2, 5});
+  const PreparedRequest r =
+      prepare({"named_preflop", "holdem", {{hand("AhKh")}, {hand("QsQd")}}, {}, 2, 5});
   const auto walked = walk_exactly(game, r);
   ASSERT_TRUE(walked && walked->has_value());
   EXPECT_EQ((*walked)->samples, 1'712'304u);  // C(48, 5)

@@ -19,15 +19,37 @@
 namespace {
 std::atomic<bool> counting{false};
 std::atomic<long> allocations{0};
+
+void* counted_allocation(std::size_t size) noexcept {
+  if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
+  return std::malloc(size == 0 ? 1 : size);
+}
 }  // namespace
 
+// Every unaligned form is replaced, so that whatever the library allocates through any of them
+// is counted and goes back to the same free. Under AddressSanitizer a form left out would come
+// from the sanitizer's own operator (std::stable_sort's nothrow buffer, for one) and be freed
+// here, which the sanitizer reports as a mismatched deallocation.
 void* operator new(std::size_t size) {
-  if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  if (void* p = counted_allocation(size)) return p;
   throw std::bad_alloc();
 }
+void* operator new[](std::size_t size) {
+  if (void* p = counted_allocation(size)) return p;
+  throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  return counted_allocation(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  return counted_allocation(size);
+}
 void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace vantor::sampler {
 namespace {

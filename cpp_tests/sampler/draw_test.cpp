@@ -45,6 +45,8 @@ struct PlanCase {
   bool disjoint;
 };
 
+void PrintTo(const PlanCase& c, std::ostream* os) { *os << c.name; }
+
 class PlanBuild : public ::testing::TestWithParam<PlanCase> {};
 
 TEST_P(PlanBuild, ChoosesKindAndSplit) {

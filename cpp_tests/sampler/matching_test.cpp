@@ -24,6 +24,8 @@ struct FitsCase {
   bool expected;
 };
 
+void PrintTo(const FitsCase& c, std::ostream* os) { *os << c.name; }
+
 class FitsEdgeCases : public ::testing::TestWithParam<FitsCase> {};
 
 TEST_P(FitsEdgeCases, Answers) {

@@ -52,6 +52,8 @@ struct TotalCase {
   Count total;
 };
 
+void PrintTo(const TotalCase& c, std::ostream* os) { *os << c.name; }
+
 class ShapeTotals : public ::testing::TestWithParam<TotalCase> {};
 
 TEST_P(ShapeTotals, PatternsAndTotal) {

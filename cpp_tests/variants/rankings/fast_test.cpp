@@ -53,6 +53,8 @@ struct FiveCardCase {
   std::vector<std::size_t> hands_per_category;       // over all 2,598,960 hands; empty: skip
 };
 
+void PrintTo(const FiveCardCase& c, std::ostream* os) { *os << c.name; }
+
 class FiveCardKernel : public ::testing::TestWithParam<FiveCardCase> {};
 
 // Every five-card hand: the kernel must order hands exactly as the reference evaluator does,
