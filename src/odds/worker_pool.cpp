@@ -1,6 +1,6 @@
 #include "odds/worker_pool.hpp"
 
-#include <unistd.h>
+#include <pthread.h>
 
 #include <algorithm>
 #include <system_error>
@@ -21,18 +21,36 @@ std::size_t default_thread_count() {
   return processors == 0 ? 1 : std::min(processors, kDefaultThreadCap);
 }
 
+namespace {
+
+// The process's pool. Never destroyed: joining workers from a static destructor at interpreter
+// exit could wait on a batch another thread left running, and the process ends them anyway.
+// `creating` is held only while the pool is created, and never across a fork(): the handlers
+// below take it first, so a child cannot inherit it held and wait on it for ever.
+constinit std::mutex creating;
+constinit WorkerPool* shared_pool = nullptr;
+
+void before_fork() { creating.lock(); }
+void after_fork_in_parent() { creating.unlock(); }
+// The parent's workers do not exist in the child, so the child forgets the pool (abandoned, never
+// touched) and makes its own on first use.
+void after_fork_in_child() {
+  shared_pool = nullptr;
+  creating.unlock();
+}
+
+// Registered when the module is loaded, before any thread of ours exists.
+const bool fork_handlers_registered =
+    pthread_atfork(before_fork, after_fork_in_parent, after_fork_in_child) == 0;
+
+}  // namespace
+
 WorkerPool& WorkerPool::shared() {
-  // Never destroyed: joining workers from a static destructor at interpreter exit could wait
-  // on a batch another thread left running, and the process ends them anyway.
-  static std::mutex creating;
-  static WorkerPool* pool = nullptr;
-  static pid_t owner = 0;
   const std::lock_guard lock(creating);
-  if (pool == nullptr || owner != getpid()) {
-    pool = new WorkerPool(std::max<std::size_t>(logical_processors(), 1));
-    owner = getpid();
+  if (shared_pool == nullptr) {
+    shared_pool = new WorkerPool(std::max<std::size_t>(logical_processors(), 1));
   }
-  return *pool;
+  return *shared_pool;
 }
 
 WorkerPool::WorkerPool(std::size_t workers) {

@@ -27,8 +27,9 @@ std::size_t default_thread_count();
 
 class WorkerPool {
  public:
-  // The process's pool, created on first use. In a child made by fork() the parent's workers do
-  // not exist, so the child gets a pool of its own (the parent's is abandoned, never touched).
+  // The process's pool, created on first use and never destroyed. In a child made by fork() the
+  // parent's workers do not exist, so the child gets a pool of its own (the parent's is
+  // abandoned, never touched), whatever the parent's other threads were doing at the fork.
   static WorkerPool& shared();
 
   // How many workers are running. 0 when the system refused to start any thread; callers then

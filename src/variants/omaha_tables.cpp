@@ -1,6 +1,7 @@
 #include "variants/omaha_tables.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cassert>
 #include <memory>
 
@@ -98,8 +99,20 @@ std::unique_ptr<OmahaTables> build() {
 
 }  // namespace
 
+namespace {
+
+// Published like the ranking tables (fast_tables.cpp): never destroyed, built under no lock.
+constinit std::atomic<const OmahaTables*> published_tables{nullptr};
+
+}  // namespace
+
 const OmahaTables& omaha_tables() {
-  static const std::unique_ptr<const OmahaTables> tables = build();
+  const OmahaTables* tables = published_tables.load(std::memory_order_acquire);
+  if (tables != nullptr) return *tables;
+  std::unique_ptr<const OmahaTables> built = build();
+  if (published_tables.compare_exchange_strong(tables, built.get(), std::memory_order_acq_rel)) {
+    return *built.release();
+  }
   return *tables;
 }
 

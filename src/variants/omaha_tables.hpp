@@ -7,7 +7,7 @@
 // entry of each, exactly what the perfect hash finds for the summed rank key. A five-card board
 // is one of 6175 rank multisets, and `*_by_board` holds, for each board and pair class, the best
 // of the board's ten triples: a seat's non-flush value becomes one read per hole pair. Suits are
-// left to the flush table. Built on first use, immutable, shared by every thread.
+// left to the flush table. Built on first use, immutable, shared by every thread, never destroyed.
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,7 @@
 #include "variants/rankings/fast_tables.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cassert>
 
@@ -312,8 +313,24 @@ std::unique_ptr<FastTables> build_fast_tables() {
   return tables;
 }
 
+namespace {
+
+// The tables are published through an atomic pointer rather than a function-local static, for two
+// reasons. They are never destroyed: a pool worker may still be scoring a batch while the process
+// runs its exit handlers. And no lock is held while they are built: a fork() while another thread
+// held a static's guard would leave the child waiting on it for ever. Threads that race to build
+// them keep the copy published first and free their own.
+constinit std::atomic<const FastTables*> published_tables{nullptr};
+
+}  // namespace
+
 const FastTables& fast_tables() {
-  static const std::unique_ptr<const FastTables> tables = build_fast_tables();
+  const FastTables* tables = published_tables.load(std::memory_order_acquire);
+  if (tables != nullptr) return *tables;
+  std::unique_ptr<const FastTables> built = build_fast_tables();
+  if (published_tables.compare_exchange_strong(tables, built.get(), std::memory_order_acq_rel)) {
+    return *built.release();
+  }
   return *tables;
 }
 

@@ -71,8 +71,9 @@ Displacements build_displacements(const std::vector<std::uint32_t>& keys);
 // Runs the whole builder. Pure and deterministic; about a megabyte, built in milliseconds.
 std::unique_ptr<FastTables> build_fast_tables();
 
-// The process's tables: built on first use (thread-safe), immutable afterwards, shared by every
-// thread. Callers in a loop fetch the reference once, not once per hand.
+// The process's tables: built on first use (thread-safe, under no lock), immutable afterwards,
+// shared by every thread and never destroyed. Callers in a loop fetch the reference once, not once
+// per hand.
 const FastTables& fast_tables();
 
 }  // namespace vantor::rankings
