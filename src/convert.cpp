@@ -192,6 +192,7 @@ bool to_seat_masks(PyObject* object, const char* parameter, SeatMasks& out) {
 }
 
 PyObject* raise(const EngineError& error) {
+  if (std::holds_alternative<odds::Stopped>(error) && PyErr_Occurred() != nullptr) return nullptr;
   const std::string message = display(error);
   PyObject* type = is_internal_fault(error) ? PyExc_RuntimeError : PyExc_ValueError;
   PyRef text(

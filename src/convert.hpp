@@ -8,6 +8,7 @@
 // '{name}': "; an integer out of range is an OverflowError without that prefix.
 
 #include <Python.h>
+#include <cxxabi.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -100,7 +101,8 @@ PyObject* variant_dict(const variants::Variant& variant);
 PyObject* int_list(std::span<const std::uint32_t> values);
 
 // Raises the engine error (ValueError with its display text, RuntimeError for an internal fault)
-// and returns nullptr, so an entry can `return raise(error);`.
+// and returns nullptr, so an entry can `return raise(error);`. A call a signal handler stopped
+// returns with the handler's exception, which is set already.
 PyObject* raise(const EngineError& error);
 
 // Raises ValueError with the pointer form of a notation error under `text`, the field as the
@@ -112,11 +114,15 @@ PyObject* to_python(const notation::Alternatives& alternatives);
 
 // Runs an entry's body so that no C++ exception reaches the interpreter: running out of memory,
 // or asking for more than could ever be allocated (a sequence claiming 2**62 items), is
-// MemoryError; anything else is a RuntimeError naming the fault. The module stays usable.
+// MemoryError; anything else is a RuntimeError naming the fault. The module stays usable. The
+// one unwind let through is the forced one of a thread the interpreter ends at shutdown, which is
+// also why this is not noexcept (lock_release.hpp).
 template <class Body>
-PyObject* guarded(Body&& body) noexcept {
+PyObject* guarded(Body&& body) {
   try {
     return body();
+  } catch (abi::__forced_unwind&) {
+    throw;
   } catch (const std::bad_alloc&) {
     return PyErr_NoMemory();
   } catch (const std::length_error&) {

@@ -9,6 +9,7 @@
 
 #include "cards/card.hpp"
 #include "notation/notation_error.hpp"
+#include "odds/interruption.hpp"
 #include "odds/request_error.hpp"
 #include "variants/equity.hpp"
 #include "variants/rankings/kernels.hpp"
@@ -24,8 +25,11 @@ struct InternalFault {
 };
 
 // A notation error displays in its inline form, "{message} (at byte {position})".
-using EngineError = std::variant<cards::CardError, notation::NotationError, variants::UnknownGame,
-                                 rankings::UnknownKernel, odds::RequestError, InternalFault>;
+// odds::Stopped is a call its caller stopped, which the frame answers with the caller's own
+// exception rather than a message.
+using EngineError =
+    std::variant<cards::CardError, notation::NotationError, variants::UnknownGame,
+                 rankings::UnknownKernel, odds::RequestError, InternalFault, odds::Stopped>;
 
 // The message a caller sees: the owning subsystem's display text, unchanged.
 std::string display(const EngineError& error);

@@ -16,6 +16,7 @@
 #include "cards/card.hpp"
 #include "convert.hpp"
 #include "docstrings.hpp"
+#include "lock_release.hpp"
 #include "notation/parser.hpp"
 #include "odds/batch_runner.hpp"
 #include "odds/exact_walk.hpp"
@@ -104,24 +105,22 @@ Expected<odds::PreparedRequest, EngineError> build_spot(SpotArguments& a, bool f
 }
 
 // Walks every deal of a built request with the interpreter lock released: the result
-// dictionary, None when the walk declines, or the raised engine error.
+// dictionary, None when the walk declines, or the raised engine error (or the exception of a
+// signal handler that stopped the walk).
 PyObject* answer_exactly(const odds::PreparedRequest& request) {
-  const auto walked = [&] {
-    GilRelease unlocked;
-    return odds::walk_exactly(*request.game, request);
-  }();
+  const auto walked = without_lock(
+      [&](odds::Caller* caller) { return odds::walk_exactly(*request.game, request, caller); });
   if (!walked) return raise(walked.error());
   if (!*walked) Py_RETURN_NONE;
   return result_dict(**walked, request.deal.weighted);
 }
 
 // Samples a built request with the interpreter lock released: the result dictionary or the
-// raised engine error.
+// raised engine error (or the exception of a signal handler that stopped the batch).
 PyObject* answer_by_sampling(const odds::PreparedRequest& request, const SpotArguments& a) {
-  const auto sampled = [&] {
-    GilRelease unlocked;
-    return odds::run_batch(request, a.samples, a.seed, a.threads);
-  }();
+  const auto sampled = without_lock([&](odds::Caller* caller) {
+    return odds::run_batch(request, a.samples, a.seed, a.threads, caller);
+  });
   if (!sampled) return raise(sampled.error());
   return result_dict(*sampled, request.deal.weighted);
 }
@@ -289,10 +288,8 @@ PyObject* score_batch(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObje
     if (unreadable) return raise(*unreadable);
 
     std::vector<std::uint32_t> values(offsets.size() - 1);
-    {
-      GilRelease unlocked;
-      rankings::score_hands(*kernel, hand_cards, offsets, values);
-    }
+    without_lock(
+        [&](odds::Caller*) { rankings::score_hands(*kernel, hand_cards, offsets, values); });
     return int_list(values);
   });
 }

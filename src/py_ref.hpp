@@ -36,17 +36,4 @@ class PyRef {
   PyObject* object_ = nullptr;
 };
 
-// Releases the interpreter lock for the lifetime of the object. Nothing inside the scope may touch
-// a Python object; C++ exceptions leaving the scope take the lock back on the way out.
-class GilRelease {
- public:
-  GilRelease() : state_(PyEval_SaveThread()) {}
-  GilRelease(const GilRelease&) = delete;
-  GilRelease& operator=(const GilRelease&) = delete;
-  ~GilRelease() { PyEval_RestoreThread(state_); }
-
- private:
-  PyThreadState* state_;
-};
-
 }  // namespace vantor::frame

@@ -5,6 +5,7 @@ import os
 import subprocess
 import sys
 import threading
+import time
 
 import pytest
 
@@ -90,3 +91,35 @@ def test_a_forked_child_can_still_sample():
         pytest.skip("no fork on this platform")
     done = subprocess.run([sys.executable, "-c", FORK_SCRIPT], timeout=120)
     assert done.returncode == 0
+
+
+def test_a_short_batch_does_not_wait_behind_long_ones():
+    # Two other threads run long batches cut into twice as many pieces as the pool has workers,
+    # so every worker is busy and their pieces queue. A short batch started meanwhile runs its
+    # own pieces on its own thread rather than waiting for a worker: it takes a small fraction of
+    # a long batch's time, as it does alone.
+    pieces = 2 * (os.cpu_count() or 1)
+    long_times = []
+    started = threading.Barrier(3)
+
+    def long_batch():
+        started.wait()
+        start = time.perf_counter()
+        vantor.chunk_from_text("omaha", ["AhKhQdJd", "****"], samples=3_000_000, seed=1,
+                               threads=pieces)
+        long_times.append(time.perf_counter() - start)
+
+    threads = [threading.Thread(target=long_batch) for _ in range(2)]
+    for thread in threads:
+        thread.start()
+    started.wait()
+    time.sleep(0.1)
+    start = time.perf_counter()
+    short = vantor.chunk_from_text("holdem", ["AhKh", "QsQd"], samples=1000, seed=5, threads=2)
+    short_time = time.perf_counter() - start
+    for thread in threads:
+        thread.join()
+    # The same pieces as alone, so the same answer.
+    assert short == vantor.chunk_from_text("holdem", ["AhKh", "QsQd"], samples=1000, seed=5,
+                                           threads=2)
+    assert short_time < min(long_times) / 10

@@ -14,6 +14,7 @@
 #include "engine_error.hpp"
 #include "expected.hpp"
 #include "odds/chunk.hpp"
+#include "odds/interruption.hpp"
 #include "odds/prepared_request.hpp"
 
 namespace vantor::odds {
@@ -35,10 +36,14 @@ Piece piece_of(std::uint64_t samples, std::uint64_t seed, std::uint64_t pieces,
                std::uint64_t index);
 
 // The merged tally of the batch, or the error recorded first by a failing piece (the pieces not
-// yet started are then skipped). Blocks the calling thread until every started piece is done;
-// touches no Python object, so the caller releases the interpreter lock around it. `threads`
-// must already have its default applied.
+// yet started are then skipped, and running ones stop). The calling thread runs pieces itself,
+// and then waits only for pieces a worker is running, looking at `caller` (when given) every
+// kCallerPeriod; when it says stop, the batch stops within a check interval and the result is
+// Stopped. Nothing of the batch is left running when this returns, or when the calling thread
+// is unwound out of it. Touches no Python object, so the caller releases the interpreter lock
+// around it. `threads` must already have its default applied.
 Expected<ChunkTally, EngineError> run_batch(const PreparedRequest& request, std::uint64_t samples,
-                                            std::uint64_t seed, std::uint64_t threads);
+                                            std::uint64_t seed, std::uint64_t threads,
+                                            Caller* caller = nullptr);
 
 }  // namespace vantor::odds

@@ -72,13 +72,14 @@ bool hopeless(const PreparedRequest& request) {
 template <class Showdown>
 class Walker {
  public:
-  Walker(const PreparedRequest& request, std::size_t hand_size)
+  Walker(const PreparedRequest& request, std::size_t hand_size, StopCheck& stop)
       : request_(request),
         scorer_(hand_size, request.deal.board_size),
         counts_(request.deal.seat_count),
-        seat_count_(request.deal.seat_count) {}
+        seat_count_(request.deal.seat_count),
+        stop_(stop) {}
 
-  // False when the walk declines.
+  // False when the walk declines, or was stopped.
   bool run() {
     if (!list_candidates()) return false;
     // When every board is a plain combination the deals can be counted without scoring them,
@@ -92,28 +93,77 @@ class Walker {
  private:
   using Scorer = variants::DealScorer<Showdown>;
 
+  // False when the call is to stop: asks the stop check once per kStopCheckInterval units of
+  // work (hands listed, candidates tried, deals scored).
+  bool keep_going(std::uint64_t units = 1) {
+    if (units < until_check_) {
+      until_check_ -= units;
+      return true;
+    }
+    until_check_ = kStopCheckInterval;
+    stopped_ = stopped_ || stop_.should_stop();
+    return !stopped_;
+  }
+
+  // Lists every seat's hands in two passes over its plans: the first counts them, storing
+  // nothing, so that a walk that declines does so before any memory is spent; the second stores
+  // the ones that can be dealt, at their exact number. A hand with a card another seat or the
+  // board certainly holds is in no deal: it counts as listed (which the product rule goes by)
+  // but is not kept.
   bool list_candidates() {
     candidates_.resize(seat_count_);
     sampler::Count product = 1;
+    std::uint64_t kept_in_all = 0;
     for (std::size_t seat = 0; seat < seat_count_; ++seat) {
       SeatCandidates& out = candidates_[seat];
       out.width = request_.seats[seat].front().size();
-      for (const auto& plan : request_.deal.seat_plans[seat]) {
-        const bool listed = sampler::for_each_completion(
-            plan, request_.deal.live, kDealLimit, [&](std::span<const Card> hand) {
-              ++out.listed;
-              const CardMask mask = cards::mask_of(hand);
-              // A hand repeating a card is never usable; it still counts as listed.
-              if (static_cast<std::size_t>(std::popcount(mask)) != hand.size()) return;
-              out.cards.insert(out.cards.end(), hand.begin(), hand.end());
-              out.masks.push_back(mask);
-              out.hands.push_back(scorer_.prepare(hand));
-            });
-        if (!listed) return false;
-      }
-      if (out.listed == 0) return false;
+      const CardMask elsewhere = request_.deal.reserved & ~request_.deal.own[seat];
+      const auto usable = [&](std::span<const Card> hand, CardMask mask) {
+        // A hand repeating a card is never usable; it still counts as listed.
+        return static_cast<std::size_t>(std::popcount(mask)) == hand.size() &&
+               (mask & elsewhere) == 0;
+      };
+      // A seat listing more hands than the deal limit declines by the product rule anyway, and
+      // one keeping more than the candidate limit declines too: the count stops at either.
+      std::uint64_t kept = 0;
+      const bool counted = for_each_hand(seat, [&](std::span<const Card> hand) {
+        ++out.listed;
+        if (usable(hand, cards::mask_of(hand))) ++kept;
+        return out.listed <= kDealLimit && kept_in_all + kept <= kCandidateLimit;
+      });
+      if (!counted || out.listed == 0) return false;
       product = sampler::saturating_mul(product, out.listed);
-      if (product > kDealLimit) return false;
+      kept_in_all += kept;
+      if (product > kDealLimit || kept_in_all > kCandidateLimit) return false;
+
+      out.cards.reserve(kept * out.width);
+      out.masks.reserve(kept);
+      out.hands.reserve(kept);
+      const bool stored = for_each_hand(seat, [&](std::span<const Card> hand) {
+        const CardMask mask = cards::mask_of(hand);
+        if (usable(hand, mask)) {
+          out.cards.insert(out.cards.end(), hand.begin(), hand.end());
+          out.masks.push_back(mask);
+          out.hands.push_back(scorer_.prepare(hand));
+        }
+        return true;
+      });
+      if (!stored) return false;
+    }
+    return true;
+  }
+
+  // Every hand of the seat's plans, in order, while `visit` returns true; false when a plan
+  // lists more than the deal limit, `visit` said stop or the call is to stop (the rest of the
+  // plan's hands are then passed over).
+  template <class Visit>
+  bool for_each_hand(std::size_t seat, Visit&& visit) {
+    bool going = true;
+    for (const auto& plan : request_.deal.seat_plans[seat]) {
+      const bool listed = sampler::for_each_completion(
+          plan, request_.deal.live, kDealLimit,
+          [&](std::span<const Card> hand) { going = going && keep_going() && visit(hand); });
+      if (!listed || !going) return false;
     }
     return true;
   }
@@ -124,11 +174,13 @@ class Walker {
            plan.remaining_count() == 0;
   }
 
-  // The deals below this seat added to `so_far`, stopping as soon as the limit is passed.
-  std::uint64_t count_deals(std::size_t seat, CardMask available, std::uint64_t so_far) const {
+  // The deals below this seat added to `so_far`, stopping as soon as the limit is passed (or the
+  // call is to stop, which passes it too).
+  std::uint64_t count_deals(std::size_t seat, CardMask available, std::uint64_t so_far) {
     if (seat == seat_count_) return so_far + static_cast<std::uint64_t>(free_boards(available));
     const SeatCandidates& seat_candidates = candidates_[seat];
     for (std::size_t i = 0; i < seat_candidates.size() && so_far <= kDealLimit; ++i) {
+      if (!keep_going()) return kDealLimit + 1;
       const CardMask mask = seat_candidates.masks[i];
       if ((mask & ~available) == 0) so_far = count_deals(seat + 1, available & ~mask, so_far);
     }
@@ -155,6 +207,7 @@ class Walker {
     if (seat == seat_count_) return walk_board(available);
     const SeatCandidates& seat_candidates = candidates_[seat];
     for (std::size_t i = 0; i < seat_candidates.size(); ++i) {
+      if (!keep_going()) return false;
       const CardMask mask = seat_candidates.masks[i];
       if ((mask & ~available) != 0) continue;
       chosen_[seat] = &seat_candidates.hands[i];
@@ -172,7 +225,7 @@ class Walker {
   bool spend(std::uint64_t deals) {
     if (deals > budget_) return false;
     budget_ -= deals;
-    return true;
+    return keep_going(deals);
   }
 
   bool walk_board(CardMask available) {
@@ -213,8 +266,9 @@ class Walker {
     }
     if (pool_size < open) return true;
     const sampler::Count boards = sampler::binomial(pool_size, open);
-    if (boards > budget_) return false;
-    budget_ -= static_cast<std::uint64_t>(boards);
+    if (!spend(static_cast<std::uint64_t>(std::min<sampler::Count>(boards, kDealLimit + 1)))) {
+      return false;
+    }
     switch (open) {
       case 0:
         enumerate<0>(0, pool_size, size, fixed);
@@ -287,6 +341,9 @@ class Walker {
   Scorer scorer_;
   OutcomeCounts counts_;
   std::size_t seat_count_;
+  StopCheck& stop_;
+  std::uint64_t until_check_ = kStopCheckInterval;
+  bool stopped_ = false;
   std::uint64_t budget_ = kDealLimit;
   std::vector<SeatCandidates> candidates_;
   std::array<const SeatHand*, kMostSeats> chosen_{};
@@ -299,7 +356,8 @@ class Walker {
 }  // namespace
 
 Expected<std::optional<ChunkTally>, EngineError> walk_exactly(const variants::Variant& game,
-                                                              const PreparedRequest& request) {
+                                                              const PreparedRequest& request,
+                                                              Caller* caller) {
   const std::size_t seat_count = request.deal.seat_count;
   if (seat_count == 0 || seat_count > kMostSeats || request.deal.board_size > kMostBoardCards ||
       variants::catalogue_index(game) == variants::kCatalogue.size()) {
@@ -314,8 +372,11 @@ Expected<std::optional<ChunkTally>, EngineError> walk_exactly(const variants::Va
           return fail(EngineError{cards::CardError::too_many_cards(count)});
         }
         if (hopeless(request)) return std::optional<ChunkTally>{};
-        Walker<Showdown> walker(request, hand_size);
-        if (!walker.run()) return std::optional<ChunkTally>{};
+        CallerWatch watch(caller);
+        Walker<Showdown> walker(request, hand_size, watch);
+        const bool walked = walker.run();
+        if (watch.stopped()) return fail(EngineError{Stopped{}});
+        if (!walked) return std::optional<ChunkTally>{};
         ChunkTally tally(seat_count);
         tally.exact = true;
         walker.counts().add_to(tally);

@@ -4,7 +4,8 @@
 // 1. A seat's alternatives therefore weigh in proportion to the card sets they allow (a set two
 // alternatives both allow counts twice). The walk is bounded: when listing a seat's hands, the
 // product of the seats' hand counts, or the deals themselves would pass kDealLimit, it declines
-// instead of running for minutes.
+// instead of running for minutes; and when the hands it would keep to walk pass kCandidateLimit,
+// it declines instead of filling the memory.
 
 #include <cstdint>
 #include <optional>
@@ -12,17 +13,25 @@
 #include "engine_error.hpp"
 #include "expected.hpp"
 #include "odds/chunk.hpp"
+#include "odds/interruption.hpp"
 #include "odds/prepared_request.hpp"
 #include "variants/equity.hpp"
 
 namespace vantor::odds {
 
 inline constexpr std::uint64_t kDealLimit = 50'000'000;
+// The most hands, over all seats, the walk keeps to combine (about 40 bytes each). Hands with a
+// card another seat or the board certainly holds are not kept, so the largest spots that fit the
+// deal limit keep far fewer: an unknown six-card Omaha hand against a known one on the river
+// keeps 4,496,388, an unknown stud hand with one ace against seven known cards 7,059,052.
+inline constexpr std::uint64_t kCandidateLimit = 10'000'000;
 
 // The tally of every deal (marked exact), nothing when the walk declines, or the showdown's
 // error. Runs on the calling thread and touches no Python object, so the caller can release the
-// interpreter lock around it.
+// interpreter lock around it. `caller`, when given, is asked every kCallerPeriod whether to stop;
+// the walk then ends with Stopped within a check interval.
 Expected<std::optional<ChunkTally>, EngineError> walk_exactly(const variants::Variant& game,
-                                                              const PreparedRequest& request);
+                                                              const PreparedRequest& request,
+                                                              Caller* caller = nullptr);
 
 }  // namespace vantor::odds

@@ -37,7 +37,7 @@ class PieceSampler {
     for (std::size_t seat = 0; seat < seat_count_; ++seat) chosen_[seat] = &hands_[seat];
   }
 
-  Expected<ChunkTally, EngineError> run(std::uint64_t target, std::uint64_t seed) {
+  Expected<ChunkTally, EngineError> run(std::uint64_t target, std::uint64_t seed, StopCheck* stop) {
     generator_ = sampler::Generator::seeded(seed);
     ChunkTally tally(seat_count_);
     if (target == 0) return tally;
@@ -52,6 +52,9 @@ class PieceSampler {
         return fail(EngineError{RequestError::sampler_gave_up(attempts + 1, used)});
       }
       ++attempts;
+      if (stop != nullptr && attempts % kStopCheckInterval == 0 && stop->should_stop()) {
+        return fail(EngineError{Stopped{}});
+      }
       if (request_.deal.weighted) {
         const auto weight =
             sampler::weighted_draw(request_.deal, generator_, seat_cards_, board_cards_, scratch_);
@@ -112,7 +115,7 @@ std::uint64_t attempt_limit(std::uint64_t target) {
 }
 
 Expected<ChunkTally, EngineError> sample_piece(const PreparedRequest& request, std::uint64_t target,
-                                               std::uint64_t seed) {
+                                               std::uint64_t seed, StopCheck* stop) {
   const std::size_t seat_count = request.deal.seat_count;
   if (seat_count == 0 || seat_count > kMostSeats || request.game == nullptr ||
       variants::catalogue_index(*request.game) == variants::kCatalogue.size()) {
@@ -127,7 +130,7 @@ Expected<ChunkTally, EngineError> sample_piece(const PreparedRequest& request, s
           return fail(EngineError{cards::CardError::too_many_cards(count)});
         }
         PieceSampler<Showdown> sampler(request, hand_size);
-        return sampler.run(target, seed);
+        return sampler.run(target, seed, stop);
       });
 }
 

@@ -10,6 +10,7 @@
 #include "engine_error.hpp"
 #include "expected.hpp"
 #include "odds/chunk.hpp"
+#include "odds/interruption.hpp"
 #include "odds/prepared_request.hpp"
 
 namespace vantor::odds {
@@ -22,8 +23,10 @@ std::uint64_t attempt_limit(std::uint64_t target);
 
 // The tally of `target` deals drawn with a generator seeded by `seed`, its `attempts` counting
 // every draw, or the error that stopped the piece. Touches no Python object and nothing shared
-// but the read-only request, so pieces run on any threads at once.
+// but the read-only request, so pieces run on any threads at once. `stop`, when given, is asked
+// every kStopCheckInterval attempts and ends the piece with Stopped when it says so; the deals
+// drawn never depend on it.
 Expected<ChunkTally, EngineError> sample_piece(const PreparedRequest& request, std::uint64_t target,
-                                               std::uint64_t seed);
+                                               std::uint64_t seed, StopCheck* stop = nullptr);
 
 }  // namespace vantor::odds
