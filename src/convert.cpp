@@ -1,5 +1,6 @@
 #include "convert.hpp"
 
+#include "odds/request.hpp"
 #include "py_ref.hpp"
 
 namespace vantor::frame {
@@ -184,7 +185,22 @@ bool to_mask_list(PyObject* object, const char* parameter, std::vector<cards::Ca
 
 bool to_seat_masks(PyObject* object, const char* parameter, SeatMasks& out) {
   if (!object) return true;  // left to its default
-  return read_items(object, parameter, out, [parameter](PyObject* seat, auto& alternatives) {
+  // A seat's length is checked before its alternatives are converted: a list holding one
+  // alternative a million times is a few megabytes in Python and gigabytes once prepared.
+  std::size_t total = 0;
+  return read_items(object, parameter, out, [&](PyObject* seat, auto& alternatives) {
+    Py_ssize_t length;
+    if (!sequence_length(seat, parameter, length)) return false;
+    const auto count = static_cast<std::size_t>(length);
+    total += count;
+    if (count > notation::kMostFieldAlternatives) {
+      raise(odds::RequestError::too_many_alternatives(notation::kMostFieldAlternatives, false));
+      return false;
+    }
+    if (total > odds::kMostAlternatives) {
+      raise(odds::RequestError::too_many_alternatives(odds::kMostAlternatives, true));
+      return false;
+    }
     return read_items(seat, parameter, alternatives, [parameter](PyObject* item, auto& masks) {
       return to_mask_list(item, parameter, masks);
     });

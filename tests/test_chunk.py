@@ -293,6 +293,49 @@ class TestGivingUp:
         assert str(raised.value) == message
 
 
+# Fourteen seats that each hold one pair of cards, written in both orders, and two seats that
+# cannot be dealt together: one holds 2c3c or 4c5c, the other 2c4c or 3c5c. Every choice of the
+# two collides, yet the slot-by-slot check passes (it may give the first seat 2c and 5c), so the
+# search for a deal must branch, and it branches on the fourteen seats first: 2^14 choices that all
+# fail at the last two seats, which runs it out of its budget. The request is let through
+# undecided, and the sampler, finding nothing, must not claim that a deal exists.
+FREE_CARDS = [c for c in (r + s for r in RANKS for s in SUITS) if c not in ("2c", "3c", "4c", "5c")]
+UNDECIDED_HANDS = ([f"{a}{b}, {b}{a}" for a, b in zip(FREE_CARDS[0:28:2], FREE_CARDS[1:28:2])]
+                   + ["2c3c, 4c5c", "2c4c, 3c5c"])
+UNDECIDED_GAVE_UP = ("gave up after 10001 draws, of which only 0 could be used. Whether any deal "
+                     "satisfies the request was not settled before the cards were dealt (the "
+                     "search for one ran out of its budget), so either none does or the seats "
+                     "want the same cards too often for sampling to keep up. Naming more of the "
+                     "cards is what loosens it")
+
+
+class TestGivingUpUndecided:
+    def test_no_deal_exists(self):
+        # Independently of the engine: no choice of the last two seats is disjoint, and the
+        # exact walk finds no deal either.
+        pairs = [[set(map(card, (hand[:2], hand[2:]))) for hand in field.split(", ")]
+                 for field in UNDECIDED_HANDS[-2:]]
+        assert not any(a.isdisjoint(b) for a, b in itertools.product(*pairs))
+        assert vantor.exact_from_text("holdem", UNDECIDED_HANDS)["samples"] == 0
+
+    def test_text_form(self):
+        with pytest.raises(ValueError) as raised:
+            vantor.chunk_from_text("holdem", UNDECIDED_HANDS, samples=5, threads=1)
+        assert str(raised.value) == UNDECIDED_GAVE_UP
+
+    def test_mask_form(self):
+        hands = [[[card(hand[:2]), card(hand[2:])] for hand in field.split(", ")]
+                 for field in UNDECIDED_HANDS]
+        with pytest.raises(ValueError) as raised:
+            vantor.chunk("holdem", hands, [], 0, 5, 0, 2)
+        assert str(raised.value) == UNDECIDED_GAVE_UP
+
+    def test_a_settled_request_keeps_its_wording(self):
+        with pytest.raises(ValueError) as raised:
+            batch(CROWDED, 5, 0, 1)
+        assert re.fullmatch(give_up_pattern(10_001), str(raised.value))
+
+
 def card(name):
     return 1 << (RANKS.index(name[0]) * 4 + SUITS.index(name[1]))
 

@@ -124,6 +124,27 @@ TEST(DeadField, PiecesKeepTheirOffsets) {
       {"", "a dead card must name one card, since every reading changes the answer", 4, 3});
 }
 
+// A field may hold `most` alternatives, ranges counted by their combinations; the one that goes
+// past it is pointed at, and reading stops there.
+TEST(HandField, HoldsAtMostTheLimitOfAlternatives) {
+  const std::string three_named = "AhKh, 2c2d, 7s6s";
+  EXPECT_EQ(parse_hand_field(three_named, 2, false, 3).value().size(), 3u);
+  expect_error(parse_hand_field(three_named, 2, false, 2).error(),
+               {three_named,
+                "a hand field may hold at most 2 alternatives, and this one holds more (a range "
+                "counts one for each of its hands); write the seat with fewer, using ranks, "
+                "suits and '*' for the cards it need not name",
+                12, 4});
+  // AKs is four combinations: with 7 allowed, "QQ, AKs" (10) fails at the range.
+  EXPECT_EQ(parse_hand_field("QQ, AKs", 2, false, 10).value().size(), 10u);
+  const auto over = parse_hand_field("QQ, AKs, bad", 2, false, 7);
+  ASSERT_FALSE(over);
+  EXPECT_EQ(over.error().kind, Kind::TooManyAlternatives);
+  EXPECT_EQ(over.error().position, 4u);  // ahead of the unreadable piece after it
+  EXPECT_EQ(over.error().most, 7u);
+  EXPECT_EQ(kMostFieldAlternatives, 300'000u);
+}
+
 TEST(HandField, InvalidUtf8IsReadOneByteAtATime) {
   // Text from Python is always valid UTF-8, but the reader must still point inside the text.
   const auto hand = parse_hand_field("Ah\xE2\x82", 2, false);

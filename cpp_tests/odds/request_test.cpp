@@ -52,11 +52,20 @@ TEST(RequestError, BoardSpotSaysCardForOneAndCardsOtherwise) {
 }
 
 TEST(RequestError, SamplerGaveUpNamesBothCounts) {
-  EXPECT_EQ(RequestError::sampler_gave_up(1000, 3).display(),
+  EXPECT_EQ(RequestError::sampler_gave_up(1000, 3, true).display(),
             "gave up after 1000 draws, of which only 3 could be used. The request is satisfiable "
             "-- that was settled before any card was dealt -- but the seats want the same cards "
             "too often for sampling to keep up, so this is a limit of the engine rather than of "
             "the question. Naming more of the cards is what loosens it");
+}
+
+// Where the search for a deal ran out of its budget, the message does not claim a deal exists.
+TEST(RequestError, SamplerGaveUpUndecidedClaimsNoDeal) {
+  EXPECT_EQ(RequestError::sampler_gave_up(1000, 3, false).display(),
+            "gave up after 1000 draws, of which only 3 could be used. Whether any deal satisfies "
+            "the request was not settled before the cards were dealt (the search for one ran out "
+            "of its budget), so either none does or the seats want the same cards too often for "
+            "sampling to keep up. Naming more of the cards is what loosens it");
 }
 
 // Each request breaks several rules; the earliest check in the documented order must answer.
@@ -271,6 +280,75 @@ TEST(FindDeal, AgreesWithTryingEveryChoice) {
   }
   EXPECT_GT(dealable, 300);
   EXPECT_GT(fooled_slot_check, 30);  // the cases the search exists for did come up
+}
+
+// Fourteen seats of one pair each, written in both orders, ahead of two seats that cannot be dealt
+// together (every choice of theirs collides) although the slot check passes: the search branches
+// on the fourteen first and fails at the last two, 2^14 times.
+Seats undecidable(std::size_t copies) {
+  Seats seats;
+  const CardMask c2 = card("2c"), c3 = card("3c"), c4 = card("4c"), c5 = card("5c");
+  for (int k = 0; k < 14; ++k) {
+    const CardMask a = CardMask{1} << (20 + 2 * k), b = CardMask{1} << (21 + 2 * k);
+    std::vector<std::vector<CardMask>> seat;
+    for (std::size_t i = 0; i < copies; ++i) {
+      seat.push_back({a, b});
+      seat.push_back({b, a});
+    }
+    seats.push_back(seat);
+  }
+  Seats last = {{{c2, c3}, {c4, c5}}, {{c2, c4}, {c3, c5}}};
+  for (auto& seat : last) {
+    const auto written = seat;
+    for (std::size_t i = 1; i < copies + 1; ++i)
+      seat.insert(seat.end(), written.begin(), written.end());
+  }
+  seats.insert(seats.end(), last.begin(), last.end());
+  return seats;
+}
+
+TEST(FindDeal, RunsOutOfMatchingsOrWorkUndecided) {
+  const std::vector<CardMask> board;
+  ASSERT_TRUE(slots_can_be_filled(undecidable(1), board, kAny));
+  EXPECT_EQ(find_deal(undecidable(1), board, kAny), Dealability::Undecided);
+  // Each step scans every alternative left: with a hundred copies of each, matchings to spare
+  // would take the search for ever, and the work limit ends it.
+  EXPECT_EQ(find_deal(undecidable(100), board, kAny, ~std::size_t{0}), Dealability::Undecided);
+  // With the work to spare, the same search settles the smaller one: there is no deal.
+  EXPECT_EQ(find_deal(undecidable(1), board, kAny, 1u << 20, ~std::size_t{0}), Dealability::NoDeal);
+}
+
+// Counted before anything else is looked at, per seat and in all.
+TEST(BuildRequest, RefusesTooManyAlternatives) {
+  const std::vector<CardMask> named = {card("Ah"), card("Kh")};
+  Seats seats = {Seats::value_type(notation::kMostFieldAlternatives + 1, named), {named}};
+  EXPECT_TRUE(refused_with(ask("holdem", seats), RequestError::too_many_alternatives(
+                                                     notation::kMostFieldAlternatives, false)));
+  seats[0].pop_back();
+  // At the limit a seat is taken, and the next refusal is the request's own.
+  EXPECT_TRUE(
+      refused_with(ask("holdem", seats), RequestError::card_twice(*cards::card_index("Kh"))));
+  seats.push_back(seats[0]);
+  seats.push_back({named});
+  EXPECT_TRUE(refused_with(ask("holdem", seats),
+                           RequestError::too_many_alternatives(kMostAlternatives, true)));
+  EXPECT_EQ(RequestError::too_many_alternatives(5, true).display(),
+            "the seats have more than the 5 alternatives a request may have in all; write fewer, "
+            "leaving open the cards that need not be named (a rank, a suit or any card)");
+}
+
+TEST(BuildRequest, RefusesAlternativesTooLargeToPrepare) {
+  // Badugi hands of one card of each suit are prepared as the 28,561 hands they allow, about
+  // 360 KB each: a thousand pass the budget.
+  CardMask suits[4] = {};
+  for (int card = 0; card < 52; ++card) suits[card % 4] |= CardMask{1} << card;
+  const Seats seats = {Seats::value_type(1000, std::vector<CardMask>(suits, suits + 4)),
+                       unknown_seats(1, 4)[0]};
+  EXPECT_TRUE(refused_with(ask("badugi", seats),
+                           RequestError::too_large_to_prepare(kMostPreparedBytes >> 20)));
+  Seats fewer = seats;
+  fewer[0].resize(100);
+  EXPECT_TRUE(ask("badugi", fewer));
 }
 
 TEST(FindDeal, AnExhaustedBudgetIsUndecided) {

@@ -265,6 +265,42 @@ TEST(DealPlan, DrawOrderOwnMasksAndLogarithms) {
   EXPECT_EQ(spot.plan.seat_plans[1].size(), 2u);
 }
 
+// The budget counts what the plans and shapes hold as they are built: a plan within it is the
+// plan built without one, and a budget one byte short of what an alternative needs refuses it.
+TEST(DealPlan, WithinABudgetOrNothing) {
+  const std::vector<cards::SeatAlternatives> seats = {{{kAces, kAll}, {kKings, kQueens}},
+                                                      {{bit(kAceSpades), bit(kAceHearts)}}};
+  const std::vector<CardMask> board(5, kAll);
+  const DealPlan plain = plan_deal(seats, board, kAll);
+  std::size_t needed = 0;
+  for (const auto& plans : plain.seat_plans) {
+    for (const DrawPlan& plan : plans) needed += footprint(plan);
+  }
+  for (const auto& shapes : plain.shapes) {
+    for (const auto& shape : shapes) needed += sizeof(shape) + (shape ? shape->footprint() : 0);
+  }
+  const auto within = plan_deal_within(seats, board, kAll, needed + footprint(plain.board_plan));
+  ASSERT_TRUE(within);
+  EXPECT_EQ(within->draw_order, plain.draw_order);
+  EXPECT_EQ(within->weighted, plain.weighted);
+  EXPECT_EQ(within->seat_plans[0][1].listed_masks, plain.seat_plans[0][1].listed_masks);
+  EXPECT_FALSE(plan_deal_within(seats, board, kAll, footprint(plain.seat_plans[0][0]) - 1));
+  EXPECT_FALSE(plan_deal_within(seats, board, kAll, needed / 2));
+}
+
+// A plan that lists its card sets holds them: one card from each suit is 13^4 sets of four
+// cards, well over a hundred kilobytes, where a named hand takes a few hundred bytes.
+TEST(DealPlan, AListedPlanHoldsItsSets) {
+  CardMask suits[4] = {};
+  for (Card card = 0; card < 52; ++card) suits[card % 4] |= bit(card);
+  const std::vector<CardMask> one_of_each(suits, suits + 4);
+  const DrawPlan listed = build_plan(one_of_each, kAll);
+  ASSERT_EQ(listed.kind, PlanKind::Listed);
+  EXPECT_GE(footprint(listed), 28'561u * (4 + sizeof(CardMask)));
+  const std::vector<CardMask> named = {bit(0), bit(5), bit(10), bit(15)};
+  EXPECT_LT(footprint(build_plan(named, kAll)), 1000u);
+}
+
 TEST(Pilot, NamedCardsChooseRejection) {
   const auto spot = make_plan({{{bit(kAceSpades), bit(kAceHearts)}}, {{bit(0), bit(5)}}},
                               std::vector<CardMask>(5, kAll), kAll);

@@ -44,6 +44,10 @@ std::string NotationError::message() const {
       // No singular forms here, on purpose: the wording is fixed as "at most 1 cards".
       return "at most " + std::to_string(most) + " cards fit here, but " + std::to_string(written) +
              " were written";
+    case Kind::TooManyAlternatives:
+      return "a hand field may hold at most " + std::to_string(most) +
+             " alternatives, and this one holds more (a range counts one for each of its hands); "
+             "write the seat with fewer, using ranks, suits and '*' for the cards it need not name";
   }
   return "unknown notation error";
 }

@@ -27,6 +27,7 @@ struct NotationError {
     PercentageRange,         // "percentage ranges need a hand-strength ordering ..."
     DeadCardNotExact,        // "a dead card must name one card, ..."
     TooManyCards,            // "at most {most} cards fit here, but {written} were written"
+    TooManyAlternatives,     // "a hand field may hold at most {most} alternatives, ..."
   };
 
   Kind kind;
@@ -34,7 +35,8 @@ struct NotationError {
   std::size_t span = 0;      // its length in bytes; 0 where the stretch is empty
   char32_t character = 0;    // BadCharacter: the character exactly as written
   cards::Card card = 0;      // RepeatedCard
-  std::size_t most = 0;      // WrongCount*: the game's slots; TooManyCards: the most that fit
+  std::size_t most = 0;      // WrongCount*: the game's slots; TooManyCards: the most that fit;
+                             // TooManyAlternatives: the most a field may hold
   std::size_t written = 0;   // WrongCount*, TooManyCards: how many cards the field wrote
 
   static NotationError bad_character(char32_t c, std::size_t position, std::size_t span) {
@@ -49,6 +51,11 @@ struct NotationError {
   static NotationError count(Kind kind, std::size_t most, std::size_t written, std::size_t position,
                              std::size_t span) {
     return {kind, position, span, 0, 0, most, written};
+  }
+  // Points at the alternative that took the field past `most`.
+  static NotationError too_many_alternatives(std::size_t most, std::size_t position,
+                                             std::size_t span) {
+    return {Kind::TooManyAlternatives, position, span, 0, 0, most, 0};
   }
 
   // The kind's message alone.

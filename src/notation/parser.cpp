@@ -47,7 +47,7 @@ Expected<void, NotationError> read_hand_piece(Piece piece, std::size_t slots, bo
 }  // namespace
 
 Expected<Alternatives, NotationError> parse_hand_field(std::string_view text, std::size_t slots,
-                                                       bool allow_short) {
+                                                       bool allow_short, std::size_t most) {
   Alternatives alternatives;
   std::size_t begin = 0;
   while (true) {
@@ -56,6 +56,9 @@ Expected<Alternatives, NotationError> parse_hand_field(std::string_view text, st
     const Piece piece = trim({text.substr(begin, end - begin), begin});
     if (auto read = read_hand_piece(piece, slots, allow_short, alternatives); !read) {
       return fail(read.error());
+    }
+    if (alternatives.size() > most) {
+      return fail(NotationError::too_many_alternatives(most, piece.offset, piece.text.size()));
     }
     if (comma == std::string_view::npos) return alternatives;
     begin = comma + 1;

@@ -17,13 +17,22 @@
 
 namespace vantor::notation {
 
+// The most alternatives one hand field may hold, ranges counted by their combinations: well above
+// anything written by hand (every two-card hand is 1,326; every four-card Omaha hand 270,725),
+// and low enough that a field of them is prepared in a few hundred megabytes at most.
+inline constexpr std::size_t kMostFieldAlternatives = 300'000;
+
 // Reads a hand field: comma-separated alternatives, each a run of card tokens (see
 // read_card_tokens) or, where `slots` is 2, a two-card range. `slots` is how many cards the game
 // deals a seat. With `allow_short` false (hold'em, Omaha) every plain alternative must write
 // exactly `slots` cards; with it true (stud, draw games) from 1 to `slots`, the rest still to
 // come. Alternatives come back in field order, a range as its combinations in expansion order.
+// A field of more than `most` alternatives is refused (TooManyAlternatives, at the alternative
+// that passed the limit) as soon as reading reaches it, so at most one range's combinations are
+// read beyond it.
 Expected<Alternatives, NotationError> parse_hand_field(std::string_view text, std::size_t slots,
-                                                       bool allow_short);
+                                                       bool allow_short,
+                                                       std::size_t most = kMostFieldAlternatives);
 
 // Reads a board: one run of card tokens, no alternatives, at most `most` cards. An empty or
 // all-blank board is an empty list.

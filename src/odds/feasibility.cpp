@@ -46,8 +46,8 @@ class DealSearch {
   using Candidates = std::vector<std::vector<std::size_t>>;
 
   DealSearch(std::span<const SeatAlternatives> seats, std::span<const CardMask> board,
-             CardMask live, std::size_t budget)
-      : seats_(seats), board_(board), live_cards_(cards_of(live)), budget_(budget) {
+             CardMask live, std::size_t budget, std::size_t work)
+      : seats_(seats), board_(board), live_cards_(cards_of(live)), budget_(budget), work_(work) {
     board_named_ = named_cards(board);
     named_.resize(seats.size());
     twins_.resize(seats.size());
@@ -75,8 +75,9 @@ class DealSearch {
  private:
   // True when a deal exists below this node, nothing when the budget ran out first.
   std::optional<bool> explore(Candidates candidates) {
-    if (!narrow(candidates)) return false;
-    if (budget_ == 0) return std::nullopt;
+    const std::optional<bool> narrowed = narrow(candidates);
+    if (narrowed != true) return narrowed;
+    if (budget_ == 0 || !spend(candidates)) return std::nullopt;
     --budget_;
     slots_.clear();
     for (std::size_t seat = 0; seat < seats_.size(); ++seat) {
@@ -119,13 +120,23 @@ class DealSearch {
     }
   }
 
+  // Takes one pass over the candidates from the work left; false when it has run out.
+  bool spend(const Candidates& candidates) {
+    std::size_t pass = candidates.size();
+    for (const auto& list : candidates) pass += list.size();
+    if (pass > work_) return false;
+    work_ -= pass;
+    return true;
+  }
+
   // Drops every alternative that names a card some other seat or the board certainly holds,
   // until nothing changes. False when a seat is left with nothing, or when two seats certainly
-  // hold the same card.
-  bool narrow(Candidates& candidates) const {
+  // hold the same card; nothing when the work ran out first.
+  std::optional<bool> narrow(Candidates& candidates) {
     const std::size_t n = seats_.size();
     std::vector<CardMask> held(n);
     for (bool changed = true; changed;) {
+      if (!spend(candidates)) return std::nullopt;
       changed = false;
       CardMask all_held = board_named_;
       for (std::size_t seat = 0; seat < n; ++seat) {
@@ -155,6 +166,7 @@ class DealSearch {
   std::span<const CardMask> board_;
   std::vector<Card> live_cards_;
   std::size_t budget_;
+  std::size_t work_;
   CardMask board_named_ = 0;
   std::vector<std::vector<CardMask>> named_;     // per seat, per alternative
   std::vector<std::vector<std::size_t>> twins_;  // per seat, the other seats written alike
@@ -180,8 +192,8 @@ bool slots_can_be_filled(std::span<const SeatAlternatives> seats, std::span<cons
 }
 
 Dealability find_deal(std::span<const SeatAlternatives> seats, std::span<const CardMask> board,
-                      CardMask live, std::size_t budget) {
-  return DealSearch(seats, board, live, budget).run();
+                      CardMask live, std::size_t budget, std::size_t work) {
+  return DealSearch(seats, board, live, budget, work).run();
 }
 
 }  // namespace vantor::odds

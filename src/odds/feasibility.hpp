@@ -30,6 +30,10 @@ enum class Dealability : std::uint8_t {
 // How many matchings the search may ask for before it stops. Ordinary requests settle in a few
 // dozen; this bounds the time an adversarial mask-form request can take.
 inline constexpr std::size_t kDealSearchBudget = 20000;
+// How many alternatives the search may look at in all (each step scans every seat's remaining
+// ones) before it stops: with many alternatives, the matchings alone would let it run for
+// minutes. About a third of a second; a request of up to 500 alternatives gets every matching.
+inline constexpr std::size_t kDealSearchWork = 10'000'000;
 
 // The slot-by-slot check alone: one slot per card position of every seat (the union of that
 // position's masks over the seat's alternatives), one per board mask, and a distinct live card
@@ -37,10 +41,10 @@ inline constexpr std::size_t kDealSearchBudget = 20000;
 bool slots_can_be_filled(std::span<const SeatAlternatives> seats,
                          std::span<const cards::CardMask> board, cards::CardMask live);
 
-// The exact answer, within `budget` matchings. Exact without any search when every seat has one
-// alternative. Pure.
+// The exact answer, within `budget` matchings and `work` alternatives looked at. Exact without
+// any search when every seat has one alternative. Pure.
 Dealability find_deal(std::span<const SeatAlternatives> seats,
                       std::span<const cards::CardMask> board, cards::CardMask live,
-                      std::size_t budget = kDealSearchBudget);
+                      std::size_t budget = kDealSearchBudget, std::size_t work = kDealSearchWork);
 
 }  // namespace vantor::odds

@@ -27,6 +27,10 @@ struct PreparedRequest {
   std::vector<cards::CardMask> board;
   // How a deal is drawn, built from `seats`, `board` and the live cards.
   sampler::DealPlan deal;
+  // Whether a deal satisfying the request was found when it was built. False when the search
+  // ran out of its budget undecided; the request is then let through on the slot-by-slot check,
+  // and a sampler that gives up must not claim the request satisfiable.
+  bool known_dealable = true;
 };
 
 }  // namespace vantor::odds

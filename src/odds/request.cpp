@@ -53,6 +53,19 @@ std::optional<RequestError> complete_hand(SeatAlternatives& seat, std::size_t ho
   return std::nullopt;
 }
 
+std::optional<RequestError> check_alternative_counts(const Seats& seats) {
+  std::size_t total = 0;
+  for (const SeatAlternatives& seat : seats) {
+    if (seat.size() > notation::kMostFieldAlternatives) {
+      return RequestError::too_many_alternatives(notation::kMostFieldAlternatives, false);
+    }
+    total += seat.size();
+  }
+  if (total > kMostAlternatives)
+    return RequestError::too_many_alternatives(kMostAlternatives, true);
+  return std::nullopt;
+}
+
 bool has_possible_alternative(const SeatAlternatives& seat) {
   for (const auto& alternative : seat) {
     bool every_mask_has_a_card = !alternative.empty();
@@ -138,10 +151,10 @@ std::optional<RequestError> check_named_cards(const Seats& seats,
   return std::nullopt;
 }
 
-bool is_dealable(const Seats& seats, const std::vector<CardMask>& board, CardMask live) {
-  if (!slots_can_be_filled(seats, board, live)) return false;
-  // An undecided search (a mask-form request built to defeat it) keeps the slot-by-slot verdict.
-  return find_deal(seats, board, live) != Dealability::NoDeal;
+Dealability dealability(const Seats& seats, const std::vector<CardMask>& board, CardMask live) {
+  if (!slots_can_be_filled(seats, board, live)) return Dealability::NoDeal;
+  // An undecided search (a request built to defeat it) keeps the slot-by-slot verdict.
+  return find_deal(seats, board, live);
 }
 
 }  // namespace
@@ -154,6 +167,7 @@ Expected<PreparedRequest, EngineError> build_request(const variants::Variant& ga
   if (seats.size() > game.max_seats) {
     return fail(RequestError::too_many_seats(seats.size(), game.max_seats));
   }
+  if (auto error = check_alternative_counts(seats)) return fail(*error);
   const variants::Dealing dealing = game.dealing(seats.size());
 
   if (game.shows_every_card) {
@@ -187,10 +201,12 @@ Expected<PreparedRequest, EngineError> build_request(const variants::Variant& ga
   if (auto error = check_named_cards(checked_seats, checked_board, live, game.deck)) {
     return fail(*error);
   }
-  if (!is_dealable(checked_seats, checked_board, live)) {
+  Dealability verdict = dealability(checked_seats, checked_board, live);
+  if (verdict == Dealability::NoDeal) {
     // A pinned card can be one another seat's suit needed (razz with "7******" against thirteen
     // clubs written out): the question itself is still answerable, so it is asked unpinned.
-    if (!pinned || !is_dealable(seats, board, live)) {
+    if (pinned) verdict = dealability(seats, board, live);
+    if (verdict == Dealability::NoDeal) {
       return fail(RequestError::unsatisfiable(Unsatisfied::Together));
     }
     pinned.reset();
@@ -204,7 +220,10 @@ Expected<PreparedRequest, EngineError> build_request(const variants::Variant& ga
   request.game = &game;
   request.seats = std::move(seats);
   request.board = std::move(board);
-  request.deal = sampler::plan_deal(request.seats, request.board, live);
+  auto deal = sampler::plan_deal_within(request.seats, request.board, live, kMostPreparedBytes);
+  if (!deal) return fail(RequestError::too_large_to_prepare(kMostPreparedBytes >> 20));
+  request.deal = std::move(*deal);
+  request.known_dealable = verdict == Dealability::Dealable;
   return request;
 }
 
@@ -217,9 +236,14 @@ Expected<PreparedRequest, EngineError> build_request_from_text(const variants::V
   const variants::Dealing dealing = game.dealing(hands.size());
   Seats seats;
   seats.reserve(hands.size());
+  std::size_t total = 0;
   for (const std::string& hand : hands) {
     auto alternatives = notation::parse_hand_field(hand, dealing.hole_cards, game.completes_short);
     if (!alternatives) return fail(std::move(alternatives).error());
+    total += alternatives->size();
+    if (total > kMostAlternatives) {
+      return fail(RequestError::too_many_alternatives(kMostAlternatives, true));
+    }
     seats.push_back(std::move(*alternatives));
   }
   auto board_masks = notation::read_board_field(board, dealing.board_cards);

@@ -9,6 +9,8 @@
 // failure is returned:
 //
 //   - fewer than two seats, then more seats than the game deals;
+//   - a seat with more than notation::kMostFieldAlternatives alternatives, then more than
+//     kMostAlternatives in all;
 //   - stud and razz: seats showing different numbers of cards, or at most two each;
 //   - a seat without alternatives or with alternatives of different sizes, then a hand of the
 //     wrong size (a shorter hand is completed with wildcards where the game deals over time);
@@ -17,7 +19,8 @@
 //   - short deck: a dead card outside its deck;
 //   - a card that two seats, or a seat and the board, certainly hold;
 //   - a card some seat or the board certainly holds that is dead (or outside the short deck);
-//   - no deal satisfying every seat, the board and the dead cards at once.
+//   - no deal satisfying every seat, the board and the dead cards at once;
+//   - alternatives that would take more than kMostPreparedBytes to prepare for dealing.
 //
 // Builders hold no state; every refusal is returned as a value, never thrown.
 
@@ -29,11 +32,20 @@
 #include "cards/card.hpp"
 #include "engine_error.hpp"
 #include "expected.hpp"
+#include "notation/parser.hpp"
 #include "odds/prepared_request.hpp"
 #include "odds/request_error.hpp"
 #include "variants/equity.hpp"
 
 namespace vantor::odds {
+
+// The most alternatives a request may have over all its seats (one seat may have
+// notation::kMostFieldAlternatives). Bounds the memory the hands take before they are prepared.
+inline constexpr std::size_t kMostAlternatives = 600'000;
+// The most memory the alternatives may take once prepared for dealing (their draw plans and
+// shapes): an alternative written out as cards takes about a kilobyte, one that holds cards to a
+// rank or a suit without naming them can take megabytes (its plan lists the hands it allows).
+inline constexpr std::size_t kMostPreparedBytes = std::size_t{256} << 20;
 
 // The mask form. `seats`: per seat its whole alternatives, per alternative one mask per card.
 // `board`: one mask per board card given. `dead`: the dead cards. Bits above card 51 are ignored
@@ -47,7 +59,8 @@ Expected<PreparedRequest, EngineError> build_request(const variants::Variant& ga
 // The text form: reads every hand field in seat order with the sizes the game deals for this
 // many seats (Variant::dealing(), and whether it completes short hands), then the board, then the
 // dead cards, and hands the masks to build_request(). The first NotationError is returned as it
-// is, before any check of the request.
+// is, before any check of the request; reading stops as soon as the fields read hold more than
+// kMostAlternatives alternatives in all.
 Expected<PreparedRequest, EngineError> build_request_from_text(const variants::Variant& game,
                                                                std::span<const std::string> hands,
                                                                std::string_view board,

@@ -18,10 +18,13 @@ struct RequestError {
     BoardSize,      // "Invalid number of community cards: {size}"
     BoardSpot,      // "this game turns {face_up} board card(s) face up ..., so a board of {size}"
     SamplerGaveUp,  // "gave up after {draws} draws, of which only {used} could be used. ..."
+                    // (two wordings: whether any deal exists was settled, or left undecided)
     TooManySeats,   // "{seats} players is more than this game can deal; the deck seats {most}"
     Unsatisfiable,  // "No deal can satisfy a hand" / "... the hands, board and dead cards together"
     CardTwice,      // "Found duplicated card: {card}"
     OutsideDeck,    // "{card} is not in this game's deck"
+    TooManyAlternatives,  // "a seat has more than the {most} alternatives ..." (or "in all")
+    TooLargeToPrepare,    // "the seats' alternatives would take more than {most} MB ..."
   };
 
   // What an unsatisfiable request could not satisfy: one seat on its own, or everything at once.
@@ -35,8 +38,11 @@ struct RequestError {
   std::uint64_t most_seats = 0;  // TooManySeats
   std::uint64_t draws = 0;       // SamplerGaveUp: attempts made
   std::uint64_t used = 0;        // SamplerGaveUp: attempts that gave a deal
+  bool settled = true;           // SamplerGaveUp: a deal was known to exist before sampling
   cards::Card card = 0;          // CardTwice, OutsideDeck (0..51)
   Unsatisfied unsatisfied = Unsatisfied::Hand;
+  std::uint64_t most = 0;  // TooManyAlternatives: the limit; TooLargeToPrepare: in MB
+  bool in_all = false;     // TooManyAlternatives: over all seats rather than one
 
   static RequestError too_few_seats() { return {Kind::TooFewSeats}; }
   static RequestError wrong_hand_size(std::uint64_t size) {
@@ -56,10 +62,13 @@ struct RequestError {
     error.size = given;
     return error;
   }
-  static RequestError sampler_gave_up(std::uint64_t draws, std::uint64_t used) {
+  // `settled`: whether the request was known to be satisfiable when it was built (the search for
+  // a deal may run out of its budget undecided, and such a request is let through).
+  static RequestError sampler_gave_up(std::uint64_t draws, std::uint64_t used, bool settled) {
     RequestError error{Kind::SamplerGaveUp};
     error.draws = draws;
     error.used = used;
+    error.settled = settled;
     return error;
   }
   static RequestError too_many_seats(std::uint64_t seats, std::uint64_t most_seats) {
@@ -81,6 +90,17 @@ struct RequestError {
   static RequestError outside_deck(cards::Card card) {
     RequestError error{Kind::OutsideDeck};
     error.card = card;
+    return error;
+  }
+  static RequestError too_many_alternatives(std::uint64_t most, bool in_all) {
+    RequestError error{Kind::TooManyAlternatives};
+    error.most = most;
+    error.in_all = in_all;
+    return error;
+  }
+  static RequestError too_large_to_prepare(std::uint64_t most_megabytes) {
+    RequestError error{Kind::TooLargeToPrepare};
+    error.most = most_megabytes;
     return error;
   }
 

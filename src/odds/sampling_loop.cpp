@@ -49,7 +49,8 @@ class PieceSampler {
     std::uint64_t used = 0;
     while (used < target) {
       if (attempts == limit) {
-        return fail(EngineError{RequestError::sampler_gave_up(attempts + 1, used)});
+        return fail(EngineError{
+            RequestError::sampler_gave_up(attempts + 1, used, request_.known_dealable)});
       }
       ++attempts;
       if (stop != nullptr && attempts % kStopCheckInterval == 0 && stop->should_stop()) {

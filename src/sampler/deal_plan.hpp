@@ -55,4 +55,11 @@ struct DealPlan {
 DealPlan plan_deal(std::span<const cards::SeatAlternatives> seats,
                    std::span<const cards::CardMask> board, cards::CardMask live);
 
+// plan_deal(), or nothing as soon as the draw plans and shapes built so far hold more than
+// `most_bytes` (footprint()): an alternative can take megabytes (a plan lists up to kListedLimit
+// card sets), so a request is refused having spent at most one alternative beyond the limit.
+std::optional<DealPlan> plan_deal_within(std::span<const cards::SeatAlternatives> seats,
+                                         std::span<const cards::CardMask> board,
+                                         cards::CardMask live, std::size_t most_bytes);
+
 }  // namespace vantor::sampler

@@ -9,6 +9,7 @@
 #include "cards/masks.hpp"
 #include "sampler/card_pick.hpp"
 #include "sampler/combinations.hpp"
+#include "sampler/footprint.hpp"
 #include "sampler/matching.hpp"
 
 namespace vantor::sampler {
@@ -141,6 +142,13 @@ DrawPlan build_plan(std::span<const CardMask> slots, CardMask available) {
     plan.shape = std::move(shape);
   }
   return plan;
+}
+
+std::size_t footprint(const DrawPlan& plan) {
+  return sizeof(plan) + allocated(plan.fixed_cards) + allocated(plan.remaining_slots) +
+         allocated(plan.covered_slots) + allocated(plan.constrained_masks) +
+         allocated(plan.listed_cards) + allocated(plan.listed_masks) +
+         (plan.shape ? plan.shape->footprint() : 0);
 }
 
 bool draw_with_plan(const DrawPlan& plan, CardMask admissible, Generator& generator,

@@ -66,6 +66,9 @@ struct DrawPlan {
 // Builds the plan of one alternative's slots under the available cards. Never fails.
 DrawPlan build_plan(std::span<const cards::CardMask> slots, cards::CardMask available);
 
+// The bytes a plan holds, itself and its lists (by capacity) included.
+std::size_t footprint(const DrawPlan& plan);
+
 // Draws one hand into `out` (cleared first) using only cards of `admissible`: the fixed cards,
 // then the kind's cards, then the free cards, in that order. Returns false (with `out` empty)
 // when the draw fails; a failed draw is routine, not an error. No allocation once `out` has

@@ -7,6 +7,7 @@
 
 #include "sampler/card_pick.hpp"
 #include "sampler/combinations.hpp"
+#include "sampler/footprint.hpp"
 #include "sampler/matching.hpp"
 
 namespace vantor::sampler {
@@ -145,6 +146,11 @@ void Shape::draw(std::span<const CardMask> class_masks, std::span<const Count> c
       if (card < static_cast<unsigned>(cards::kCardCount)) out.push_back(static_cast<Card>(card));
     }
   }
+}
+
+std::size_t Shape::footprint() const {
+  return allocated(class_masks_) + allocated(weights_) + allocated(counts_) +
+         allocated(cumulative_);
 }
 
 Count Shape::reweight(CardMask available, std::vector<CardMask>& class_masks,

@@ -52,6 +52,8 @@ class Shape {
   const std::vector<cards::CardMask>& class_masks() const { return class_masks_; }
   const std::vector<Count>& cumulative_weights() const { return cumulative_; }
   std::size_t pattern_count() const { return weights_.size(); }
+  // The bytes the shape's lists hold (by capacity), the object itself not included.
+  std::size_t footprint() const;
   ShapePattern pattern(std::size_t index) const {
     return {weights_[index], {counts_.data() + index * class_masks_.size(), class_masks_.size()}};
   }
