@@ -55,9 +55,8 @@ LONG_WEIGHTED_BATCH = ('lambda: vantor.chunk_from_text("stud", ["A******"] * 4 +
 LONG_WALK = 'lambda: vantor.exact_from_text("omaha_hi_lo", ["AhKhQhJh", "T***"], "2c 3c 4d")'
 
 # A batch stops within 100 ms of the signal (the caller looks every 50 ms, a piece within a few
-# thousand deals), a walk within a second; the rest is slack for a loaded test machine.
-BATCH_BOUND = 0.1 + 0.25
-WALK_BOUND = 1.0
+# thousand deals), and so does a walk; the rest is slack for a loaded or sanitized test machine.
+BOUND = 0.1 + 0.4
 
 
 def interrupted(call, delay):
@@ -72,14 +71,14 @@ def interrupted(call, delay):
 @pytest.mark.parametrize("call", [LONG_BATCH, LONG_WEIGHTED_BATCH], ids=["rejection", "weighted"])
 def test_ctrl_c_stops_an_endless_batch(call):
     late, idle_cpu = interrupted(call, delay=0.3)
-    assert late < BATCH_BOUND
+    assert late < BOUND
     assert idle_cpu < 0.05, "a worker kept running the interrupted batch"
 
 
 def test_ctrl_c_stops_a_long_walk():
-    # The walk runs on the calling thread; uninterrupted it takes several times the bound's slack.
+    # The walk runs on the calling thread; uninterrupted it goes on for twice the bound or more.
     late, _ = interrupted(LONG_WALK, delay=0.1)
-    assert late < min(WALK_BOUND, BATCH_BOUND)
+    assert late < BOUND
 
 
 def test_a_handler_that_does_not_raise_changes_nothing():
@@ -148,7 +147,7 @@ def test_any_exception_a_handler_raises_stops_the_call():
     finally:
         timer.join()
         signal.signal(signal.SIGUSR1, previous)
-    assert late < BATCH_BOUND
+    assert late < BOUND
     after = vantor.chunk_from_text("holdem", ["AhKh", "QsQd"], samples=20_000, seed=3, threads=2)
     assert after == vantor.chunk_from_text("holdem", ["AhKh", "QsQd"], samples=20_000, seed=3,
                                            threads=2)

@@ -55,6 +55,15 @@ SCRIPT = textwrap.dedent("""
 """)
 
 
+# A sanitized build keeps freed memory in quarantine and pads every block, so its peak says
+# little about the module's own: there only the outcome and the time are checked.
+SANITIZED = "asan" in os.environ.get("LD_PRELOAD", "")
+
+
+def within(megabytes, bound):
+    return SANITIZED or megabytes < bound
+
+
 def measured(setup, call):
     done = subprocess.run([sys.executable, "-c", SCRIPT], input=f"{setup}\n#call\n{call}",
                           capture_output=True, text=True, timeout=300)
@@ -89,7 +98,7 @@ def test_an_oversized_field_is_refused_quickly_and_small(setup, call, message):
         assert outcome.startswith("ValueError: ") and outcome.endswith(FIELD_MESSAGE), outcome[-300:]
     else:
         assert outcome.startswith(f"ValueError: {message}"), outcome[:300]
-    assert megabytes < 64
+    assert within(megabytes, 64)
     assert seconds < 2
 
 
@@ -100,7 +109,7 @@ def test_alternatives_that_are_costly_to_prepare_are_refused_at_the_budget():
         'field = ",".join(["hdcs"] * 1000)',
         'vantor.chunk_from_text("badugi", [field, "****"], samples=100)')
     assert outcome == f"ValueError: {PREPARED_MESSAGE}"
-    assert megabytes < 256 + 128
+    assert within(megabytes, 256 + 128)
 
 
 def test_one_seat_may_hold_every_omaha_hand():
@@ -112,7 +121,7 @@ def test_one_seat_may_hold_every_omaha_hand():
         'field = ",".join("".join(hand) for hand in itertools.combinations(deck, 4))',
         'vantor.chunk_from_text("omaha", [field, "****"], samples=1000, seed=1)["samples"]')
     assert outcome == "1000"
-    assert megabytes < 400
+    assert within(megabytes, 400)
 
 
 @pytest.mark.parametrize("extra", [0, 1])
@@ -144,7 +153,7 @@ def test_a_walk_at_the_limits_declines_small():
     outcome, seconds, megabytes = measured('field = ",".join(["A*"] * 270_000)',
                                            'vantor.exact_from_text("holdem", [field, "KhKd"])')
     assert outcome == "None"
-    assert megabytes < 400
+    assert within(megabytes, 400)
 
 
 def test_the_walk_keeps_only_hands_that_can_be_dealt():
@@ -155,4 +164,4 @@ def test_the_walk_keeps_only_hands_that_can_be_dealt():
         "", 'vantor.exact_from_text("omaha_six", ["******", "AhKhQhJhTh9h"], "2c 3c 4c 5d 6d")'
             '["samples"]')
     assert outcome == str(41 * 40 * 39 * 38 * 37 * 36 // 720)
-    assert megabytes < 512
+    assert within(megabytes, 512)

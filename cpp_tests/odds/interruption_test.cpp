@@ -21,8 +21,6 @@
 namespace vantor::odds {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 PreparedRequest build(const char* game, std::vector<std::string> hands, const char* board = "") {
   auto built = build_request_from_text(**variants::find_variant(game), hands, board, "");
   EXPECT_TRUE(built) << game << ": " << (built ? "" : display(built.error()));
@@ -111,18 +109,16 @@ TEST(RunBatch, ACallerThatNeverStopsChangesNothing) {
   }
 }
 
-TEST(RunBatch, ACallerThatStopsEndsAnEndlessBatchPromptly) {
+// How soon is for the Python tests, on an optimised build; here it is that a stop ends the work
+// at all, on the caller's second answer.
+TEST(RunBatch, ACallerThatStopsEndsAnEndlessBatch) {
   const PreparedRequest request = build("holdem", {"AhKh", "QsQd"});
   for (const std::uint64_t threads : {1, 2, 8}) {
     CountingCaller second(2);
-    const auto start = Clock::now();
     const auto batch = run_batch(request, ~std::uint64_t{0}, 1, threads, &second);
-    const auto took = Clock::now() - start;
     ASSERT_FALSE(batch);
     EXPECT_TRUE(is_stopped(batch.error())) << threads;
     EXPECT_EQ(second.asked(), 2) << threads;
-    // Asked at the end of the first and second periods, and stopped within a few more.
-    EXPECT_LT(took, 6 * kCallerPeriod) << threads;
   }
   // Nothing of the stopped batches keeps a worker: the next one is answered as usual.
   const auto after = run_batch(request, 1000, 3, 2);
@@ -145,13 +141,10 @@ TEST(WalkExactly, ACallerThatStopsEndsTheWalk) {
   // About 39 million deals, far longer than the two periods before the stop.
   const PreparedRequest request = build("omaha_hi_lo", {"AhKhQhJh", "T***"}, "2c3c4d");
   CountingCaller second(2);
-  const auto start = Clock::now();
   const auto walked = walk_exactly(*request.game, request, &second);
-  const auto took = Clock::now() - start;
   ASSERT_FALSE(walked);
   EXPECT_TRUE(is_stopped(walked.error()));
   EXPECT_EQ(second.asked(), 2);
-  EXPECT_LT(took, 6 * kCallerPeriod);
 }
 
 }  // namespace

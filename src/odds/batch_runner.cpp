@@ -155,8 +155,12 @@ class Batch {
     const std::lock_guard lock(mutex_);
     --running_;
     if (tally) {
-      finished_.emplace(index, std::move(*tally));
-      merge_ready();
+      try {
+        finished_.emplace(index, std::move(*tally));
+        merge_ready();
+      } catch (const std::exception&) {
+        fault_locked(std::current_exception());
+      }
     } else if (!std::holds_alternative<Stopped>(tally.error())) {
       // A piece that was stopped ends without a result of its own; whatever stopped the batch
       // is recorded already.
@@ -169,6 +173,10 @@ class Batch {
 
   void fault(std::exception_ptr fault) {
     const std::lock_guard lock(mutex_);
+    fault_locked(std::move(fault));
+  }
+
+  void fault_locked(std::exception_ptr fault) {
     if (!error_ && !fault_) fault_ = std::move(fault);
     stop_locked();
   }
@@ -203,9 +211,9 @@ class Batch {
 
 // Stops a batch and waits for its running pieces when the calling thread leaves run_batch() by
 // an unwind: an interpreter that shuts down ends a thread that asks for its lock that way, and the
-// pieces still running read the request the caller's frames are about to free. After a normal
-// end the batch has nothing running, and this costs one turn of the lock.
-// The caller is not asked again on the way out.
+// pieces still running read the request the caller's frames are about to free, so the caller
+// is not asked again on the way out. After a normal end the batch has nothing running, and this
+// costs one turn of the lock.
 class StopOnExit {
  public:
   explicit StopOnExit(Batch& batch) : batch_(batch) {}
