@@ -8,7 +8,6 @@
 // '{name}': "; an integer out of range is an OverflowError without that prefix.
 
 #include <Python.h>
-#include <cxxabi.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -121,8 +120,6 @@ template <class Body>
 PyObject* guarded(Body&& body) {
   try {
     return body();
-  } catch (abi::__forced_unwind&) {
-    throw;
   } catch (const std::bad_alloc&) {
     return PyErr_NoMemory();
   } catch (const std::length_error&) {
@@ -130,6 +127,7 @@ PyObject* guarded(Body&& body) {
   } catch (const std::exception& fault) {
     return raise(InternalFault{fault.what()});
   } catch (...) {
+    if (!std::current_exception()) throw;  // not a C++ exception: the forced unwind
     return raise(InternalFault{"an unknown exception"});
   }
 }
