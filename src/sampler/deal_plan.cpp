@@ -6,6 +6,7 @@
 #include <limits>
 #include <numeric>
 
+#include "sampler/alternative_weights.hpp"
 #include "sampler/deal.hpp"
 
 namespace vantor::sampler {
@@ -82,6 +83,7 @@ DealPlan plan_deal(std::span<const cards::SeatAlternatives> seats, std::span<con
   std::stable_sort(plan.draw_order.begin(), plan.draw_order.end(),
                    [&](std::size_t a, std::size_t b) { return freedom[a] < freedom[b]; });
 
+  weigh_alternatives(plan);
   plan.weighted = choose_weighted_sampler(plan);
   return plan;
 }
