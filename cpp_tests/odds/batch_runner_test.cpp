@@ -52,7 +52,7 @@ std::optional<ChunkTally> plain_piece(const PreparedRequest& r, std::uint64_t ta
     ++tally.attempts;
     const auto weight = r.deal.weighted
                             ? sampler::weighted_draw(r.deal, generator, seat_cards, board, scratch)
-                            : sampler::rejection_draw(r.deal, generator, seat_cards, board);
+                            : sampler::weighed_rejection_draw(r.deal, generator, seat_cards, board);
     if (!weight) continue;
     std::fill(share.begin(), share.end(), 0.0);
     std::fill(low_share.begin(), low_share.end(), 0.0);

@@ -111,6 +111,9 @@ TEST(NoAllocation, WholeDealDraws) {
     EXPECT_EQ(
         allocations_during(5000, [&] { (void)rejection_draw(plan, generator, seats, board); }), 0);
     EXPECT_EQ(allocations_during(
+                  5000, [&] { (void)weighed_rejection_draw(plan, generator, seats, board); }),
+              0);
+    EXPECT_EQ(allocations_during(
                   5000, [&] { (void)weighted_draw(plan, generator, seats, board, scratch); }),
               0);
   }

@@ -134,7 +134,7 @@ double largest_deviation(const std::map<Hands, double>& law, const WeightedDeals
 
 Draw rejection(const DealPlan& plan) {
   return [&plan](Generator& g, auto& seats, auto& board) {
-    return rejection_draw(plan, g, seats, board);
+    return weighed_rejection_draw(plan, g, seats, board);
   };
 }
 
@@ -254,7 +254,7 @@ TEST(EvenAlternatives, KeepWeightOne) {
     std::vector<std::vector<Card>> seats(spot.plan.seat_count);
     std::vector<Card> board;
     for (int i = 0; i < 2000; ++i) {
-      if (const auto weight = rejection_draw(spot.plan, generator, seats, board)) {
+      if (const auto weight = weighed_rejection_draw(spot.plan, generator, seats, board)) {
         ASSERT_EQ(*weight, 1.0);
       }
     }
@@ -303,7 +303,7 @@ TEST(Pilot, ComparesEffectiveDealsPerAttempt) {
   std::vector<Card> board_cards;
   int accepted = 0;
   for (int i = 0; i < 800; ++i)
-    accepted += rejection_draw(spot.plan, generator, seats, board_cards).has_value();
+    accepted += rejection_draw(spot.plan, generator, seats, board_cards);
   EXPECT_GE(accepted, 40);
 }
 

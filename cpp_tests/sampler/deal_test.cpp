@@ -216,14 +216,19 @@ TEST(RejectionDraw, FollowsTheWrittenOutDrawToTheBit) {
     if (!board.empty() && shapes.next() % 2) board[0] = random_slot();
     const auto spot = make_plan(seats, board, kAll);
     Generator fast = Generator::seeded(static_cast<std::uint64_t>(round));
-    Generator plain = fast;
+    Generator plain = fast, weighed = fast;
     std::vector<std::vector<Card>> fast_seats(seat_count), plain_seats(seat_count);
     std::vector<Card> fast_board, plain_board;
     for (int deal = 0; deal < 50; ++deal) {
-      const bool fast_ok = rejection_draw(spot.plan, fast, fast_seats, fast_board).has_value();
+      const bool fast_ok = rejection_draw(spot.plan, fast, fast_seats, fast_board);
       const bool plain_ok = rejection_draw_as_written(spot.plan, plain, plain_seats, plain_board);
       ASSERT_EQ(fast_ok, plain_ok) << round << " " << deal;
       ASSERT_EQ(fast.state(), plain.state()) << round << " " << deal;
+      // Working out the weight consumes nothing more.
+      const bool weighed_ok =
+          weighed_rejection_draw(spot.plan, weighed, plain_seats, plain_board).has_value();
+      ASSERT_EQ(weighed_ok, plain_ok) << round << " " << deal;
+      ASSERT_EQ(weighed.state(), plain.state()) << round << " " << deal;
       if (plain_ok) {
         ASSERT_EQ(fast_seats, plain_seats) << round << " " << deal;
         ASSERT_EQ(fast_board, plain_board) << round << " " << deal;
@@ -241,8 +246,8 @@ TEST(DealDraw, SameSeedSameDeals) {
   std::vector<std::vector<Card>> seats_a(2), seats_b(2);
   std::vector<Card> board_a, board_b;
   for (int i = 0; i < 50; ++i) {
-    const bool a = rejection_draw(spot.plan, first, seats_a, board_a).has_value();
-    ASSERT_EQ(a, rejection_draw(spot.plan, second, seats_b, board_b).has_value());
+    const bool a = rejection_draw(spot.plan, first, seats_a, board_a);
+    ASSERT_EQ(a, rejection_draw(spot.plan, second, seats_b, board_b));
     if (a) {
       EXPECT_EQ(seats_a, seats_b);
       EXPECT_EQ(board_a, board_b);

@@ -59,16 +59,16 @@ class PieceSampler {
             sampler::weighted_draw(request_.deal, generator_, seat_cards_, board_cards_, scratch_);
         if (!weight) continue;
         add_weighted(tally, score(), *weight);
+      } else if (unit_weights) {
+        if (!sampler::rejection_draw(request_.deal, generator_, seat_cards_, board_cards_))
+          continue;
+        counts.add(score());
       } else {
         const auto weight =
-            sampler::rejection_draw(request_.deal, generator_, seat_cards_, board_cards_);
+            sampler::weighed_rejection_draw(request_.deal, generator_, seat_cards_, board_cards_);
         if (!weight) continue;
         const Outcome outcome = score();
-        if (unit_weights) {
-          counts.add(outcome);
-        } else if (!counts_by_weight.add(outcome, *weight)) {
-          add_weighted(tally, outcome, *weight);
-        }
+        if (!counts_by_weight.add(outcome, *weight)) add_weighted(tally, outcome, *weight);
       }
       ++used;
     }

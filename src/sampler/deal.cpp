@@ -2,6 +2,7 @@
 
 #include <cassert>
 #include <cmath>
+#include <type_traits>
 
 #include "cards/masks.hpp"
 #include "sampler/card_pick.hpp"
@@ -58,12 +59,12 @@ CardMask admissible_for(const DealPlan& deal, std::size_t entry, CardMask availa
   return plan.fixed_mask | (before & ~left);
 }
 
-// The rejection draw, with the deal's weight worked out only where some entry needs a factor
-// (kWeighs): the common case keeps the loop it had before weights existed.
+// The rejection draw, with the deal's weight worked out where some entry needs a factor
+// (kWeighs): the draw of deals that weigh 1 keeps the loop it had before weights existed.
 template <bool kWeighs>
-std::optional<double> draw_by_rejection(const DealPlan& deal, Generator& generator,
-                                        std::vector<std::vector<Card>>& seat_cards,
-                                        std::vector<Card>& board_cards) {
+std::conditional_t<kWeighs, std::optional<double>, bool> draw_by_rejection(
+    const DealPlan& deal, Generator& generator, std::vector<std::vector<Card>>& seat_cards,
+    std::vector<Card>& board_cards) {
   assert(seat_cards.size() == deal.seat_count);
   // The generator is worked on as a local and written back once, so its state stays in
   // registers instead of being stored and reloaded around every card.
@@ -71,7 +72,7 @@ std::optional<double> draw_by_rejection(const DealPlan& deal, Generator& generat
   CardMask available = deal.live;
   board_cards.clear();
   bool complete = true;
-  double weight = 1.0;
+  [[maybe_unused]] double weight = 1.0;
   for (const std::size_t entry : deal.draw_order) {
     const bool is_board = entry == deal.seat_count;
     if (is_board && !deal.board_in_order()) continue;
@@ -102,18 +103,29 @@ std::optional<double> draw_by_rejection(const DealPlan& deal, Generator& generat
     }
   }
   generator = local;
-  if (!complete) return std::nullopt;
-  return weight;
+  if constexpr (kWeighs) {
+    if (!complete) return std::nullopt;
+    return weight;
+  } else {
+    return complete;
+  }
 }
 
 }  // namespace
 
-std::optional<double> rejection_draw(const DealPlan& deal, Generator& generator,
-                                     std::vector<std::vector<Card>>& seat_cards,
-                                     std::vector<Card>& board_cards) {
-  if (deal.rejection_weights)
-    return draw_by_rejection<true>(deal, generator, seat_cards, board_cards);
+bool rejection_draw(const DealPlan& deal, Generator& generator,
+                    std::vector<std::vector<Card>>& seat_cards, std::vector<Card>& board_cards) {
   return draw_by_rejection<false>(deal, generator, seat_cards, board_cards);
+}
+
+std::optional<double> weighed_rejection_draw(const DealPlan& deal, Generator& generator,
+                                             std::vector<std::vector<Card>>& seat_cards,
+                                             std::vector<Card>& board_cards) {
+  if (deal.rejection_weights) {
+    return draw_by_rejection<true>(deal, generator, seat_cards, board_cards);
+  }
+  if (!draw_by_rejection<false>(deal, generator, seat_cards, board_cards)) return std::nullopt;
+  return 1.0;
 }
 
 std::optional<double> weighted_draw(const DealPlan& deal, Generator& generator,
@@ -162,7 +174,7 @@ bool choose_weighted_sampler(const DealPlan& deal) {
   // accepted ones: with every weight 1 that is the accepted deals themselves, counted exactly.
   double accepted_sum = 0.0, accepted_sum_of_squares = 0.0;
   for (int trial = 0; trial < kRejectionTrials; ++trial) {
-    const auto weight = rejection_draw(deal, generator, seat_cards, board_cards);
+    const auto weight = weighed_rejection_draw(deal, generator, seat_cards, board_cards);
     if (!weight) continue;
     accepted_sum += *weight;
     accepted_sum_of_squares += *weight * *weight;

@@ -38,11 +38,17 @@ struct WeightedScratch {
 };
 
 // Draws one deal into seat_cards (one list per seat; the caller sizes it to the seat count) and
-// board_cards, and returns its weight: exactly 1 unless deal.rejection_weights. Nothing when some
-// entry's draw failed; the outputs are then unusable.
-std::optional<double> rejection_draw(const DealPlan& deal, Generator& generator,
-                                     std::vector<std::vector<cards::Card>>& seat_cards,
-                                     std::vector<cards::Card>& board_cards);
+// board_cards. False when some entry's draw failed; the outputs are then unusable. The deal
+// weighs 1 unless deal.rejection_weights, where weighed_rejection_draw() gives its weight.
+bool rejection_draw(const DealPlan& deal, Generator& generator,
+                    std::vector<std::vector<cards::Card>>& seat_cards,
+                    std::vector<cards::Card>& board_cards);
+
+// The same draw, consuming the generator alike, with the deal's weight: exactly 1 unless
+// deal.rejection_weights. Nothing when some entry's draw failed.
+std::optional<double> weighed_rejection_draw(const DealPlan& deal, Generator& generator,
+                                             std::vector<std::vector<cards::Card>>& seat_cards,
+                                             std::vector<cards::Card>& board_cards);
 
 // Draws one deal as above and returns its weight, or nothing when an alternative without a
 // shape was chosen or an entry had no feasible set left.
