@@ -47,10 +47,10 @@ def seat_line(name: str, seat: Seat) -> str:
 def batch_lines(result: Result) -> list[str]:
     """The batch-wide values, then each seat's sums next to the figures derived from them."""
     kind = "every deal walked" if result["exact"] else "sampled"
-    sampler = "weighted" if result["weighted"] else "rejection"
+    weights = "weighted deals" if result["weighted"] else "every deal weighs 1"
     lines = [
         f"{result['samples']} deals, {kind}; {result['attempts']} draws tried"
-        f" (acceptance {result['acceptance']:.3f}, {sampler} sampler)",
+        f" (acceptance {result['acceptance']:.3f}, {weights})",
         f"weights: sum {result['weight_sum']:.1f}, sum of squares"
         f" {result['weight_square_sum']:.1f}, effective samples {result['effective_samples']:.1f}",
     ]

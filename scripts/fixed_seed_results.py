@@ -123,6 +123,31 @@ CROWDED = [
     ("stud", ["A******"] * 4 + ["K******"] * 3, "", None),
 ]
 
+# Seats with several alternatives, (game, hands, board, dead, live): live, where given, lists the
+# cards left besides the board, and every other card is dead. Where every alternative of a seat
+# proposes its hands alike, the answers were recorded before rejection-sampled deals could carry
+# weights and must not move; the others carry weights.
+CROWD = "Ac Ad Ah As Kc Kd Kh Ks 8s 6s 4s"
+ALTERNATIVES = [
+    # Alike: wildcards twice, suits alone, ranks alone, named hands beside ranks alone.
+    ("holdem", ["**, **", "AhKh"], "Qh Jh 2c", "", None),
+    ("holdem", ["hh, ss", "QsQd"], "Qh Jh 2c", "", None),
+    ("holdem", ["A K, Q J", "**"], "", "", None),
+    ("omaha", ["AA**, KK**", "****"], "7c", "", None),
+    ("stud", ["A**, K**", "QQ*"], "", "", None),
+    ("five_card_draw", ["A*, K*", "**"], "", "", None),
+    # Alike, on the weighted sampler: five seats after aces and kings.
+    ("holdem", ["A *, K *"] * 5, "2c 7d 9h Ts Jc", "", CROWD),
+    ("holdem", ["A A, K K"] + ["A *, K *"] * 4, "2c 7d 9h Ts Jc", "", CROWD),
+    # Different numbers of hands: any ace or two kings, suits or a named hand, a board and dead
+    # cards that change the counts, two such seats competing, and crowded seats.
+    ("holdem", ["A*, KK", "QsQd"], "2c 7d 9h", "", None),
+    ("holdem", ["hh, AsKs", "QsQd"], "2c 7d 9h", "", None),
+    ("holdem", ["A*, KK", "QsQd"], "Ah Kd 7c", "Ac Kc", None),
+    ("holdem", ["A*, KK", "K*, AA"], "2c 7d 9h", "", None),
+    ("holdem", ["A *, K K", "A s, K *", "K *, A A", "* s"], "2c 7d 9h Ts Jc", "", CROWD),
+]
+
 # Spots the exact walk answers in a few milliseconds, per game beyond the crowded ones.
 EXACT_SPOTS = {
     "holdem": [(["AhKh", "QsQd"], "Jh 7c 2d", ""), (["JJ+, AKs", "AhQh, 9c9d"], "Kd 7c 2d 3s", "")],
@@ -202,6 +227,12 @@ def cases():
         if live is not None:
             add(f"exact_from_text-crowded-{game}-{index}", "exact_from_text",
                 [game, hands, board, dead], {})
+    for index, (game, hands, board, dead, live) in enumerate(ALTERNATIVES):
+        if live is not None:
+            dead = dead_besides(game, board, live)
+        for threads in (1, 2):
+            add(f"chunk_from_text-alternatives-{game}-{index}-t{threads}", "chunk_from_text",
+                [game, hands, board, dead], {"samples": SAMPLES, "seed": SEED, "threads": threads})
     for game, spots in EXACT_SPOTS.items():
         for index, (hands, board, dead) in enumerate(spots):
             add(f"exact_from_text-{game}-{index}", "exact_from_text", [game, hands, board, dead],

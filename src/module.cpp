@@ -112,7 +112,7 @@ PyObject* answer_exactly(const odds::PreparedRequest& request) {
       [&](odds::Caller* caller) { return odds::walk_exactly(*request.game, request, caller); });
   if (!walked) return raise(walked.error());
   if (!*walked) Py_RETURN_NONE;
-  return result_dict(**walked, request.deal.weighted);
+  return result_dict(**walked, request.deal.deals_carry_weights());
 }
 
 // Samples a built request with the interpreter lock released: the result dictionary or the
@@ -122,7 +122,7 @@ PyObject* answer_by_sampling(const odds::PreparedRequest& request, const SpotArg
     return odds::run_batch(request, a.samples, a.seed, a.threads, caller);
   });
   if (!sampled) return raise(sampled.error());
-  return result_dict(*sampled, request.deal.weighted);
+  return result_dict(*sampled, request.deal.deals_carry_weights());
 }
 
 PyObject* variants(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {

@@ -10,8 +10,9 @@
 
 namespace vantor::frame {
 
-// A new dictionary for `tally`, with `weighted` reporting the request's sampler. Null with the
-// Python error set when an object could not be created; the tally is left unchanged.
+// A new dictionary for `tally`, with `weighted` reporting whether the request's deals carry
+// weights (DealPlan::deals_carry_weights()). Null with the Python error set when an object could
+// not be created; the tally is left unchanged.
 PyObject* result_dict(const odds::ChunkTally& tally, bool weighted);
 
 }  // namespace vantor::frame

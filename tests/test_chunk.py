@@ -33,7 +33,10 @@ REJECTING = ("holdem", ["A*"] * 4, "", "")
 # Seven stud seats, four wanting an ace and three a king: the weighted sampler, whose deals carry
 # weights that differ from deal to deal.
 WEIGHTED = ("stud", ["A******"] * 4 + ["K******"] * 3, "", "")
-SPOTS = {"rejecting": REJECTING, "weighted": WEIGHTED}
+# Any ace with any card, or one of the six pairs of kings: the rejection sampler proposes the
+# seven alternatives alike, so its deals carry weights, a few distinct ones.
+UNEVEN = ("holdem", ["A*, KK", "QsQd", "**"], "", "")
+SPOTS = {"rejecting": REJECTING, "weighted": WEIGHTED, "uneven": UNEVEN}
 FIGURES = ("equity", "win", "tie", "low_equity", "scoop", "high_win", "high_tie", "low_win",
            "low_tie")
 
@@ -169,7 +172,8 @@ class TestRepeats:
 
 
 class TestEdges:
-    @pytest.mark.parametrize("spot, weighted", [(REJECTING, False), (WEIGHTED, True)],
+    @pytest.mark.parametrize("spot, weighted", [(REJECTING, False), (WEIGHTED, True),
+                                                 (UNEVEN, True)],
                              ids=SPOTS.keys())
     @pytest.mark.parametrize("threads", [0, 1, 4])
     def test_no_samples(self, spot, weighted, threads):
@@ -177,7 +181,7 @@ class TestEdges:
         seats = len(spot[1])
         assert (result["samples"], result["attempts"], result["exact"]) == (0, 0, False)
         assert result["acceptance"] == 1.0 and result["effective_samples"] == 0.0
-        # The sampler is the request's choice; it is reported although nothing was drawn.
+        # Whether the request's deals carry weights is reported although nothing was drawn.
         assert result["weighted"] is weighted
         assert result["weight_sum"] == result["weight_square_sum"] == 0.0
         for name in bf.SUM_NAMES:
@@ -212,6 +216,19 @@ class TestSamplers:
         # Weights that vary make the effective sample count smaller than the sample count
         # (Cauchy-Schwarz: (sum w)^2 <= n sum w^2, with equality only for equal weights).
         assert result["effective_samples"] < 0.99 * 5000
+
+    def test_rejection_sampler_with_weights_bookkeeping(self):
+        result = batch(UNEVEN, 5000, 1, 2)
+        assert result["weighted"] is True
+        assert result["samples"] == 5000 < result["attempts"]
+        assert result["acceptance"] == 5000 / result["attempts"]
+        b, b2 = result["weight_sum"], result["weight_square_sum"]
+        assert result["effective_samples"] == pytest.approx(b * b / b2, rel=1e-12)
+        assert result["effective_samples"] < 0.5 * 5000
+        # The exact walk of the same request reports the same: its deals are what the batch
+        # estimates, although each of them weighs 1.
+        spot = ("holdem", UNEVEN[1], "2c 7d 9h Ts", "")
+        assert vantor.exact_from_text(*spot)["weighted"] is batch(spot, 10, 1, 1)["weighted"]
 
     @pytest.mark.parametrize("seats, dead", [
         ([["AcAd", "AcAh", "AcAs", "AdAh", "AdAs", "AhAs"]] * 2, ""),

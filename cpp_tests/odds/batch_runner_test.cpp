@@ -50,14 +50,10 @@ std::optional<ChunkTally> plain_piece(const PreparedRequest& r, std::uint64_t ta
   while (tally.samples < target) {
     if (tally.attempts == limit) return std::nullopt;
     ++tally.attempts;
-    double weight = 1.0;
-    if (r.deal.weighted) {
-      const auto drawn = sampler::weighted_draw(r.deal, generator, seat_cards, board, scratch);
-      if (!drawn) continue;
-      weight = *drawn;
-    } else if (!sampler::rejection_draw(r.deal, generator, seat_cards, board)) {
-      continue;
-    }
+    const auto weight = r.deal.weighted
+                            ? sampler::weighted_draw(r.deal, generator, seat_cards, board, scratch)
+                            : sampler::weighed_rejection_draw(r.deal, generator, seat_cards, board);
+    if (!weight) continue;
     std::fill(share.begin(), share.end(), 0.0);
     std::fill(low_share.begin(), low_share.end(), 0.0);
     variants::PotShares shares{share, low_share};
@@ -66,7 +62,7 @@ std::optional<ChunkTally> plain_piece(const PreparedRequest& r, std::uint64_t ta
       EXPECT_TRUE(variants::ReferenceShowdown<decltype(showdown)>::score({seats, board}, shares,
                                                                          rankings::fast_tables()));
     });
-    tally.add(share, low_share, weight);
+    tally.add(share, low_share, *weight);
   }
   return tally;
 }
@@ -125,6 +121,12 @@ const std::vector<Spot> kSpots = {
     {"deuce_seven", "deuce_seven", {"7*", "**", "8s6h4d3c"}, ""},
     {"five_card_draw", "five_card_draw", {"A*", "**", "KdQdJc"}, ""},
     {"badugi", "badugi", {"A*", "**", "KdQdJc"}, ""},
+    // Alternatives that allow different numbers of hands: rejection-sampled deals carry weights,
+    // counted per distinct weight; five such seats give more weights than are counted so.
+    {"holdem_uneven_alternatives", "holdem", {"A*, KK", "Q*, JsJd", "**"}, ""},
+    {"holdem_many_weights", "holdem", {"A*, KK", "K*, QQ", "Q*, JJ", "J*, TT", "T*, 99"}, "2c3d"},
+    {"omaha_uneven_alternatives", "omaha", {"A*K*, QQ**", "****", "hh**"}, "2c"},
+    {"stud_hi_lo_uneven_alternatives", "stud_hi_lo", {"A2*", "***, KK*", "5**"}, ""},
 };
 
 class EveryGame : public testing::TestWithParam<std::tuple<Spot, bool>> {};

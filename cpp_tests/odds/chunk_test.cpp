@@ -143,29 +143,33 @@ TEST(ChunkTally, SumsAndStatisticsFollowTheirDefinitions) {
   EXPECT_NEAR(first.weight_square_sum, all.weight_square_sum, 1e-9);
 }
 
-// Adding an outcome n times at once equals adding n deals of weight 1 one by one.
+// Adding an outcome n times at once equals adding n deals of that weight one by one.
 TEST(ChunkTally, RepeatedOutcomesEqualSingleDeals) {
-  ChunkTally one_by_one(2), at_once(2);
-  const std::vector<double> share{0.75, 0.25}, low_share{0.25, 0.25};
-  for (int i = 0; i < 37; ++i) one_by_one.add(share, low_share, 1.0);
-  at_once.add_unit_deals(37);
-  for (std::size_t seat = 0; seat < 2; ++seat) {
-    at_once.add_seat_outcome(seat, share[seat], low_share[seat], true, 37);
+  for (const double weight : {1.0, 0.37, 2.5}) {
+    SCOPED_TRACE(weight);
+    ChunkTally one_by_one(2), at_once(2);
+    const std::vector<double> share{0.75, 0.25}, low_share{0.25, 0.25};
+    for (int i = 0; i < 37; ++i) one_by_one.add(share, low_share, weight);
+    if (weight == 1.0) {
+      at_once.add_deals(37);
+      for (std::size_t seat = 0; seat < 2; ++seat) {
+        at_once.add_seat_outcome(seat, share[seat], low_share[seat], true, 37);
+      }
+    } else {
+      at_once.add_deals(37, weight);
+      for (std::size_t seat = 0; seat < 2; ++seat) {
+        at_once.add_seat_outcome(seat, share[seat], low_share[seat], true, 37, weight);
+      }
+    }
+    for (std::size_t k = 0; k < kSeatSumCount; ++k) {
+      for (std::size_t seat = 0; seat < 2; ++seat) {
+        EXPECT_NEAR(at_once.sums[k][seat], one_by_one.sums[k][seat], 1e-12) << kSeatSumNames[k];
+      }
+    }
+    EXPECT_EQ(at_once.samples, one_by_one.samples);
+    EXPECT_NEAR(at_once.weight_sum, one_by_one.weight_sum, 1e-12);
+    EXPECT_NEAR(at_once.weight_square_sum, one_by_one.weight_square_sum, 1e-12);
   }
-  for (std::size_t seat = 0; seat < 2; ++seat) {
-    EXPECT_NEAR(at_once.sum(SeatSum::ShareSum)[seat], one_by_one.sum(SeatSum::ShareSum)[seat],
-                1e-12);
-    EXPECT_NEAR(at_once.sum(SeatSum::ShareSquareSum)[seat],
-                one_by_one.sum(SeatSum::ShareSquareSum)[seat], 1e-12);
-    EXPECT_EQ(at_once.sum(SeatSum::TieCount)[seat], one_by_one.sum(SeatSum::TieCount)[seat]);
-    EXPECT_EQ(at_once.sum(SeatSum::HighWinCount)[seat],
-              one_by_one.sum(SeatSum::HighWinCount)[seat]);
-    EXPECT_EQ(at_once.sum(SeatSum::HighTieCount)[seat],
-              one_by_one.sum(SeatSum::HighTieCount)[seat]);
-    EXPECT_EQ(at_once.sum(SeatSum::LowTieCount)[seat], one_by_one.sum(SeatSum::LowTieCount)[seat]);
-  }
-  EXPECT_EQ(at_once.samples, one_by_one.samples);
-  EXPECT_EQ(at_once.weight_sum, one_by_one.weight_sum);
 }
 
 }  // namespace

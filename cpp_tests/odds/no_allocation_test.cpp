@@ -95,18 +95,38 @@ TEST(NoAllocation, PlanDrawsOfEveryKind) {
 }
 
 TEST(NoAllocation, WholeDealDraws) {
-  const std::vector<cards::SeatAlternatives> hands = {
-      {{kAces, kAll}}, {{kAces | kKings, kAces | kKings}}, {{kAll, kAll}}};
-  const DealPlan plan = plan_deal(hands, std::vector<CardMask>(5, kAll), kAll);
-  Generator generator = Generator::seeded(4);
-  std::vector<std::vector<Card>> seats(plan.seat_count);
-  std::vector<Card> board;
-  WeightedScratch scratch;
-  EXPECT_EQ(allocations_during(5000, [&] { (void)rejection_draw(plan, generator, seats, board); }),
-            0);
-  EXPECT_EQ(allocations_during(
-                5000, [&] { (void)weighted_draw(plan, generator, seats, board, scratch); }),
-            0);
+  // The second request's first seat holds any ace with any card or two kings: its deals carry
+  // weights in both samplers.
+  for (const std::vector<cards::SeatAlternatives>& hands :
+       {std::vector<cards::SeatAlternatives>{
+            {{kAces, kAll}}, {{kAces | kKings, kAces | kKings}}, {{kAll, kAll}}},
+        std::vector<cards::SeatAlternatives>{{{kAces, kAll}, {kKings, kKings}},
+                                             {{kAces | kKings, kAces | kKings}},
+                                             {{kAll, kAll}}}}) {
+    const DealPlan plan = plan_deal(hands, std::vector<CardMask>(5, kAll), kAll);
+    Generator generator = Generator::seeded(4);
+    std::vector<std::vector<Card>> seats(plan.seat_count);
+    std::vector<Card> board;
+    WeightedScratch scratch;
+    EXPECT_EQ(
+        allocations_during(5000, [&] { (void)rejection_draw(plan, generator, seats, board); }), 0);
+    EXPECT_EQ(allocations_during(
+                  5000, [&] { (void)weighed_rejection_draw(plan, generator, seats, board); }),
+              0);
+    EXPECT_EQ(allocations_during(
+                  5000, [&] { (void)weighted_draw(plan, generator, seats, board, scratch); }),
+              0);
+  }
+}
+
+// Allocations of one sample_piece() call of `target` deals.
+long piece_allocations(const odds::PreparedRequest& request, std::uint64_t target) {
+  allocations = 0;
+  counting = true;
+  const auto tally = odds::sample_piece(request, target, 5);
+  counting = false;
+  EXPECT_TRUE(tally && tally->samples == target);
+  return allocations.load();
 }
 
 // A piece allocates its tally and buffers once; the deals themselves allocate nothing, so a
@@ -119,19 +139,28 @@ TEST(NoAllocation, SamplingLoopAllocatesPerPieceNotPerDeal) {
   request.deal = plan_deal(request.seats, request.board, kAll);
   for (const bool weighted : {false, true}) {
     request.deal.weighted = weighted;
-    const auto piece_allocations = [&](std::uint64_t target) {
-      allocations = 0;
-      counting = true;
-      const auto tally = odds::sample_piece(request, target, 5);
-      counting = false;
-      EXPECT_TRUE(tally && tally->samples == target);
-      return allocations.load();
-    };
-    (void)piece_allocations(10);  // the ranking tables are built on first use
-    const long few = piece_allocations(10);
+    (void)piece_allocations(request, 10);  // the ranking tables are built on first use
+    const long few = piece_allocations(request, 10);
     EXPECT_GT(few, 0);
-    EXPECT_EQ(piece_allocations(100'000), few) << (weighted ? "weighted" : "rejection");
+    EXPECT_EQ(piece_allocations(request, 100'000), few) << (weighted ? "weighted" : "rejection");
   }
+}
+
+// Where rejection-sampled deals carry weights, a count per weight is made as each weight first
+// comes up: two here (any ace with any card, or two kings), both of which a thousand deals meet.
+TEST(NoAllocation, WeighedRejectionDealsAllocatePerPieceNotPerDeal) {
+  odds::PreparedRequest request;
+  request.game = *variants::find_variant("holdem");
+  request.seats = {
+      {{kAces, kAll}, {kKings, kKings}}, {{kAces | kKings, kAces | kKings}}, {{kAll, kAll}}};
+  request.board.assign(5, kAll);
+  request.deal = plan_deal(request.seats, request.board, kAll);
+  ASSERT_TRUE(request.deal.rejection_weights);
+  ASSERT_FALSE(request.deal.weighted);
+  (void)piece_allocations(request, 1000);
+  const long few = piece_allocations(request, 1000);
+  EXPECT_GT(few, 0);
+  EXPECT_EQ(piece_allocations(request, 100'000), few);
 }
 
 TEST(NoAllocation, CounterSeesAllocations) {

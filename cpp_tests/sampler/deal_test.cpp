@@ -216,7 +216,7 @@ TEST(RejectionDraw, FollowsTheWrittenOutDrawToTheBit) {
     if (!board.empty() && shapes.next() % 2) board[0] = random_slot();
     const auto spot = make_plan(seats, board, kAll);
     Generator fast = Generator::seeded(static_cast<std::uint64_t>(round));
-    Generator plain = fast;
+    Generator plain = fast, weighed = fast;
     std::vector<std::vector<Card>> fast_seats(seat_count), plain_seats(seat_count);
     std::vector<Card> fast_board, plain_board;
     for (int deal = 0; deal < 50; ++deal) {
@@ -224,6 +224,11 @@ TEST(RejectionDraw, FollowsTheWrittenOutDrawToTheBit) {
       const bool plain_ok = rejection_draw_as_written(spot.plan, plain, plain_seats, plain_board);
       ASSERT_EQ(fast_ok, plain_ok) << round << " " << deal;
       ASSERT_EQ(fast.state(), plain.state()) << round << " " << deal;
+      // Working out the weight consumes nothing more.
+      const bool weighed_ok =
+          weighed_rejection_draw(spot.plan, weighed, plain_seats, plain_board).has_value();
+      ASSERT_EQ(weighed_ok, plain_ok) << round << " " << deal;
+      ASSERT_EQ(weighed.state(), plain.state()) << round << " " << deal;
       if (plain_ok) {
         ASSERT_EQ(fast_seats, plain_seats) << round << " " << deal;
         ASSERT_EQ(fast_board, plain_board) << round << " " << deal;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <map>
 #include <random>
@@ -153,6 +154,7 @@ TEST(PlanDraw, NamedCardsFailExactlyWhenOneIsTaken) {
   EXPECT_FALSE(draw_with_plan(plan, kAll & ~bit(kKingDiamonds), generator, out));
   EXPECT_TRUE(out.empty());
   EXPECT_FALSE(draw_with_plan(plan, kAll & ~bit(kAceHearts), generator, out));
+  EXPECT_EQ(proposal_count(plan, kAll), 1.0);
 }
 
 TEST(PlanDraw, EmptyListNeverDraws) {
@@ -164,7 +166,9 @@ TEST(PlanDraw, EmptyListNeverDraws) {
 }
 
 // The exact law of a plan draw is uniform over the hands that fit the slots with admissible,
-// available cards. Drawing `draws` times, the projection of the hands must match that law.
+// available cards, each proposed with chance 1 / proposal_count(). Drawing `draws` times, the
+// projection of the hands must match that law, and the share of attempts that succeed must be
+// the number of such hands over the proposal count.
 void expect_plan_uniform(
     const std::vector<CardMask>& slots, CardMask available, CardMask admissible, PlanKind kind,
     long draws, std::uint64_t seed,
@@ -179,7 +183,7 @@ void expect_plan_uniform(
 
   Generator generator = Generator::seeded(seed);
   std::map<CardMask, long> observed;
-  long accepted = 0;
+  long accepted = 0, attempts = 0;
   std::vector<Card> out;
   for (long attempt = 0; accepted < draws; ++attempt) {
     ASSERT_LT(attempt, 50 * draws) << "the plan almost never succeeds";
@@ -190,9 +194,18 @@ void expect_plan_uniform(
     ASSERT_EQ(hand & ~(available & admissible), 0u) << "card outside the admissible mask";
     ++observed[project(hand)];
     ++accepted;
+    attempts = attempt + 1;
   }
   EXPECT_TRUE(only_expected_keys(probability, observed));
   EXPECT_TRUE(frequencies_match(probability, observed, draws));
+  // Accepted draws stop at `draws`, so the attempts are a negative binomial count; with p the
+  // success chance its relative spread is sqrt((1 - p) / draws).
+  const double p = static_cast<double>(sets.size()) / proposal_count(plan, admissible);
+  ASSERT_LE(p, 1.0);
+  const double expected_attempts = static_cast<double>(draws) / p;
+  EXPECT_NEAR(static_cast<double>(attempts), expected_attempts,
+              5 * expected_attempts * std::sqrt((1 - p) / static_cast<double>(draws)) + 0.5)
+      << "proposal count " << proposal_count(plan, admissible) << ", hands " << sets.size();
 }
 
 constexpr CardMask kLow = 0xFF;  // eight low cards: small decks keep the cell counts small
@@ -250,6 +263,18 @@ TEST(PlanDistribution, RejectionAtThePatternLimit) {
   const CardMask deck = 0xFFFFFFFF;
   expect_plan_uniform(scattered_slots(5, deck), deck, kAll, PlanKind::Rejection, 100000, 20,
                       lowest_and_low_count);
+}
+
+TEST(PlanDistribution, RejectionUnderARestrictedAdmissibleMask) {
+  // Cards taken elsewhere shrink the pool the covered slots draw from, and so the proposal count.
+  const CardMask deck = 0xFFFFFFFF;
+  expect_plan_uniform(scattered_slots(5, deck), deck, deck & ~0x10F0F0ull, PlanKind::Rejection,
+                      100000, 23, lowest_and_low_count);
+}
+
+TEST(PlanDistribution, ShapedSplitWithAWildcard) {
+  expect_plan_uniform({0x3FFFF, 0x3FFFF, 0x3FFFF, 0xFFFFC00, 0xFFFFC00, 0xFFFFC00, kAll}, 0xFFFFFFF,
+                      kAll & ~0x801ull, PlanKind::Shaped, 100000, 22, lowest_and_low_count);
 }
 
 TEST(PlanDistribution, RejectionWithAFreeSlotAndMultiplicity) {

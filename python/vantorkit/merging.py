@@ -54,10 +54,11 @@ def merge(results: Iterable[Mergeable]) -> Result:
     merged sums with the module's formulas.
 
     Raises ValueError, naming the parts, when they cannot be of one request: different seat
-    counts or samplers (`weighted`), batch records of different spots, or two parts drawn from
-    the same generator (the same seed: every deal would count twice while the standard error
-    shrank as if it had not). A plain dictionary carries neither its request nor its seed, so
-    only its shape and sampler can be checked; merge `Batch` records to have the rest checked.
+    counts, or deals with and without weights (`weighted`), batch records of different spots, or
+    two parts drawn from the same generator (the same seed: every deal would count twice while
+    the standard error shrank as if it had not). A plain dictionary carries neither its request
+    nor its seed, so only its shape and weighting can be checked; merge `Batch` records to have
+    the rest checked.
     """
     parts = list(results)
     if not parts:

@@ -66,19 +66,20 @@ void ChunkTally::add(std::span<const double> share, std::span<const double> low_
   }
 }
 
-// With weight 1 every term of a deal is its share figure itself (1 * x is x exactly), so
-// `count` such deals add count * term, as adding them one by one would up to rounding.
+// `count` deals of one weight add count * term, as adding them one by one would up to rounding.
+// With weight 1 every term is the share figure itself (1 * x is x exactly).
 void ChunkTally::add_seat_outcome(std::size_t seat, double s, double l, bool low_awarded,
-                                  std::uint64_t count) {
+                                  std::uint64_t count, double weight) {
   const double n = static_cast<double>(count);
-  const Terms terms = seat_terms(s, l, 1.0, low_awarded ? kWholeHalf : kWholeHigh);
+  const Terms terms = seat_terms(s, l, weight, low_awarded ? kWholeHalf : kWholeHigh);
   for (std::size_t k = 0; k < kSeatSumCount; ++k) sums[k][seat] += n * terms[k];
 }
 
-void ChunkTally::add_unit_deals(std::uint64_t count) {
+void ChunkTally::add_deals(std::uint64_t count, double weight) {
+  const double n = static_cast<double>(count);
   samples += count;
-  weight_sum += static_cast<double>(count);
-  weight_square_sum += static_cast<double>(count);
+  weight_sum += n * weight;
+  weight_square_sum += n * (weight * weight);
 }
 
 void ChunkTally::merge(const ChunkTally& other) {

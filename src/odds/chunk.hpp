@@ -85,14 +85,14 @@ struct ChunkTally {
   // One deal: every seat's total share, its low part, and the deal's weight.
   void add(std::span<const double> share, std::span<const double> low_share, double weight);
 
-  // `count` deals of weight 1 in which one seat got the same (share, low_share), in a deal that
-  // did or did not award a low. The exact walk counts outcomes and adds them once at the end;
-  // the sums equal adding the deals one by one, up to rounding. Deal-wide counters are left to
-  // add_unit_deals().
+  // `count` deals of one weight in which one seat got the same (share, low_share), in a deal that
+  // did or did not award a low. The exact walk and the sampling loop count outcomes and add them
+  // once at the end; the sums equal adding the deals one by one, up to rounding. Deal-wide
+  // counters are left to add_deals().
   void add_seat_outcome(std::size_t seat, double share, double low_share, bool low_awarded,
-                        std::uint64_t count);
-  // `count` deals of weight 1, for the deal-wide counters only.
-  void add_unit_deals(std::uint64_t count);
+                        std::uint64_t count, double weight = 1.0);
+  // `count` deals of one weight, for the deal-wide counters only.
+  void add_deals(std::uint64_t count, double weight = 1.0);
 
   // Adds another tally (same seat count) into this one.
   void merge(const ChunkTally& other);

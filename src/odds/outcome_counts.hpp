@@ -1,10 +1,12 @@
 #pragma once
 
-// The exact walk weighs every deal 1, so a seat's contribution to the tally depends only on how
-// it fared: how many seats shared the high half with it, how many the low half, and whether a
-// low was awarded at all. Counting those outcomes per seat and adding each one to the tally once
-// at the end costs a few increments per deal instead of eleven floating-point sums per seat.
+// Deals of one weight (every deal of the exact walk, and nearly every rejection-sampled one)
+// contribute to the tally only through how each seat fared: how many seats shared the high half
+// with it, how many the low half, and whether a low was awarded at all. Counting those outcomes
+// per seat and adding each one to the tally once at the end costs a few increments per deal
+// instead of eleven floating-point sums per seat.
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -38,10 +40,10 @@ class OutcomeCounts {
     count_seats(outcome, 1);
   }
 
-  // Adds every counted deal to `tally` with weight 1 (once: the counts are folded on the way), each
-  // seat's shares computed as the showdown computes them: the low half first, then the high amount
-  // split among its winners.
-  void add_to(ChunkTally& tally) {
+  // Adds every counted deal to `tally` with `weight` (once: the counts are folded on the way),
+  // each seat's shares computed as the showdown computes them: the low half first, then the high
+  // amount split among its winners.
+  void add_to(ChunkTally& tally, double weight = 1.0) {
     if (dense_) {
       by_seat_.assign(seat_count_ * stride_ * stride_ * 2, 0);
       const std::uint32_t mask = (std::uint32_t{1} << seat_count_) - 1;
@@ -55,7 +57,7 @@ class OutcomeCounts {
       }
       dense_ = false;
     }
-    tally.add_unit_deals(deals_);
+    tally.add_deals(deals_, weight);
     for (std::size_t seat = 0; seat < seat_count_; ++seat) {
       for (std::size_t high = 0; high < stride_; ++high) {
         for (std::size_t low = 0; low < stride_; ++low) {
@@ -69,7 +71,7 @@ class OutcomeCounts {
               share += low_share;
             }
             if (high) share += (low_awarded ? 0.5 : 1.0) / static_cast<double>(high);
-            tally.add_seat_outcome(seat, share, low_share, low_awarded, count);
+            tally.add_seat_outcome(seat, share, low_share, low_awarded, count, weight);
           }
         }
       }
@@ -106,6 +108,45 @@ class OutcomeCounts {
   std::vector<std::uint64_t> by_winners_;  // dense: by (low set << seats | high set)
   std::vector<std::uint64_t> by_seat_;     // by (seat, high winners, low winners, low awarded)
   std::uint64_t deals_ = 0;
+};
+
+// Rejection-sampled deals carry weights other than 1 only where some seat's alternatives propose
+// their hands unevenly, and then take few distinct values: one per combination of such
+// alternatives (and per pool size of a rejection-kind plan), the same double each time since it
+// is computed the same way. Counting outcomes per distinct weight keeps those deals nearly as
+// cheap as unit ones.
+class OutcomeCountsByWeight {
+ public:
+  static constexpr std::size_t kMostWeights = 16;
+
+  explicit OutcomeCountsByWeight(std::size_t seat_count) : seat_count_(seat_count) {}
+
+  // False, having counted nothing, when `weight` is new and kMostWeights weights are counted
+  // already: the caller then adds the deal to its tally itself.
+  [[gnu::always_inline]] bool add(const Outcome& outcome, double weight) {
+    if (last_ >= weights_.size() || weights_[last_] != weight) {
+      last_ = static_cast<std::size_t>(std::find(weights_.begin(), weights_.end(), weight) -
+                                       weights_.begin());
+      if (last_ == weights_.size()) {
+        if (last_ == kMostWeights) return false;
+        weights_.push_back(weight);
+        counts_.emplace_back(seat_count_);
+      }
+    }
+    counts_[last_].add(outcome);
+    return true;
+  }
+
+  // Adds every counted deal to `tally`, weight by weight in the order they first came up.
+  void add_to(ChunkTally& tally) {
+    for (std::size_t i = 0; i < weights_.size(); ++i) counts_[i].add_to(tally, weights_[i]);
+  }
+
+ private:
+  std::size_t seat_count_;
+  std::vector<double> weights_;
+  std::vector<OutcomeCounts> counts_;  // one per entry of weights_
+  std::size_t last_ = 0;               // the weight the previous deal had, usually this one's
 };
 
 }  // namespace vantor::odds

@@ -42,9 +42,11 @@ class PieceSampler {
     ChunkTally tally(seat_count_);
     if (target == 0) return tally;
     const std::uint64_t limit = attempt_limit(target);
-    // Deals of weight 1 are counted by outcome and added once at the end; weighted deals go
-    // into the tally one by one.
+    // Rejection-sampled deals are counted by outcome (per weight, where they carry weights) and
+    // added once at the end; the weighted sampler's deals go into the tally one by one.
+    const bool unit_weights = !request_.deal.deals_carry_weights();
     OutcomeCounts counts(seat_count_);
+    OutcomeCountsByWeight counts_by_weight(seat_count_);
     std::uint64_t attempts = 0;
     std::uint64_t used = 0;
     while (used < target) {
@@ -61,14 +63,21 @@ class PieceSampler {
             sampler::weighted_draw(request_.deal, generator_, seat_cards_, board_cards_, scratch_);
         if (!weight) continue;
         add_weighted(tally, score(), *weight);
-      } else {
+      } else if (unit_weights) {
         if (!sampler::rejection_draw(request_.deal, generator_, seat_cards_, board_cards_))
           continue;
         counts.add(score());
+      } else {
+        const auto weight =
+            sampler::weighed_rejection_draw(request_.deal, generator_, seat_cards_, board_cards_);
+        if (!weight) continue;
+        const Outcome outcome = score();
+        if (!counts_by_weight.add(outcome, *weight)) add_weighted(tally, outcome, *weight);
       }
       ++used;
     }
-    if (!request_.deal.weighted) counts.add_to(tally);
+    if (unit_weights) counts.add_to(tally);
+    counts_by_weight.add_to(tally);
     tally.attempts = attempts;
     return tally;
   }

@@ -2,6 +2,7 @@
 
 #include <cassert>
 #include <cmath>
+#include <type_traits>
 
 #include "cards/masks.hpp"
 #include "sampler/card_pick.hpp"
@@ -58,10 +59,12 @@ CardMask admissible_for(const DealPlan& deal, std::size_t entry, CardMask availa
   return plan.fixed_mask | (before & ~left);
 }
 
-}  // namespace
-
-bool rejection_draw(const DealPlan& deal, Generator& generator,
-                    std::vector<std::vector<Card>>& seat_cards, std::vector<Card>& board_cards) {
+// The rejection draw, with the deal's weight worked out where some entry needs a factor
+// (kWeighs): the draw of deals that weigh 1 keeps the loop it had before weights existed.
+template <bool kWeighs>
+std::conditional_t<kWeighs, std::optional<double>, bool> draw_by_rejection(
+    const DealPlan& deal, Generator& generator, std::vector<std::vector<Card>>& seat_cards,
+    std::vector<Card>& board_cards) {
   assert(seat_cards.size() == deal.seat_count);
   // The generator is worked on as a local and written back once, so its state stays in
   // registers instead of being stored and reloaded around every card.
@@ -69,6 +72,7 @@ bool rejection_draw(const DealPlan& deal, Generator& generator,
   CardMask available = deal.live;
   board_cards.clear();
   bool complete = true;
+  [[maybe_unused]] double weight = 1.0;
   for (const std::size_t entry : deal.draw_order) {
     const bool is_board = entry == deal.seat_count;
     if (is_board && !deal.board_in_order()) continue;
@@ -81,15 +85,47 @@ bool rejection_draw(const DealPlan& deal, Generator& generator,
       plan = &plans[static_cast<std::size_t>(uniform64(local, plans.size()))];
       out = &seat_cards[entry];
     }
-    const auto taken = draw_entry(*plan, admissible_for(deal, entry, available), local, *out);
+    const CardMask admissible = admissible_for(deal, entry, available);
+    const auto taken = draw_entry(*plan, admissible, local, *out);
     if (!taken) {
       complete = false;
       break;
     }
     available &= ~*taken;
+    if constexpr (kWeighs) {
+      // This entry's alternative and hand came up with chance 1 / (alternatives * N), N its
+      // proposal count here. The exact walk counts every valid deal once, so an accepted deal
+      // must weigh the product of the N, up to a constant per request; entries whose N is the
+      // same for every alternative in every deal are left out, the others divided by a norm
+      // that keeps weights near 1 (see alternative_weights.cpp).
+      const double norm = deal.proposal_norms[entry];
+      if (norm != 0.0) weight *= proposal_count(*plan, admissible) / norm;
+    }
   }
   generator = local;
-  return complete;
+  if constexpr (kWeighs) {
+    if (!complete) return std::nullopt;
+    return weight;
+  } else {
+    return complete;
+  }
+}
+
+}  // namespace
+
+bool rejection_draw(const DealPlan& deal, Generator& generator,
+                    std::vector<std::vector<Card>>& seat_cards, std::vector<Card>& board_cards) {
+  return draw_by_rejection<false>(deal, generator, seat_cards, board_cards);
+}
+
+std::optional<double> weighed_rejection_draw(const DealPlan& deal, Generator& generator,
+                                             std::vector<std::vector<Card>>& seat_cards,
+                                             std::vector<Card>& board_cards) {
+  if (deal.rejection_weights) {
+    return draw_by_rejection<true>(deal, generator, seat_cards, board_cards);
+  }
+  if (!draw_by_rejection<false>(deal, generator, seat_cards, board_cards)) return std::nullopt;
+  return 1.0;
 }
 
 std::optional<double> weighted_draw(const DealPlan& deal, Generator& generator,
@@ -98,6 +134,7 @@ std::optional<double> weighted_draw(const DealPlan& deal, Generator& generator,
   assert(seat_cards.size() == deal.seat_count);
   CardMask available = deal.live;
   double log_weight = 0.0;
+  double set_count_factor = 1.0;  // stays exactly 1 unless some entry's alternatives differ
   board_cards.clear();
   for (const std::size_t entry : deal.draw_order) {
     const bool is_board = entry == deal.seat_count;
@@ -111,12 +148,16 @@ std::optional<double> weighted_draw(const DealPlan& deal, Generator& generator,
                                        scratch.cumulative);
     if (total == 0) return std::nullopt;
     log_weight += std::log(static_cast<double>(total)) - deal.log_weights[entry][alternative];
+    // W / W0 alone gives each alternative the same total weight; the walk gives alternative a
+    // its W0 sets, so where an entry's W0 differ the deal also weighs W0_a / mean W0.
+    const auto& factors = deal.set_count_factors[entry];
+    if (!factors.empty()) set_count_factor *= factors[alternative];
     std::vector<Card>& out = is_board ? board_cards : seat_cards[entry];
     out.clear();
     shape.draw(scratch.class_masks, scratch.cumulative, total, generator, out);
     available &= ~mask_of(out);
   }
-  return std::exp(log_weight);
+  return std::exp(log_weight) * set_count_factor;
 }
 
 bool choose_weighted_sampler(const DealPlan& deal) {
@@ -129,14 +170,20 @@ bool choose_weighted_sampler(const DealPlan& deal) {
   Generator generator = Generator::seeded(kPilotSeed);
   std::vector<std::vector<Card>> seat_cards(deal.seat_count);
   std::vector<Card> board_cards;
-  int successes = 0;
+  // Both samplers are measured in effective deals per attempt, (sum w)^2 / sum w^2 over the
+  // accepted ones: with every weight 1 that is the accepted deals themselves, counted exactly.
+  double accepted_sum = 0.0, accepted_sum_of_squares = 0.0;
   for (int trial = 0; trial < kRejectionTrials; ++trial) {
-    if (rejection_draw(deal, generator, seat_cards, board_cards) &&
-        ++successes >= kEnoughSuccesses) {
-      return false;
-    }
+    const auto weight = weighed_rejection_draw(deal, generator, seat_cards, board_cards);
+    if (!weight) continue;
+    accepted_sum += *weight;
+    accepted_sum_of_squares += *weight * *weight;
+    if (accepted_sum * accepted_sum >= kEnoughSuccesses * accepted_sum_of_squares) return false;
   }
-  const double acceptance = static_cast<double>(successes) / kRejectionTrials;
+  const double acceptance =
+      accepted_sum_of_squares > 0.0
+          ? accepted_sum * accepted_sum / accepted_sum_of_squares / kRejectionTrials
+          : 0.0;
 
   WeightedScratch scratch;
   double sum = 0.0, sum_of_squares = 0.0;

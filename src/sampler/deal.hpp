@@ -2,14 +2,19 @@
 
 // The two samplers over a whole deal, and the pilot that picks one for a deal plan.
 //
-// The target: each alternative of a seat equally likely a priori, each feasible hand of an
-// alternative equally likely, and the deal conditioned on all cards being distinct.
-//  - The rejection sampler draws the entries one after another and abandons the deal at the
-//    first collision; accepted deals follow the target exactly (weight 1).
+// The target is what the exact walk counts: every valid deal (an alternative and a hand for every
+// seat, a board, all cards distinct and live) once. A hand two alternatives of a seat allow is
+// two deals, as an alternative written twice is.
+//  - The rejection sampler draws the entries one after another, each picking an alternative
+//    uniformly and then a hand with its draw plan, and abandons the deal at the first collision.
+//    Where an entry's alternatives propose their hands with different chances, the deal carries
+//    the weight that undoes the difference (see proposal_count() and the deal plan's proposal
+//    norms); elsewhere every accepted deal weighs exactly 1.
 //  - The weighted sampler never collides: each entry draws only from cards still free, and the
-//    deal carries the weight prod W_i / W0_i (the entry's feasible sets now versus at the start)
-//    that turns its proposal back into the target. Weighted sums estimate the target's sums
-//    times the rejection sampler's acceptance rate, so ratios of weighted sums are consistent.
+//    deal carries the weight prod W_i / W0_i (the entry's feasible sets now versus at the start),
+//    times W0_i / mean W0 where an entry's alternatives allow different numbers of sets, which
+//    turns its proposal back into the target. Weighted sums estimate the target's sums up to a
+//    constant, so ratios of weighted sums are consistent.
 //
 // Both read the plan only; the generator, outputs and scratch belong to the calling worker.
 
@@ -33,10 +38,17 @@ struct WeightedScratch {
 };
 
 // Draws one deal into seat_cards (one list per seat; the caller sizes it to the seat count) and
-// board_cards. False when some entry's draw failed; the outputs are then unusable.
+// board_cards. False when some entry's draw failed; the outputs are then unusable. The deal
+// weighs 1 unless deal.rejection_weights, where weighed_rejection_draw() gives its weight.
 bool rejection_draw(const DealPlan& deal, Generator& generator,
                     std::vector<std::vector<cards::Card>>& seat_cards,
                     std::vector<cards::Card>& board_cards);
+
+// The same draw, consuming the generator alike, with the deal's weight: exactly 1 unless
+// deal.rejection_weights. Nothing when some entry's draw failed.
+std::optional<double> weighed_rejection_draw(const DealPlan& deal, Generator& generator,
+                                             std::vector<std::vector<cards::Card>>& seat_cards,
+                                             std::vector<cards::Card>& board_cards);
 
 // Draws one deal as above and returns its weight, or nothing when an alternative without a
 // shape was chosen or an entry had no feasible set left.
@@ -46,7 +58,8 @@ std::optional<double> weighted_draw(const DealPlan& deal, Generator& generator,
                                     WeightedScratch& scratch);
 
 // True when the weighted sampler should be used: only when every stored logarithm is finite and
-// its effective sample size per draw beats the rejection sampler's acceptance rate by half again.
+// its effective sample size per draw beats the rejection sampler's (its acceptance rate, where
+// its deals weigh 1) by half again.
 // Deterministic: it runs on its own generator seeded with kPilotSeed.
 bool choose_weighted_sampler(const DealPlan& deal);
 

@@ -6,6 +6,7 @@
 #include <limits>
 #include <numeric>
 
+#include "sampler/alternative_weights.hpp"
 #include "sampler/deal.hpp"
 
 namespace vantor::sampler {
@@ -106,6 +107,7 @@ std::optional<DealPlan> plan_deal_within(std::span<const cards::SeatAlternatives
   std::stable_sort(plan.draw_order.begin(), plan.draw_order.end(),
                    [&](std::size_t a, std::size_t b) { return freedom[a] < freedom[b]; });
 
+  weigh_alternatives(plan);
   plan.weighted = choose_weighted_sampler(plan);
   return plan;
 }

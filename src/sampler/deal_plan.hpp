@@ -39,10 +39,24 @@ struct DealPlan {
   // Per entry, per alternative: ln(total weight) (-inf for 0), NaN when masks exist but no
   // shape does, 0 when the alternative has no masks.
   std::vector<std::vector<double>> log_weights;
+  // What makes each sampler count every hand a seat allows once (see deal.hpp). Per entry: the
+  // number the rejection sampler divides the chosen alternative's proposal count by, or 0 where
+  // the entry's alternatives propose every hand with the same chance in every deal and no factor
+  // applies.
+  std::vector<double> proposal_norms;
+  // Per entry, per alternative: the factor W0 / (mean W0 over the entry's alternatives) the
+  // weighted sampler's weight takes, W0 being the stored total; empty where every alternative
+  // allows the same number of sets (and for entries without a shape for every alternative).
+  std::vector<std::vector<double>> set_count_factors;
+  // True when some entry has a proposal norm: rejection-sampled deals then carry weights.
+  bool rejection_weights = false;
   // The pilot's choice: true for the weighted sampler, false for the rejection sampler.
   bool weighted = false;
 
   bool board_in_order() const { return board_size != 0; }
+  // Whether the deals a batch draws carry weights other than 1: always with the weighted
+  // sampler, and with the rejection sampler where some entry's alternatives propose unevenly.
+  bool deals_carry_weights() const { return weighted || rejection_weights; }
 };
 
 // The plan of seats whose alternatives are completed to the game's hand size, a board completed

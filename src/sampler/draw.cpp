@@ -9,6 +9,7 @@
 #include "cards/masks.hpp"
 #include "sampler/card_pick.hpp"
 #include "sampler/combinations.hpp"
+#include "sampler/count.hpp"
 #include "sampler/footprint.hpp"
 #include "sampler/matching.hpp"
 
@@ -178,6 +179,42 @@ bool draw_with_plan(const DrawPlan& plan, CardMask admissible, Generator& genera
   }
   if (!drawn) out.clear();
   return drawn;
+}
+
+ProposalForm proposal_form(const DrawPlan& plan) {
+  ProposalForm form;
+  if (plan.remaining_count() == 0) return form;
+  if (plan.kind == PlanKind::AllFree) {
+    form.free_cards = plan.remaining_count();
+    return form;
+  }
+  form.kind_cards = plan.covered_slots.size();
+  if (!plan.constrained_masks.empty()) form.free_cards = plan.free_count;
+  switch (plan.kind) {
+    case PlanKind::Listed:
+      form.kind_count = static_cast<double>(plan.listed_count());
+      break;
+    case PlanKind::Shaped:
+      form.kind_count = static_cast<double>(plan.shape->total_weight());
+      break;
+    default:
+      form.by_rejection = true;
+      break;
+  }
+  return form;
+}
+
+double proposal_count(const DrawPlan& plan, CardMask admissible) {
+  const ProposalForm form = proposal_form(plan);
+  admissible &= plan.available & cards::kFullDeck & ~plan.fixed_mask;
+  const auto n = static_cast<unsigned>(std::popcount(admissible));
+  const auto pool = static_cast<unsigned>(std::popcount(admissible & plan.union_mask));
+  const auto cards = static_cast<unsigned>(form.kind_cards);
+  if (n < cards) return 0.0;
+  const double kind_count =
+      form.by_rejection ? static_cast<double>(class_binomial(pool, cards)) : form.kind_count;
+  return kind_count *
+         static_cast<double>(class_binomial(n - cards, static_cast<unsigned>(form.free_cards)));
 }
 
 bool for_each_completion(const DrawPlan& plan, CardMask admissible, std::uint64_t cap,

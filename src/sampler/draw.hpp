@@ -76,6 +76,36 @@ std::size_t footprint(const DrawPlan& plan);
 bool draw_with_plan(const DrawPlan& plan, cards::CardMask admissible, Generator& generator,
                     std::vector<cards::Card>& out);
 
+// How draw_with_plan() proposes a hand, as a count: under admissible cards C (the fixed cards
+// among them) it yields each hand it can yield with probability exactly 1 / N, where
+//   N = kind_count * C(n - kind_cards, free_cards),
+// n being the cards of C the plan may use besides its fixed cards. Per kind:
+//  - no remaining slot: nothing is drawn; N = 1.
+//  - all free: the remaining k cards drawn one by one from the n; a set comes up in k! orders
+//    of chance 1 / (n (n - 1) ... (n - k + 1)) each, so N = C(n, k).
+//  - listed: one index out of the L sets listed under `available`, kept when the set lies in C:
+//    N = L, whatever C is.
+//  - shaped: a pattern by weight, then each class's cards uniformly: N = the shape's total T.
+//  - rejection: the covered slots' c cards drawn from the pool of the n cards some covered slot
+//    accepts, kept when they fit: N = C(pool, c). Only this kind depends on C beyond n, through
+//    the pool, which is smaller when earlier entries took cards of it.
+//  - split: a hand H that splits into a constrained part the kind may propose and g free cards in
+//    l ways is proposed along each split with chance (1 / N1) / C(n - c, g), N1 the kind's own
+//    count, and kept with chance 1 / l; so N = N1 * C(n - c, g) (not the number of such hands,
+//    which is smaller: surplus splits are rejected).
+struct ProposalForm {
+  // The kind's own count (1 when nothing is covered); not used by the rejection kind.
+  double kind_count = 1;
+  std::size_t kind_cards = 0;  // cards the kind draws: the covered slots' count
+  std::size_t free_cards = 0;  // cards then drawn uniformly from the rest
+  bool by_rejection = false;   // kind_count is C(pool, kind_cards), which depends on C
+};
+ProposalForm proposal_form(const DrawPlan& plan);
+
+// N above under `admissible`: the inverse of the chance with which draw_with_plan() proposes each
+// hand it can give there (0 when it can give none for lack of cards).
+double proposal_count(const DrawPlan& plan, cards::CardMask admissible);
+
 // Every hand the plan can produce from `admissible`, each the fixed cards followed by the rest,
 // in a fixed order (shape listing order, or ascending combinations). too_many is set, and
 // hands left empty, when there are more than `cap`; a cap of 2^64 - 1 means no cap.
