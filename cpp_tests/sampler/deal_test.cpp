@@ -184,7 +184,13 @@ bool rejection_draw_as_written(const DealPlan& r, Generator& generator,
   return true;
 }
 
-TEST(RejectionDraw, FollowsTheWrittenOutDrawToTheBit) {
+// Both ways of picking cards are run on this machine when it has a fast pdep.
+class RejectionDrawBothWays : public ::testing::TestWithParam<CardPicking> {};
+
+TEST_P(RejectionDrawBothWays, FollowsTheWrittenOutDrawToTheBit) {
+  const PickingForTest picking(GetParam());
+  if (!picking.available()) GTEST_SKIP() << "no fast pdep";
+  ASSERT_EQ(card_picking(), GetParam());
   // Random requests over every kind of plan: named cards, wildcards, ranks, suits, named cards
   // with wildcards, several alternatives, boards open, named or partly named.
   Generator shapes = Generator::seeded(21);
@@ -238,6 +244,9 @@ TEST(RejectionDraw, FollowsTheWrittenOutDrawToTheBit) {
   }
   EXPECT_GT(compared, 1000);  // enough deals got through to compare their cards
 }
+
+INSTANTIATE_TEST_SUITE_P(Picking, RejectionDrawBothWays,
+                         ::testing::Values(CardPicking::Broadword, CardPicking::Deposit));
 
 TEST(DealDraw, SameSeedSameDeals) {
   const auto spot =

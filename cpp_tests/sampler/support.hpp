@@ -16,6 +16,7 @@
 
 #include "cards/card.hpp"
 #include "cards/masks.hpp"
+#include "sampler/card_picking.hpp"
 #include "sampler/deal_plan.hpp"
 
 namespace vantor::sampler::testing {
@@ -138,5 +139,19 @@ inline PlannedDeal make_plan(std::vector<cards::SeatAlternatives> seats,
   DealPlan plan = plan_deal(seats, board, live);
   return {std::move(seats), std::move(board), live, std::move(plan)};
 }
+
+// Forces a way of picking cards for one test, restoring the processor's own choice after it.
+class PickingForTest {
+ public:
+  explicit PickingForTest(CardPicking picking) : before_(card_picking()) {
+    available_ = set_card_picking(picking);
+  }
+  ~PickingForTest() { set_card_picking(before_); }
+  bool available() const { return available_; }
+
+ private:
+  CardPicking before_;
+  bool available_ = false;
+};
 
 }  // namespace vantor::sampler::testing

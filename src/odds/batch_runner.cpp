@@ -250,8 +250,13 @@ Expected<ChunkTally, EngineError> run_batch(const PreparedRequest& request, std:
   // calling thread would only wait, so it is one of them: a one-piece batch never pays for
   // waking a worker, which is most of the cost of a small batch. It also takes every piece no
   // worker has claimed yet, so a batch never waits behind another batch's work in the queue.
+  // A batch of at most kSmallBatch deals runs on the calling thread alone: handing a piece to a
+  // worker and waking it costs about as much as drawing such a batch. The pieces are the same
+  // either way, so the result is too.
   const auto runners = static_cast<std::size_t>(
-      std::min<std::uint64_t>(pieces, std::max<std::size_t>(pool.size(), 1)));
+      samples <= kSmallBatch
+          ? 1
+          : std::min<std::uint64_t>(pieces, std::max<std::size_t>(pool.size(), 1)));
   const auto batch = std::make_shared<Batch>(request, samples, seed, pieces);
   const StopOnExit stop_on_exit(*batch);
   for (std::size_t queued = 1; queued < runners; ++queued) {

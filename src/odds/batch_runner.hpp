@@ -22,6 +22,9 @@ namespace vantor::odds {
 // Piece seeds are seed * kSeedMultiplier + piece number, wrapping.
 inline constexpr std::uint64_t kSeedMultiplier = 0x9e3779b97f4a7c15;
 
+// Batches of at most this many deals are run by the calling thread alone (see run_batch()).
+inline constexpr std::uint64_t kSmallBatch = 2048;
+
 struct Piece {
   std::uint64_t target = 0;  // deals this piece adds
   std::uint64_t seed = 0;    // its generator's seed

@@ -7,6 +7,8 @@
 
 #include "odds/outcome_counts.hpp"
 #include "odds/request_error.hpp"
+#include "odds/simple_deals.hpp"
+#include "sampler/card_picking.hpp"
 #include "sampler/deal.hpp"
 #include "sampler/random.hpp"
 #include "variants/deal_scorer.hpp"
@@ -41,6 +43,14 @@ class PieceSampler {
     generator_ = sampler::Generator::seeded(seed);
     ChunkTally tally(seat_count_);
     if (target == 0) return tally;
+    if constexpr (Scorer::kSummaries) {
+      if (const auto simple = SimpleDeals::of(request_.deal)) {
+        if (sampler::card_picking() == sampler::CardPicking::Deposit) {
+          return run_simple<sampler::CardPicking::Deposit>(*simple, target, stop, tally);
+        }
+        return run_simple<sampler::CardPicking::Broadword>(*simple, target, stop, tally);
+      }
+    }
     const std::uint64_t limit = attempt_limit(target);
     // Rejection-sampled deals are counted by outcome (per weight, where they carry weights) and
     // added once at the end; the weighted sampler's deals go into the tally one by one.
@@ -84,6 +94,35 @@ class PieceSampler {
 
  private:
   using Scorer = variants::DealScorer<Showdown>;
+
+  // The loop below for requests of named cards and wildcards only: the same deals, drawn into
+  // summaries and scored from them.
+  template <sampler::CardPicking kPicking>
+  Expected<ChunkTally, EngineError> run_simple(const SimpleDeals& simple, std::uint64_t target,
+                                               StopCheck* stop, ChunkTally& tally) {
+    const std::uint64_t limit = attempt_limit(target);
+    OutcomeCounts counts(seat_count_);
+    std::array<variants::CardSummary, kMostSeats> seats{};
+    variants::CardSummary board;
+    std::uint64_t attempts = 0;
+    std::uint64_t used = 0;
+    while (used < target) {
+      if (attempts == limit) {
+        return fail(EngineError{
+            RequestError::sampler_gave_up(attempts + 1, used, request_.known_dealable)});
+      }
+      ++attempts;
+      if (stop != nullptr && attempts % kStopCheckInterval == 0 && stop->should_stop()) {
+        return fail(EngineError{Stopped{}});
+      }
+      if (!simple.draw<kPicking>(generator_, seats.data(), board)) continue;
+      counts.add(scorer_.score_summaries(seats.data(), seat_count_, board));
+      ++used;
+    }
+    counts.add_to(tally);
+    tally.attempts = attempts;
+    return std::move(tally);
+  }
 
   [[gnu::always_inline]] Outcome score() {
     for (std::size_t seat = 0; seat < seat_count_; ++seat) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cards/card.hpp"
+#include "sampler/card_picking.hpp"
 #include "sampler/random.hpp"
 
 namespace vantor::sampler {
@@ -63,9 +64,12 @@ inline unsigned nth_card(cards::CardMask mask, unsigned j) {
 
 // Draws `count` distinct cards uniformly from `mask`, appending them to `out` in the order
 // drawn (one 32-bit uniform per card), and removes them from `mask`. Fails when the mask runs
-// out or yields an index above 51; `out` may then hold some of the cards.
+// out or yields an index above 51; `out` may then hold some of the cards. kPicking only decides
+// how each card is found (card_picking.hpp): the cards and the outputs consumed are the same.
+template <CardPicking kPicking = CardPicking::Broadword>
 inline bool draw_cards(Generator& generator, cards::CardMask& mask, std::size_t count,
                        std::vector<cards::Card>& out) {
+  constexpr bool kDeposit = kPicking == CardPicking::Deposit && kCanDeposit;
   // Everything lives in locals until the end: a card is one byte, and a byte store may alias any
   // object, so writing cards straight into `out` would make the compiler reload the generator's
   // state and the mask from memory after every card.
@@ -77,20 +81,31 @@ inline bool draw_cards(Generator& generator, cards::CardMask& mask, std::size_t 
   // The count of cards left falls by one per card, and the running counts lose one from the
   // drawn card's byte onwards: neither is recounted from the mask between cards.
   auto left = static_cast<std::uint32_t>(std::popcount(left_cards));
-  std::uint64_t running = running_counts(left_cards);
+  [[maybe_unused]] std::uint64_t running = kDeposit ? 0 : running_counts(left_cards);
   for (; size < count; --left) {
     if (left == 0) {
       complete = false;
       break;
     }
-    const unsigned card = nth_card(left_cards, running, uniform32(local, left));
-    running -= 0x0101010101010101ull << (8 * (card / 8));
+    const std::uint32_t j = uniform32(local, left);
+    unsigned card;
+    cards::CardMask bit;
+    if constexpr (kDeposit) {
+      // The deposited bit is the card itself: the chain from one card to the next is one pdep
+      // and one exclusive or.
+      bit = deposit_bits(std::uint64_t{1} << j, left_cards);
+      card = static_cast<unsigned>(std::countr_zero(bit));
+    } else {
+      card = nth_card(left_cards, running, j);
+      running -= 0x0101010101010101ull << (8 * (card / 8));
+      bit = std::uint64_t{1} << card;
+    }
     if (card >= static_cast<unsigned>(cards::kCardCount)) {
       complete = false;
       break;
     }
     drawn[size++] = static_cast<cards::Card>(card);
-    left_cards &= ~cards::card_bit(static_cast<cards::Card>(card));
+    left_cards ^= bit;
   }
   generator = local;
   mask = left_cards;

@@ -6,6 +6,7 @@
 
 #include "cards/masks.hpp"
 #include "sampler/card_pick.hpp"
+#include "sampler/card_picking.hpp"
 #include "sampler/draw.hpp"
 
 namespace vantor::sampler {
@@ -26,6 +27,7 @@ CardMask admissible_for(const DealPlan& deal, std::size_t entry, CardMask availa
 // and plans of wildcards only (the common cases: named hands, ranges of named hands, `*` seats,
 // open boards) are drawn here with the generator in registers; the rest go to draw_with_plan().
 // Returns the cards taken as a set, or nothing when the draw failed.
+template <CardPicking kPicking>
 [[gnu::always_inline]] inline std::optional<CardMask> draw_entry(const DrawPlan& plan,
                                                                  CardMask admissible,
                                                                  Generator& generator,
@@ -52,7 +54,7 @@ CardMask admissible_for(const DealPlan& deal, std::size_t entry, CardMask availa
   if (plan.remaining_count() == 0) return plan.fixed_mask;
   CardMask left = admissible & ~plan.fixed_mask;
   const CardMask before = left;
-  if (!draw_cards(generator, left, plan.remaining_count(), out)) {
+  if (!draw_cards<kPicking>(generator, left, plan.remaining_count(), out)) {
     out.clear();
     return std::nullopt;
   }
@@ -61,7 +63,7 @@ CardMask admissible_for(const DealPlan& deal, std::size_t entry, CardMask availa
 
 // The rejection draw, with the deal's weight worked out where some entry needs a factor
 // (kWeighs): the draw of deals that weigh 1 keeps the loop it had before weights existed.
-template <bool kWeighs>
+template <bool kWeighs, CardPicking kPicking>
 std::conditional_t<kWeighs, std::optional<double>, bool> draw_by_rejection(
     const DealPlan& deal, Generator& generator, std::vector<std::vector<Card>>& seat_cards,
     std::vector<Card>& board_cards) {
@@ -86,7 +88,7 @@ std::conditional_t<kWeighs, std::optional<double>, bool> draw_by_rejection(
       out = &seat_cards[entry];
     }
     const CardMask admissible = admissible_for(deal, entry, available);
-    const auto taken = draw_entry(*plan, admissible, local, *out);
+    const auto taken = draw_entry<kPicking>(*plan, admissible, local, *out);
     if (!taken) {
       complete = false;
       break;
@@ -115,16 +117,24 @@ std::conditional_t<kWeighs, std::optional<double>, bool> draw_by_rejection(
 
 bool rejection_draw(const DealPlan& deal, Generator& generator,
                     std::vector<std::vector<Card>>& seat_cards, std::vector<Card>& board_cards) {
-  return draw_by_rejection<false>(deal, generator, seat_cards, board_cards);
+  if (card_picking() == CardPicking::Deposit) {
+    return draw_by_rejection<false, CardPicking::Deposit>(deal, generator, seat_cards, board_cards);
+  }
+  return draw_by_rejection<false, CardPicking::Broadword>(deal, generator, seat_cards, board_cards);
 }
 
 std::optional<double> weighed_rejection_draw(const DealPlan& deal, Generator& generator,
                                              std::vector<std::vector<Card>>& seat_cards,
                                              std::vector<Card>& board_cards) {
   if (deal.rejection_weights) {
-    return draw_by_rejection<true>(deal, generator, seat_cards, board_cards);
+    if (card_picking() == CardPicking::Deposit) {
+      return draw_by_rejection<true, CardPicking::Deposit>(deal, generator, seat_cards,
+                                                           board_cards);
+    }
+    return draw_by_rejection<true, CardPicking::Broadword>(deal, generator, seat_cards,
+                                                           board_cards);
   }
-  if (!draw_by_rejection<false>(deal, generator, seat_cards, board_cards)) return std::nullopt;
+  if (!rejection_draw(deal, generator, seat_cards, board_cards)) return std::nullopt;
   return 1.0;
 }
 

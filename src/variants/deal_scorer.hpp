@@ -125,6 +125,25 @@ class DealScorer {
     return {high.seats, low.seats};
   }
 
+  // The winners of one deal of a rule scored from summaries: each seat's cards and the board's
+  // (all zero without a board) as summaries, so that nothing of a seat is prepared per deal.
+  [[gnu::always_inline]] Outcome score_summaries(const CardSummary* seats, std::size_t seat_count,
+                                                 const CardSummary& board) const {
+    static_assert(kSummaries);
+    detail::Winners high;
+    detail::Winners low;
+    for (unsigned seat = 0; seat < seat_count; ++seat) {
+      const CardSummary hand{seats[seat].code + board.code,
+                             seats[seat].suit_ranks | board.suit_ranks};
+      high.offer(seat, high_value(hand));
+      if constexpr (kHasLow) {
+        const std::uint32_t value = low_value(hand);
+        if (value < kEightOrBetter) low.offer(seat, value);
+      }
+    }
+    return {high.seats, low.seats};
+  }
+
   // The winners of one deal: every seat's hand (seats[i]) with the board, given by its summary
   // and its cards. `pairs` is read by the Omaha rules only.
   Outcome score(std::span<const SeatHand* const> seats, const omaha::HolePairs* pairs,

@@ -1,0 +1,119 @@
+#include "odds/simple_deals.hpp"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "sampler/deal.hpp"
+#include "sampler/support.hpp"
+#include "variants/deal_scorer.hpp"
+
+namespace vantor::odds {
+namespace {
+
+using cards::Card;
+using cards::CardMask;
+using sampler::CardPicking;
+using sampler::Generator;
+using sampler::testing::make_plan;
+using sampler::testing::PickingForTest;
+
+constexpr CardMask kAll = cards::kFullDeck;
+constexpr CardMask bit(unsigned card) { return CardMask{1} << card; }
+
+bool same_summary(const variants::CardSummary& a, const variants::CardSummary& b) {
+  return a.code == b.code && a.suit_ranks == b.suit_ranks;
+}
+
+class SimpleDealsBothWays : public ::testing::TestWithParam<CardPicking> {};
+
+// Requests of named cards and wildcards only, drawn both ways from the same seed: the simple draw
+// must fail exactly where the rejection sampler's does, leave the generator exactly where it
+// does, and hold the same cards in each seat and on the board.
+TEST_P(SimpleDealsBothWays, DrawsTheRejectionSamplersDealsToTheBit) {
+  const PickingForTest picking(GetParam());
+  if (!picking.available()) GTEST_SKIP() << "no fast pdep";
+  Generator shapes = Generator::seeded(33);
+  const auto named = [&]() { return bit(static_cast<unsigned>(shapes.next() % 52)); };
+  int compared = 0, failed = 0, simple_rounds = 0;
+  for (int round = 0; round < 300; ++round) {
+    // Each seat a range of named hands, named cards then wildcards, or wildcards only; the board
+    // named cards then wildcards, or none.
+    const std::size_t seat_count = 2 + shapes.next() % 4, hole = 2 + shapes.next() % 3;
+    std::vector<cards::SeatAlternatives> seats(seat_count);
+    for (auto& seat : seats) {
+      const auto kind = shapes.next() % 3;
+      seat.resize(kind == 0 ? 1 + shapes.next() % 4 : 1);
+      const std::size_t named_count = kind == 0 ? hole : kind == 1 ? shapes.next() % hole : 0;
+      for (auto& alternative : seat) {
+        for (std::size_t i = 0; i < hole; ++i)
+          alternative.push_back(i < named_count ? named() : kAll);
+      }
+    }
+    std::vector<CardMask> board(shapes.next() % 3 ? 5 : 0, kAll);
+    const std::size_t board_named = shapes.next() % 4;
+    for (std::size_t i = 0; i < board.size() && i < board_named; ++i) board[i] = named();
+    // A few dead cards now and then, so that named cards can be missing from the deck.
+    const CardMask live = round % 4 == 3 ? kAll & ~(shapes.next() & shapes.next()) : kAll;
+    const auto spot = make_plan(seats, board, live);
+    const auto simple = SimpleDeals::of(spot.plan);
+    if (spot.plan.deals_carry_weights()) {
+      EXPECT_FALSE(simple) << round;
+      continue;
+    }
+    // A named card that is dead, or named twice, leaves a slot nothing can fill: such plans are
+    // not of named cards and wildcards only, and stay with the general loop.
+    if (!simple) continue;
+    ++simple_rounds;
+    Generator fast = Generator::seeded(static_cast<std::uint64_t>(round));
+    Generator plain = fast;
+    std::vector<std::vector<Card>> seat_cards(seat_count);
+    std::vector<Card> board_cards;
+    std::vector<variants::CardSummary> summaries(seat_count);
+    variants::CardSummary board_summary;
+    for (int deal = 0; deal < 40; ++deal) {
+      const bool fast_ok =
+          GetParam() == CardPicking::Deposit
+              ? simple->draw<CardPicking::Deposit>(fast, summaries.data(), board_summary)
+              : simple->draw<CardPicking::Broadword>(fast, summaries.data(), board_summary);
+      const bool plain_ok = sampler::rejection_draw(spot.plan, plain, seat_cards, board_cards);
+      ASSERT_EQ(fast_ok, plain_ok) << round << " " << deal;
+      ASSERT_EQ(fast.state(), plain.state()) << round << " " << deal;
+      if (!plain_ok) {
+        ++failed;
+        continue;
+      }
+      for (std::size_t seat = 0; seat < seat_count; ++seat) {
+        ASSERT_TRUE(same_summary(summaries[seat], variants::summarize(seat_cards[seat])))
+            << round << " " << deal << " seat " << seat;
+      }
+      ASSERT_TRUE(same_summary(board_summary, variants::summarize(board_cards)))
+          << round << " " << deal;
+      ++compared;
+    }
+  }
+  // Enough deals of both kinds for the comparison to mean something.
+  EXPECT_GT(compared, 2000);
+  EXPECT_GT(failed, 100);
+  EXPECT_GT(simple_rounds, 150);
+}
+
+INSTANTIATE_TEST_SUITE_P(Picking, SimpleDealsBothWays,
+                         ::testing::Values(CardPicking::Broadword, CardPicking::Deposit));
+
+TEST(SimpleDeals, LeavesEveryOtherPlanToTheGeneralLoop) {
+  constexpr CardMask kAces = 0xF000000000000;
+  const std::vector<CardMask> open_board(5, kAll);
+  // A rank-constrained slot next to a wildcard: a split plan.
+  EXPECT_FALSE(
+      SimpleDeals::of(make_plan({{{kAces, kAll}}, {{kAll, kAll}}}, open_board, kAll).plan));
+  // Suited slots: a listed plan.
+  EXPECT_FALSE(SimpleDeals::of(
+      make_plan({{{0x1111111111111, 0x1111111111111}}, {{kAll, kAll}}}, open_board, kAll).plan));
+  // Named cards and wildcards only.
+  EXPECT_TRUE(
+      SimpleDeals::of(make_plan({{{bit(51), kAll}}, {{kAll, kAll}}}, open_board, kAll).plan));
+}
+
+}  // namespace
+}  // namespace vantor::odds
