@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <vector>
 
 #include "sampler/deal.hpp"
@@ -71,14 +74,41 @@ TEST_P(SimpleDealsBothWays, DrawsTheRejectionSamplersDealsToTheBit) {
     std::vector<Card> board_cards;
     std::vector<variants::CardSummary> summaries(seat_count);
     variants::CardSummary board_summary;
+    std::array<HandList, variants::kMostSeats + 1> lists{};
     for (int deal = 0; deal < 40; ++deal) {
+      // Every other deal also lists the cards, as the rules scored from cards ask.
+      const bool listed = deal % 2 == 1;
+      const bool deposit = GetParam() == CardPicking::Deposit;
       const bool fast_ok =
-          GetParam() == CardPicking::Deposit
-              ? simple->draw<CardPicking::Deposit>(fast, summaries.data(), board_summary)
-              : simple->draw<CardPicking::Broadword>(fast, summaries.data(), board_summary);
+          listed
+              ? (deposit ? simple->draw<CardPicking::Deposit, true>(fast, summaries.data(),
+                                                                    board_summary, lists.data())
+                         : simple->draw<CardPicking::Broadword, true>(fast, summaries.data(),
+                                                                      board_summary, lists.data()))
+              : (deposit
+                     ? simple->draw<CardPicking::Deposit>(fast, summaries.data(), board_summary)
+                     : simple->draw<CardPicking::Broadword>(fast, summaries.data(), board_summary));
       const bool plain_ok = sampler::rejection_draw(spot.plan, plain, seat_cards, board_cards);
       ASSERT_EQ(fast_ok, plain_ok) << round << " " << deal;
       ASSERT_EQ(fast.state(), plain.state()) << round << " " << deal;
+      if (listed && plain_ok) {
+        // Listed in the same order, for every entry whose cards can change between deals.
+        for (std::size_t seat = 0; seat < seat_count; ++seat) {
+          const auto& alternatives = seats[seat];
+          const bool one_named_hand =
+              alternatives.size() == 1 &&
+              std::all_of(alternatives[0].begin(), alternatives[0].end(),
+                          [](CardMask slot) { return std::popcount(slot) == 1; });
+          if (one_named_hand) continue;
+          ASSERT_EQ(std::vector<Card>(lists[seat].begin(), lists[seat].begin() + hole),
+                    seat_cards[seat])
+              << round << " " << deal << " seat " << seat;
+        }
+        ASSERT_EQ(
+            std::vector<Card>(lists[seat_count].begin(), lists[seat_count].begin() + board.size()),
+            board_cards)
+            << round << " " << deal;
+      }
       if (!plain_ok) {
         ++failed;
         continue;

@@ -32,24 +32,36 @@ class PieceSampler {
   PieceSampler(const PreparedRequest& request, std::size_t hand_size)
       : request_(request),
         scorer_(hand_size, request.deal.board_size),
+        hand_size_(hand_size),
+        board_size_(request.deal.board_size),
         seat_count_(request.deal.seat_count),
         seat_cards_(request.deal.seat_count) {
     for (auto& hand : seat_cards_) hand.reserve(hand_size);
     board_cards_.reserve(request.deal.board_size);
-    for (std::size_t seat = 0; seat < seat_count_; ++seat) chosen_[seat] = &hands_[seat];
+    for (std::size_t seat = 0; seat < seat_count_; ++seat) {
+      chosen_[seat] = &hands_[seat];
+      // A seat holding one named hand holds the same cards in every deal drawn: it is prepared
+      // here once, and only the other seats per deal.
+      const auto& plans = request.deal.seat_plans[seat];
+      if (plans.size() == 1 && plans.front().remaining_count() == 0) {
+        hands_[seat] = scorer_.prepare(plans.front().fixed_cards);
+        if constexpr (Scorer::kOmaha)
+          scorer_.prepare_pairs(plans.front().fixed_cards, pairs_[seat]);
+      } else {
+        varying_seats_[varying_count_++] = seat;
+      }
+    }
   }
 
   Expected<ChunkTally, EngineError> run(std::uint64_t target, std::uint64_t seed, StopCheck* stop) {
     generator_ = sampler::Generator::seeded(seed);
     ChunkTally tally(seat_count_);
     if (target == 0) return tally;
-    if constexpr (Scorer::kSummaries) {
-      if (const auto simple = SimpleDeals::of(request_.deal)) {
-        if (sampler::card_picking() == sampler::CardPicking::Deposit) {
-          return run_simple<sampler::CardPicking::Deposit>(*simple, target, stop, tally);
-        }
-        return run_simple<sampler::CardPicking::Broadword>(*simple, target, stop, tally);
+    if (const auto simple = SimpleDeals::of(request_.deal)) {
+      if (sampler::card_picking() == sampler::CardPicking::Deposit) {
+        return run_simple<sampler::CardPicking::Deposit>(*simple, target, stop, tally);
       }
+      return run_simple<sampler::CardPicking::Broadword>(*simple, target, stop, tally);
     }
     const std::uint64_t limit = attempt_limit(target);
     // Rejection-sampled deals are counted by outcome (per weight, where they carry weights) and
@@ -104,6 +116,7 @@ class PieceSampler {
     OutcomeCounts counts(seat_count_);
     std::array<variants::CardSummary, kMostSeats> seats{};
     variants::CardSummary board;
+    std::array<HandList, kMostSeats + 1> lists{};
     std::uint64_t attempts = 0;
     std::uint64_t used = 0;
     while (used < target) {
@@ -115,8 +128,22 @@ class PieceSampler {
       if (stop != nullptr && attempts % kStopCheckInterval == 0 && stop->should_stop()) {
         return fail(EngineError{Stopped{}});
       }
-      if (!simple.draw<kPicking>(generator_, seats.data(), board)) continue;
-      counts.add(scorer_.score_summaries(seats.data(), seat_count_, board));
+      if constexpr (Scorer::kSummaries) {
+        if (!simple.draw<kPicking>(generator_, seats.data(), board)) continue;
+        counts.add(scorer_.score_summaries(seats.data(), seat_count_, board));
+      } else {
+        // Omaha and badugi read the cards themselves: the seats that vary are prepared from
+        // their lists, the others were prepared once.
+        if (!simple.draw<kPicking, true>(generator_, seats.data(), board, lists.data())) continue;
+        for (std::size_t i = 0; i < varying_count_; ++i) {
+          const std::size_t seat = varying_seats_[i];
+          const std::span<const Card> hand(lists[seat].data(), hand_size_);
+          hands_[seat] = scorer_.prepare(hand);
+          if constexpr (Scorer::kOmaha) scorer_.prepare_pairs(hand, pairs_[seat]);
+        }
+        counts.add(scorer_.score(std::span(chosen_.data(), seat_count_), pairs_.data(), board,
+                                 std::span<const Card>(lists[seat_count_].data(), board_size_)));
+      }
       ++used;
     }
     counts.add_to(tally);
@@ -125,7 +152,8 @@ class PieceSampler {
   }
 
   [[gnu::always_inline]] Outcome score() {
-    for (std::size_t seat = 0; seat < seat_count_; ++seat) {
+    for (std::size_t i = 0; i < varying_count_; ++i) {
+      const std::size_t seat = varying_seats_[i];
       hands_[seat] = scorer_.prepare(seat_cards_[seat]);
       if constexpr (Scorer::kOmaha) scorer_.prepare_pairs(seat_cards_[seat], pairs_[seat]);
     }
@@ -144,6 +172,8 @@ class PieceSampler {
 
   const PreparedRequest& request_;
   Scorer scorer_;
+  std::size_t hand_size_;
+  std::size_t board_size_;
   std::size_t seat_count_;
   sampler::Generator generator_;
   std::vector<std::vector<Card>> seat_cards_;
@@ -152,6 +182,8 @@ class PieceSampler {
   std::array<SeatHand, kMostSeats> hands_{};
   std::array<const SeatHand*, kMostSeats> chosen_{};
   std::array<omaha::HolePairs, kMostSeats> pairs_{};
+  std::array<std::size_t, kMostSeats> varying_seats_{};  // the seats prepared per deal
+  std::size_t varying_count_ = 0;
 };
 
 }  // namespace

@@ -76,15 +76,24 @@ class Generator {
 // The two narrow widths sit on every card drawn, so they are inline. The zone is the largest
 // multiple of range, minus one, that fits the width: a product whose low half lies above it
 // belongs to the incomplete last stripe and would bias the result.
-inline std::uint32_t uniform32(Generator& generator, std::uint32_t range) {
-  assert(range > 0);
-  const std::uint32_t zone = (range << std::countl_zero(range)) - 1;
+constexpr std::uint32_t uniform32_zone(std::uint32_t range) {
+  return (range << std::countl_zero(range)) - 1;
+}
+
+// uniform32() with its zone, uniform32_zone(range), given: for loops that look it up.
+inline std::uint32_t uniform32(Generator& generator, std::uint32_t range, std::uint32_t zone) {
+  assert(range > 0 && zone == uniform32_zone(range));
   for (;;) {
     const auto v = static_cast<std::uint32_t>(generator.next() >> 32);
     const std::uint64_t product = std::uint64_t{v} * range;
     if (static_cast<std::uint32_t>(product) <= zone)
       return static_cast<std::uint32_t>(product >> 32);
   }
+}
+
+inline std::uint32_t uniform32(Generator& generator, std::uint32_t range) {
+  assert(range > 0);
+  return uniform32(generator, range, uniform32_zone(range));
 }
 
 inline std::uint64_t uniform64(Generator& generator, std::uint64_t range) {
