@@ -43,6 +43,11 @@ SPOTS = [
     ("five_card_draw", ["A*", "**", "KdQdJc"], "", 1_000_000),
     ("badugi", ["As2d3h", "4c5s"], "", 2_000_000),
     ("badugi", ["A*", "**", "KdQdJc"], "", 1_000_000),
+    # Deals that carry weights: alternatives proposed unevenly (the rejection sampler with
+    # weights), and seats crowding the same cards (the weighted sampler).
+    ("omaha", ["A*K*, QQ**", "****", "hh**"], "2c", 300_000),
+    ("stud_hi_lo", ["A2*", "***, KK*", "5**"], "", 300_000),
+    ("stud", ["A*****"] * 4 + ["K*****"] * 4, "7d", 20_000),
 ]
 
 

@@ -2,7 +2,9 @@
 
 #include <array>
 #include <limits>
+#include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "odds/outcome_counts.hpp"
@@ -72,14 +74,7 @@ class PieceSampler {
     std::uint64_t attempts = 0;
     std::uint64_t used = 0;
     while (used < target) {
-      if (attempts == limit) {
-        return fail(EngineError{
-            RequestError::sampler_gave_up(attempts + 1, used, request_.known_dealable)});
-      }
-      ++attempts;
-      if (stop != nullptr && attempts % kStopCheckInterval == 0 && stop->should_stop()) {
-        return fail(EngineError{Stopped{}});
-      }
+      if (auto ended = next_attempt(attempts, limit, used, stop)) return fail(std::move(*ended));
       if (request_.deal.weighted) {
         const auto weight =
             sampler::weighted_draw(request_.deal, generator_, seat_cards_, board_cards_, scratch_);
@@ -107,6 +102,23 @@ class PieceSampler {
  private:
   using Scorer = variants::DealScorer<Showdown>;
 
+  // Counts one more attempt, or says why the piece ends first: the attempt limit is reached, or
+  // (asked every kStopCheckInterval attempts) the stop check says so.
+  [[gnu::always_inline]] std::optional<EngineError> next_attempt(std::uint64_t& attempts,
+                                                                 std::uint64_t limit,
+                                                                 std::uint64_t used,
+                                                                 StopCheck* stop) const {
+    if (attempts == limit) [[unlikely]] {
+      return EngineError{
+          RequestError::sampler_gave_up(attempts + 1, used, request_.known_dealable)};
+    }
+    ++attempts;
+    if (stop != nullptr && attempts % kStopCheckInterval == 0 && stop->should_stop()) {
+      return EngineError{Stopped{}};
+    }
+    return std::nullopt;
+  }
+
   // The loop below for requests of named cards and wildcards only: the same deals, drawn into
   // summaries and scored from them.
   template <sampler::CardPicking kPicking>
@@ -120,14 +132,7 @@ class PieceSampler {
     std::uint64_t attempts = 0;
     std::uint64_t used = 0;
     while (used < target) {
-      if (attempts == limit) {
-        return fail(EngineError{
-            RequestError::sampler_gave_up(attempts + 1, used, request_.known_dealable)});
-      }
-      ++attempts;
-      if (stop != nullptr && attempts % kStopCheckInterval == 0 && stop->should_stop()) {
-        return fail(EngineError{Stopped{}});
-      }
+      if (auto ended = next_attempt(attempts, limit, used, stop)) return fail(std::move(*ended));
       if constexpr (Scorer::kSummaries) {
         if (!simple.draw<kPicking>(generator_, seats.data(), board)) continue;
         counts.add(scorer_.score_summaries(seats.data(), seat_count_, board));

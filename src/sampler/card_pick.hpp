@@ -113,4 +113,13 @@ inline bool draw_cards(Generator& generator, cards::CardMask& mask, std::size_t 
   return complete;
 }
 
+// draw_cards() picking cards the way this process does (card_picking()).
+inline bool draw_cards_as_chosen(Generator& generator, cards::CardMask& mask, std::size_t count,
+                                 std::vector<cards::Card>& out) {
+  if (card_picking() == CardPicking::Deposit) {
+    return draw_cards<CardPicking::Deposit>(generator, mask, count, out);
+  }
+  return draw_cards<CardPicking::Broadword>(generator, mask, count, out);
+}
+
 }  // namespace vantor::sampler

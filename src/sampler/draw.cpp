@@ -58,7 +58,7 @@ bool draw_phase_one(const DrawPlan& plan, CardMask admissible, Generator& genera
                     std::vector<Card>& out) {
   switch (plan.kind) {
     case PlanKind::AllFree:
-      return draw_cards(generator, admissible, plan.remaining_count(), out);
+      return draw_cards_as_chosen(generator, admissible, plan.remaining_count(), out);
     case PlanKind::Listed: {
       if (plan.listed_count() == 0) return false;
       const auto index = static_cast<std::size_t>(uniform64(generator, plan.listed_count()));
@@ -76,7 +76,7 @@ bool draw_phase_one(const DrawPlan& plan, CardMask admissible, Generator& genera
     case PlanKind::Rejection: {
       const std::size_t first = out.size();
       CardMask pool = admissible & plan.union_mask;
-      if (!draw_cards(generator, pool, plan.covered_slots.size(), out)) return false;
+      if (!draw_cards_as_chosen(generator, pool, plan.covered_slots.size(), out)) return false;
       return fits(plan.covered_slots, {out.data() + first, out.size() - first});
     }
   }
@@ -171,7 +171,7 @@ bool draw_with_plan(const DrawPlan& plan, CardMask admissible, Generator& genera
   bool drawn = draw_phase_one(plan, admissible, generator, out);
   if (drawn && plan.free_count > 0 && !plan.constrained_masks.empty()) {
     admissible &= ~mask_of({out.data() + first, out.size() - first});
-    drawn = draw_cards(generator, admissible, plan.free_count, out);
+    drawn = draw_cards_as_chosen(generator, admissible, plan.free_count, out);
     if (drawn) {
       const std::uint32_t ways = split_multiplicity(plan, {out.data() + first, out.size() - first});
       drawn = ways < 2 || uniform32(generator, ways) == 0;

@@ -6,6 +6,7 @@
 #include <cassert>
 
 #include "sampler/card_pick.hpp"
+#include "sampler/card_picking.hpp"
 #include "sampler/combinations.hpp"
 #include "sampler/footprint.hpp"
 #include "sampler/matching.hpp"
@@ -137,12 +138,31 @@ void Shape::draw(std::span<const CardMask> class_masks, std::span<const Count> c
       std::upper_bound(cumulative.begin(), cumulative.end(), x) - cumulative.begin());
   assert(chosen < pattern_count());
   const std::uint8_t* counts = counts_.data() + chosen * class_masks_.size();
+  if (card_picking() == CardPicking::Deposit) {
+    draw_in_classes<CardPicking::Deposit>(class_masks, counts, generator, out);
+  } else {
+    draw_in_classes<CardPicking::Broadword>(class_masks, counts, generator, out);
+  }
+}
+
+template <CardPicking kPicking>
+void Shape::draw_in_classes(std::span<const CardMask> class_masks, const std::uint8_t* counts,
+                            Generator& generator, std::vector<Card>& out) const {
+  constexpr bool kDeposit = kPicking == CardPicking::Deposit && kCanDeposit;
   for (std::size_t k = 0; k < class_masks_.size(); ++k) {
     CardMask mask = class_masks[k];
     for (unsigned i = 0; i < counts[k]; ++i) {
       const auto left = static_cast<std::uint32_t>(std::popcount(mask));
-      const unsigned card = nth_card(mask, uniform32(generator, left));
-      mask &= ~(CardMask{1} << card);
+      const std::uint32_t j = uniform32(generator, left);
+      unsigned card;
+      if constexpr (kDeposit) {
+        const CardMask bit = deposit_bits(std::uint64_t{1} << j, mask);
+        card = static_cast<unsigned>(__builtin_ctzll(bit));  // j < left: bit is not 0
+        mask ^= bit;
+      } else {
+        card = nth_card(mask, j);
+        mask &= ~(CardMask{1} << card);
+      }
       if (card < static_cast<unsigned>(cards::kCardCount)) out.push_back(static_cast<Card>(card));
     }
   }

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "cards/card.hpp"
+#include "sampler/card_picking.hpp"
 #include "sampler/count.hpp"
 #include "sampler/random.hpp"
 
@@ -81,6 +82,11 @@ class Shape {
   std::vector<std::vector<cards::Card>> list_all() const;
 
  private:
+  // The cards of the chosen pattern, counts[k] from class k, picked the way kPicking says.
+  template <CardPicking kPicking>
+  void draw_in_classes(std::span<const cards::CardMask> class_masks, const std::uint8_t* counts,
+                       Generator& generator, std::vector<cards::Card>& out) const;
+
   Count total_weight_ = 0;
   std::size_t slot_count_ = 0;
   std::vector<cards::CardMask> class_masks_;
