@@ -30,7 +30,7 @@ bool same_summary(const variants::CardSummary& a, const variants::CardSummary& b
 
 class SimpleDealsBothWays : public ::testing::TestWithParam<CardPicking> {};
 
-// Requests of named cards and wildcards only, drawn both ways from the same seed: the simple draw
+// Requests the simple draw takes, drawn both ways from the same seed: the simple draw
 // must fail exactly where the rejection sampler's does, leave the generator exactly where it
 // does, and hold the same cards in each seat and on the board.
 TEST_P(SimpleDealsBothWays, DrawsTheRejectionSamplersDealsToTheBit) {
@@ -40,17 +40,26 @@ TEST_P(SimpleDealsBothWays, DrawsTheRejectionSamplersDealsToTheBit) {
   const auto named = [&]() { return bit(static_cast<unsigned>(shapes.next() % 52)); };
   int compared = 0, failed = 0, simple_rounds = 0;
   for (int round = 0; round < 300; ++round) {
-    // Each seat a range of named hands, named cards then wildcards, or wildcards only; the board
-    // named cards then wildcards, or none.
+    // Each seat a range of named hands, named cards then wildcards, wildcards only, or one or two
+    // slots of a rank or a suit (disjoint or not) then wildcards; the board named cards then
+    // wildcards, or none.
     const std::size_t seat_count = 2 + shapes.next() % 4, hole = 2 + shapes.next() % 3;
     std::vector<cards::SeatAlternatives> seats(seat_count);
+    const auto rank_or_suit = [&]() -> CardMask {
+      return shapes.next() % 2 ? CardMask{0xF} << (4 * (shapes.next() % 13))
+                               : 0x1111111111111ull << (shapes.next() % 4);
+    };
     for (auto& seat : seats) {
-      const auto kind = shapes.next() % 3;
+      const auto kind = shapes.next() % 4;
       seat.resize(kind == 0 ? 1 + shapes.next() % 4 : 1);
       const std::size_t named_count = kind == 0 ? hole : kind == 1 ? shapes.next() % hole : 0;
+      const std::size_t constrained_count = kind == 3 ? 1 + shapes.next() % 2 : 0;
       for (auto& alternative : seat) {
-        for (std::size_t i = 0; i < hole; ++i)
-          alternative.push_back(i < named_count ? named() : kAll);
+        for (std::size_t i = 0; i < hole; ++i) {
+          alternative.push_back(i < named_count         ? named()
+                                : i < constrained_count ? rank_or_suit()
+                                                        : kAll);
+        }
       }
     }
     std::vector<CardMask> board(shapes.next() % 3 ? 5 : 0, kAll);
@@ -65,7 +74,7 @@ TEST_P(SimpleDealsBothWays, DrawsTheRejectionSamplersDealsToTheBit) {
       continue;
     }
     // A named card that is dead, or named twice, leaves a slot nothing can fill: such plans are
-    // not of named cards and wildcards only, and stay with the general loop.
+    // not of the kinds the simple draw takes, and stay with the general loop.
     if (!simple) continue;
     ++simple_rounds;
     Generator fast = Generator::seeded(static_cast<std::uint64_t>(round));
@@ -131,18 +140,20 @@ TEST_P(SimpleDealsBothWays, DrawsTheRejectionSamplersDealsToTheBit) {
 INSTANTIATE_TEST_SUITE_P(Picking, SimpleDealsBothWays,
                          ::testing::Values(CardPicking::Broadword, CardPicking::Deposit));
 
-TEST(SimpleDeals, LeavesEveryOtherPlanToTheGeneralLoop) {
-  constexpr CardMask kAces = 0xF000000000000;
+TEST(SimpleDeals, TakesListedPlansWithDisjointSlotsOnly) {
+  constexpr CardMask kAces = 0xF000000000000, kKings = 0x0F00000000000;
+  constexpr CardMask kSpades = 0x8888888888888;
   const std::vector<CardMask> open_board(5, kAll);
-  // A rank-constrained slot next to a wildcard: a split plan.
-  EXPECT_FALSE(
-      SimpleDeals::of(make_plan({{{kAces, kAll}}, {{kAll, kAll}}}, open_board, kAll).plan));
-  // Suited slots: a listed plan.
-  EXPECT_FALSE(SimpleDeals::of(
-      make_plan({{{0x1111111111111, 0x1111111111111}}, {{kAll, kAll}}}, open_board, kAll).plan));
-  // Named cards and wildcards only.
-  EXPECT_TRUE(
-      SimpleDeals::of(make_plan({{{bit(51), kAll}}, {{kAll, kAll}}}, open_board, kAll).plan));
+  const auto simple = [&](std::vector<CardMask> hand) {
+    return SimpleDeals::of(make_plan({{hand}, {{kAll, kAll, kAll, kAll}}}, open_board, kAll).plan)
+        .has_value();
+  };
+  EXPECT_TRUE(simple({bit(51), kAll, kAll, kAll}));  // named cards and wildcards
+  EXPECT_TRUE(simple({kAces, kAll, kAll, kAll}));    // one constrained slot, listed
+  EXPECT_TRUE(simple({kAces, kKings, kAll, kAll}));  // disjoint constrained slots
+  // Slots whose cards overlap: a filling can be split in ways no product of counts gives.
+  EXPECT_FALSE(simple({kAces, kAces, kAll, kAll}));
+  EXPECT_FALSE(simple({kAces, kSpades, kAll, kAll}));
 }
 
 }  // namespace

@@ -119,7 +119,7 @@ class PieceSampler {
     return std::nullopt;
   }
 
-  // The loop below for requests of named cards and wildcards only: the same deals, drawn into
+  // The loop below for the requests simple_deals.hpp draws: the same deals, drawn into
   // summaries and scored from them.
   template <sampler::CardPicking kPicking>
   Expected<ChunkTally, EngineError> run_simple(const SimpleDeals& simple, std::uint64_t target,

@@ -1,12 +1,13 @@
 #pragma once
 
-// The common requests drawn without card lists: every seat a named hand, a range of named hands
-// or wildcards, named cards with wildcards, and a board of named cards and wildcards. Their
-// deals are drawn here exactly as the rejection sampler draws them (the same generator outputs
-// consumed in the same order, the same cards), but each entry's cards go straight into the
-// summaries the scorer reads: no lists of cards, no per-entry plan dispatch, the generator in
-// registers from the first card to the last. Requests with any other plan, or whose deals carry
-// weights, keep the general loop.
+// The common requests drawn without the general plan dispatch: every seat a named hand, a range
+// of named hands, wildcards, named cards with wildcards, or a few slots of a rank or a suit (each
+// filled from a listed plan, disjoint from the others) with wildcards; and a board of named cards
+// and wildcards. Their deals are drawn here exactly as the rejection sampler draws them (the same
+// generator outputs consumed in the same order, the same cards), but each entry's cards go
+// straight into the summaries the scorer reads (and, for the rules scored from cards, into fixed
+// lists), with the generator in registers from the first card to the last. Requests with any
+// other plan, or whose deals carry weights, keep the general loop.
 
 #include <algorithm>
 #include <array>
@@ -43,6 +44,15 @@ class SimpleDeals {
     std::uint32_t free_count = 0;
     std::uint32_t fixed_count = 0;
     std::array<cards::Card, kMostCards> fixed_cards{};
+    // A listed plan: one of its card sets by a 64-bit uniform before the wildcards (pointing
+    // into the plan, which outlives the piece), and the constrained slots whose fillings the
+    // wildcards could duplicate, pairwise disjoint (see split_multiplicity() in draw.cpp).
+    const cards::CardMask* listed_masks = nullptr;
+    const cards::Card* listed_cards = nullptr;
+    std::uint32_t listed_count = 0;  // 0: not a listed plan
+    std::uint32_t listed_size = 0;   // cards per set
+    std::uint32_t constrained_count = 0;
+    std::array<cards::CardMask, kMostCards> constrained{};
   };
   // One entry of the draw order.
   struct Entry {
@@ -55,8 +65,8 @@ class SimpleDeals {
     bool varies = true;
   };
 
-  // The request's deals in this form, or nothing when some entry's plan is not named cards and
-  // wildcards only, or deals carry weights (the weighted sampler, or uneven proposals).
+  // The request's deals in this form, or nothing when some entry's plan is not of the kinds above,
+  // or deals carry weights (the weighted sampler, or uneven proposals).
   static std::optional<SimpleDeals> of(const sampler::DealPlan& deal) {
     if (deal.deals_carry_weights() || (deal.live & ~cards::kFullDeck) != 0) return std::nullopt;
     SimpleDeals simple;
@@ -111,16 +121,46 @@ class SimpleDeals {
       }
       variants::CardSummary summary = alternative->fixed_summary;
       cards::CardMask left = admissible & ~alternative->fixed;
-      cards::Card* list = nullptr;
-      if (kLists && entry.varies) {
-        list = lists[entry.slot].data();
+      // Where this entry's cards are listed, and how many are; a list is wrapped at its size
+      // (which no hand reaches) so that every write stays inside it by construction.
+      HandList* list = kLists && entry.varies ? &lists[entry.slot] : nullptr;
+      std::uint32_t listed = 0;
+      if (list != nullptr) {
         for (std::uint32_t i = 0; i < alternative->fixed_count; ++i)
-          list[i] = alternative->fixed_cards[i];
-        list += alternative->fixed_count;
+          (*list)[listed++ % kMostCards] = alternative->fixed_cards[i];
       }
-      if (!draw_free<kPicking, kLists>(local, left, alternative->free_count, summary, list)) {
+      cards::CardMask set = 0;
+      if (alternative->listed_count != 0) {
+        const auto index =
+            static_cast<std::size_t>(sampler::uniform64(local, alternative->listed_count));
+        set = alternative->listed_masks[index];
+        if ((set & ~left) != 0) {
+          complete = false;
+          break;
+        }
+        const cards::Card* cards = alternative->listed_cards + index * alternative->listed_size;
+        for (std::uint32_t i = 0; i < alternative->listed_size; ++i) {
+          summary.add(cards[i]);
+          if (list != nullptr) (*list)[listed++ % kMostCards] = cards[i];
+        }
+        left &= ~set;
+      }
+      const cards::CardMask before_free = left;
+      if (!draw_free<kPicking>(local, left, alternative->free_count, summary, list, listed)) {
         complete = false;
         break;
+      }
+      if (alternative->constrained_count != 0 && alternative->free_count != 0) {
+        // A hand that splits into the constrained slots' cards and wildcards in several ways is
+        // proposed that many times as often, so it is kept with one chance in that many.
+        const cards::CardMask drawn = set | (before_free & ~left);
+        std::uint32_t ways = 1;
+        for (std::uint32_t k = 0; k < alternative->constrained_count; ++k)
+          ways *= static_cast<std::uint32_t>(std::popcount(drawn & alternative->constrained[k]));
+        if (ways >= 2 && sampler::uniform32(local, ways) != 0) {
+          complete = false;
+          break;
+        }
       }
       *out = summary;
       available &= ~(alternative->fixed | (admissible & ~alternative->fixed & ~left));
@@ -133,23 +173,40 @@ class SimpleDeals {
 
  private:
   bool add(const sampler::DrawPlan& plan) {
-    const bool simple = plan.remaining_count() == 0 || plan.kind == sampler::PlanKind::AllFree;
-    if (!simple || plan.free_count != 0 || plan.slot_count > kMostCards) return false;
+    if (plan.slot_count > kMostCards) return false;
     Alternative alternative{plan.available, plan.fixed_mask, variants::summarize(plan.fixed_cards),
-                            static_cast<std::uint32_t>(plan.remaining_count()),
-                            static_cast<std::uint32_t>(plan.fixed_cards.size())};
+                            0, static_cast<std::uint32_t>(plan.fixed_cards.size())};
     std::copy(plan.fixed_cards.begin(), plan.fixed_cards.end(), alternative.fixed_cards.begin());
+    if (plan.remaining_count() == 0) {
+      // Named cards only.
+    } else if (plan.kind == sampler::PlanKind::AllFree && plan.free_count == 0) {
+      alternative.free_count = static_cast<std::uint32_t>(plan.remaining_count());
+    } else if (plan.kind == sampler::PlanKind::Listed && plan.listed_count() != 0 &&
+               (plan.constrained_masks.empty() || plan.disjoint)) {
+      alternative.listed_masks = plan.listed_masks.data();
+      alternative.listed_cards = plan.listed_cards.data();
+      alternative.listed_count = static_cast<std::uint32_t>(plan.listed_count());
+      alternative.listed_size = static_cast<std::uint32_t>(plan.covered_slots.size());
+      if (!plan.constrained_masks.empty()) {
+        alternative.free_count = static_cast<std::uint32_t>(plan.free_count);
+        alternative.constrained_count = static_cast<std::uint32_t>(plan.constrained_masks.size());
+        std::copy(plan.constrained_masks.begin(), plan.constrained_masks.end(),
+                  alternative.constrained.begin());
+      }
+    } else {
+      return false;
+    }
     alternatives_.push_back(alternative);
     return true;
   }
 
-  // draw_cards() for wildcards, adding each card to `summary` (and with kLists to `list`). The mask
-  // holds cards 0..51 only, so no index can fall past the deck.
-  template <sampler::CardPicking kPicking, bool kLists>
+  // draw_cards() for wildcards, adding each card to `summary` (and to `list`, when given, from
+  // position `listed` on). The mask holds cards 0..51 only, so no index can fall past the deck.
+  template <sampler::CardPicking kPicking>
   [[gnu::always_inline]] static bool draw_free(sampler::Generator& generator,
                                                cards::CardMask& left_cards, std::uint32_t count,
-                                               variants::CardSummary& summary,
-                                               [[maybe_unused]] cards::Card* list) {
+                                               variants::CardSummary& summary, HandList* list,
+                                               std::uint32_t listed) {
     constexpr bool kDeposit = kPicking == sampler::CardPicking::Deposit && sampler::kCanDeposit;
     if (count == 0) return true;
     auto left = static_cast<std::uint32_t>(std::popcount(left_cards));
@@ -168,7 +225,7 @@ class SimpleDeals {
         bit = std::uint64_t{1} << card;
       }
       summary.add(static_cast<cards::Card>(card));
-      if constexpr (kLists) list[drawn] = static_cast<cards::Card>(card);
+      if (list != nullptr) (*list)[(listed + drawn) % kMostCards] = static_cast<cards::Card>(card);
       left_cards ^= bit;
     }
     return true;
