@@ -124,6 +124,20 @@ class PieceSampler {
   template <sampler::CardPicking kPicking>
   Expected<ChunkTally, EngineError> run_simple(const SimpleDeals& simple, std::uint64_t target,
                                                StopCheck* stop, ChunkTally& tally) {
+    switch (simple.plans()) {
+      case SimplePlans::NamedAndWild:
+        return run_simple<kPicking, SimplePlans::NamedAndWild>(simple, target, stop, tally);
+      case SimplePlans::Listed:
+        return run_simple<kPicking, SimplePlans::Listed>(simple, target, stop, tally);
+      case SimplePlans::Overlapping:
+        break;
+    }
+    return run_simple<kPicking, SimplePlans::Overlapping>(simple, target, stop, tally);
+  }
+
+  template <sampler::CardPicking kPicking, SimplePlans kPlans>
+  Expected<ChunkTally, EngineError> run_simple(const SimpleDeals& simple, std::uint64_t target,
+                                               StopCheck* stop, ChunkTally& tally) {
     const std::uint64_t limit = attempt_limit(target);
     OutcomeCounts counts(seat_count_);
     std::array<variants::CardSummary, kMostSeats> seats{};
@@ -134,12 +148,13 @@ class PieceSampler {
     while (used < target) {
       if (auto ended = next_attempt(attempts, limit, used, stop)) return fail(std::move(*ended));
       if constexpr (Scorer::kSummaries) {
-        if (!simple.draw<kPicking>(generator_, seats.data(), board)) continue;
+        if (!simple.draw<kPicking, kPlans>(generator_, seats.data(), board)) continue;
         counts.add(scorer_.score_summaries(seats.data(), seat_count_, board));
       } else {
         // Omaha and badugi read the cards themselves: the seats that vary are prepared from
         // their lists, the others were prepared once.
-        if (!simple.draw<kPicking, true>(generator_, seats.data(), board, lists.data())) continue;
+        if (!simple.draw<kPicking, kPlans, true>(generator_, seats.data(), board, lists.data()))
+          continue;
         for (std::size_t i = 0; i < varying_count_; ++i) {
           const std::size_t seat = varying_seats_[i];
           const std::span<const Card> hand(lists[seat].data(), hand_size_);

@@ -15,12 +15,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "cards/card.hpp"
 #include "sampler/card_pick.hpp"
 #include "sampler/card_picking.hpp"
 #include "sampler/deal_plan.hpp"
+#include "sampler/draw.hpp"
 #include "sampler/random.hpp"
 #include "variants/deal_scorer.hpp"
 #include "variants/showdown.hpp"
@@ -32,6 +34,14 @@ namespace vantor::odds {
 // sampler lists them.
 inline constexpr std::size_t kMostCards = 8;
 using HandList = std::array<cards::Card, kMostCards>;
+
+// Which plans a request's simple draw has to handle beyond named cards and wildcards: each
+// level includes the ones before it, and a draw compiled for a lower level skips their work.
+enum class SimplePlans : std::uint8_t {
+  NamedAndWild,  // named cards and wildcards only
+  Listed,        // also listed plans whose constrained slots are disjoint
+  Overlapping,   // also listed plans whose constrained slots overlap
+};
 
 class SimpleDeals {
  public:
@@ -46,13 +56,15 @@ class SimpleDeals {
     std::array<cards::Card, kMostCards> fixed_cards{};
     // A listed plan: one of its card sets by a 64-bit uniform before the wildcards (pointing
     // into the plan, which outlives the piece), and the constrained slots whose fillings the
-    // wildcards could duplicate, pairwise disjoint (see split_multiplicity() in draw.cpp).
+    // wildcards could duplicate (see split_multiplicity() in draw.hpp).
     const cards::CardMask* listed_masks = nullptr;
     const cards::Card* listed_cards = nullptr;
     std::uint32_t listed_count = 0;  // 0: not a listed plan
     std::uint32_t listed_size = 0;   // cards per set
     std::uint32_t constrained_count = 0;
     std::array<cards::CardMask, kMostCards> constrained{};
+    // The plan, when its constrained slots overlap: their splits are counted by the plan itself.
+    const sampler::DrawPlan* overlapping = nullptr;
   };
   // One entry of the draw order.
   struct Entry {
@@ -93,10 +105,11 @@ class SimpleDeals {
   }
 
   // Draws one deal, leaving each seat's cards in seats[seat] and the board's in `board` (and,
-  // with kLists, also as lists in lists[seat] and lists[seat count]). False when some entry's
+  // with kLists, also as lists in lists[seat] and lists[seat count]); kPlans must be at least
+  // plans(). False when some entry's
   // draw failed, exactly where the rejection sampler's fails, having consumed the outputs that
   // one consumes.
-  template <sampler::CardPicking kPicking, bool kLists = false>
+  template <sampler::CardPicking kPicking, SimplePlans kPlans, bool kLists = false>
   [[gnu::always_inline]] bool draw(sampler::Generator& generator, variants::CardSummary* seats,
                                    variants::CardSummary& board,
                                    [[maybe_unused]] HandList* lists = nullptr) const {
@@ -123,14 +136,22 @@ class SimpleDeals {
       cards::CardMask left = admissible & ~alternative->fixed;
       // Where this entry's cards are listed, and how many are; a list is wrapped at its size
       // (which no hand reaches) so that every write stays inside it by construction.
-      HandList* list = kLists && entry.varies ? &lists[entry.slot] : nullptr;
+      // Overlapping constrained slots need the cards themselves to count their splits: they are
+      // listed in any case, into `own` when no list is asked for.
+      HandList own;
+      HandList* list = nullptr;
+      if (kLists && entry.varies) {
+        list = &lists[entry.slot];
+      } else if (kPlans == SimplePlans::Overlapping && alternative->overlapping != nullptr) {
+        list = &own;
+      }
       std::uint32_t listed = 0;
       if (list != nullptr) {
         for (std::uint32_t i = 0; i < alternative->fixed_count; ++i)
           (*list)[listed++ % kMostCards] = alternative->fixed_cards[i];
       }
       cards::CardMask set = 0;
-      if (alternative->listed_count != 0) {
+      if (kPlans != SimplePlans::NamedAndWild && alternative->listed_count != 0) {
         const auto index =
             static_cast<std::size_t>(sampler::uniform64(local, alternative->listed_count));
         set = alternative->listed_masks[index];
@@ -150,13 +171,21 @@ class SimpleDeals {
         complete = false;
         break;
       }
-      if (alternative->constrained_count != 0 && alternative->free_count != 0) {
+      if (kPlans != SimplePlans::NamedAndWild && alternative->constrained_count != 0 &&
+          alternative->free_count != 0) {
         // A hand that splits into the constrained slots' cards and wildcards in several ways is
         // proposed that many times as often, so it is kept with one chance in that many.
-        const cards::CardMask drawn = set | (before_free & ~left);
         std::uint32_t ways = 1;
-        for (std::uint32_t k = 0; k < alternative->constrained_count; ++k)
-          ways *= static_cast<std::uint32_t>(std::popcount(drawn & alternative->constrained[k]));
+        if (kPlans == SimplePlans::Overlapping && alternative->overlapping != nullptr) {
+          ways = sampler::split_multiplicity(
+              *alternative->overlapping,
+              std::span<const cards::Card>(list->data() + alternative->fixed_count,
+                                           alternative->listed_size + alternative->free_count));
+        } else {
+          const cards::CardMask drawn = set | (before_free & ~left);
+          for (std::uint32_t k = 0; k < alternative->constrained_count; ++k)
+            ways *= static_cast<std::uint32_t>(std::popcount(drawn & alternative->constrained[k]));
+        }
         if (ways >= 2 && sampler::uniform32(local, ways) != 0) {
           complete = false;
           break;
@@ -170,6 +199,8 @@ class SimpleDeals {
   }
 
   std::size_t seat_count() const { return seat_count_; }
+  // The plans draw() has to handle for this request.
+  SimplePlans plans() const { return plans_; }
 
  private:
   bool add(const sampler::DrawPlan& plan) {
@@ -181,8 +212,8 @@ class SimpleDeals {
       // Named cards only.
     } else if (plan.kind == sampler::PlanKind::AllFree && plan.free_count == 0) {
       alternative.free_count = static_cast<std::uint32_t>(plan.remaining_count());
-    } else if (plan.kind == sampler::PlanKind::Listed && plan.listed_count() != 0 &&
-               (plan.constrained_masks.empty() || plan.disjoint)) {
+    } else if (plan.kind == sampler::PlanKind::Listed && plan.listed_count() != 0) {
+      plans_ = std::max(plans_, SimplePlans::Listed);
       alternative.listed_masks = plan.listed_masks.data();
       alternative.listed_cards = plan.listed_cards.data();
       alternative.listed_count = static_cast<std::uint32_t>(plan.listed_count());
@@ -192,6 +223,10 @@ class SimpleDeals {
         alternative.constrained_count = static_cast<std::uint32_t>(plan.constrained_masks.size());
         std::copy(plan.constrained_masks.begin(), plan.constrained_masks.end(),
                   alternative.constrained.begin());
+        if (!plan.disjoint) {
+          alternative.overlapping = &plan;
+          plans_ = SimplePlans::Overlapping;
+        }
       }
     } else {
       return false;
@@ -240,6 +275,7 @@ class SimpleDeals {
   }();
 
   cards::CardMask live_ = 0;
+  SimplePlans plans_ = SimplePlans::NamedAndWild;
   std::size_t seat_count_ = 0;
   std::vector<Entry> entries_;
   std::vector<Alternative> alternatives_;

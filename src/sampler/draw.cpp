@@ -27,33 +27,6 @@ CardMask union_of(std::span<const CardMask> masks) {
   return mask;
 }
 
-// The number of ways the drawn cards can be split into a constrained part that fits the
-// constrained slots and a free rest. A hand reachable through l splits is proposed l times as
-// often as a hand with one split, so keeping it with probability 1/l evens them out.
-std::uint32_t split_multiplicity(const DrawPlan& plan, std::span<const Card> drawn) {
-  const auto& constrained = plan.constrained_masks;
-  if (plan.disjoint) {
-    // Disjoint masks are filled independently: the product of the choices per slot.
-    const CardMask drawn_mask = mask_of(drawn);
-    std::uint32_t ways = 1;
-    for (const CardMask slot : constrained)
-      ways *= static_cast<std::uint32_t>(std::popcount(drawn_mask & slot));
-    return ways;
-  }
-  const std::size_t k = constrained.size(), d = drawn.size();
-  assert(d <= kSplitSlotLimit);
-  std::uint32_t ways = 0;
-  std::array<Card, kSplitSlotLimit> subset;
-  for (std::uint32_t bits = 0; bits < (1u << d); ++bits) {
-    if (static_cast<std::size_t>(std::popcount(bits)) != k) continue;
-    std::size_t size = 0;
-    for (std::uint32_t rest = bits; rest != 0; rest &= rest - 1)
-      subset[size++] = drawn[std::countr_zero(rest)];
-    if (fits(constrained, {subset.data(), size})) ++ways;
-  }
-  return ways;
-}
-
 bool draw_phase_one(const DrawPlan& plan, CardMask admissible, Generator& generator,
                     std::vector<Card>& out) {
   switch (plan.kind) {
@@ -84,6 +57,30 @@ bool draw_phase_one(const DrawPlan& plan, CardMask admissible, Generator& genera
 }
 
 }  // namespace
+
+std::uint32_t split_multiplicity(const DrawPlan& plan, std::span<const Card> drawn) {
+  const auto& constrained = plan.constrained_masks;
+  if (plan.disjoint) {
+    // Disjoint masks are filled independently: the product of the choices per slot.
+    const CardMask drawn_mask = mask_of(drawn);
+    std::uint32_t ways = 1;
+    for (const CardMask slot : constrained)
+      ways *= static_cast<std::uint32_t>(std::popcount(drawn_mask & slot));
+    return ways;
+  }
+  const std::size_t k = constrained.size(), d = drawn.size();
+  assert(d <= kSplitSlotLimit);
+  std::uint32_t ways = 0;
+  std::array<Card, kSplitSlotLimit> subset;
+  for (std::uint32_t bits = 0; bits < (1u << d); ++bits) {
+    if (static_cast<std::size_t>(std::popcount(bits)) != k) continue;
+    std::size_t size = 0;
+    for (std::uint32_t rest = bits; rest != 0; rest &= rest - 1)
+      subset[size++] = drawn[std::countr_zero(rest)];
+    if (fits(constrained, {subset.data(), size})) ++ways;
+  }
+  return ways;
+}
 
 DrawPlan build_plan(std::span<const CardMask> slots, CardMask available) {
   DrawPlan plan;

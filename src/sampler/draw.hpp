@@ -69,6 +69,12 @@ DrawPlan build_plan(std::span<const cards::CardMask> slots, cards::CardMask avai
 // The bytes a plan holds, itself and its lists (by capacity) included.
 std::size_t footprint(const DrawPlan& plan);
 
+// The number of ways the cards drawn after the fixed ones (`drawn`: the constrained slots' cards,
+// then the free ones) can be split into a part that fits the constrained slots and a free rest.
+// A hand reachable through l splits is proposed l times as often as a hand with one split, so
+// draw_with_plan() keeps it with probability 1/l.
+std::uint32_t split_multiplicity(const DrawPlan& plan, std::span<const cards::Card> drawn);
+
 // Draws one hand into `out` (cleared first) using only cards of `admissible`: the fixed cards,
 // then the kind's cards, then the free cards, in that order. Returns false (with `out` empty)
 // when the draw fails; a failed draw is routine, not an error. No allocation once `out` has
