@@ -129,7 +129,7 @@ TEST_P(ExactWalkTest, MatchesThePlainWalk) {
   const auto& game = **variants::find_variant(spot.game);
   const PreparedRequest r = prepare(spot);
   const auto walked = walk_exactly(game, r);
-  ASSERT_TRUE(walked);
+  ASSERT_TRUE(walked) << display(walked.error());
   ASSERT_TRUE(walked->has_value()) << "declined";
   const ChunkTally& tally = **walked;
   const ChunkTally plain = plain_walk(game, r);
@@ -144,8 +144,78 @@ TEST_P(ExactWalkTest, MatchesThePlainWalk) {
   }
 }
 
+// Scoring one deal per class of alike deals and counting it for the whole class gives the tally
+// of scoring every deal to the last bit: both fold the same whole-number counts.
+TEST_P(ExactWalkTest, ClassesGiveEveryDealsTallyExactly) {
+  const Spot& spot = GetParam();
+  const auto& game = **variants::find_variant(spot.game);
+  const PreparedRequest r = prepare(spot);
+  const auto by_classes = walk_exactly(game, r, nullptr, WalkMode::ByClasses);
+  const auto every_deal = walk_exactly(game, r, nullptr, WalkMode::EveryDeal);
+  ASSERT_TRUE(by_classes && every_deal);
+  ASSERT_TRUE(by_classes->has_value() && every_deal->has_value());
+  const ChunkTally& a = **by_classes;
+  const ChunkTally& b = **every_deal;
+  EXPECT_EQ(a.samples, b.samples);
+  EXPECT_EQ(a.attempts, b.attempts);
+  EXPECT_EQ(a.exact, b.exact);
+  EXPECT_EQ(a.weight_sum, b.weight_sum);
+  EXPECT_EQ(a.weight_square_sum, b.weight_square_sum);
+  for (std::size_t k = 0; k < kSeatSumCount; ++k) {
+    EXPECT_EQ(a.sums[k], b.sums[k]) << kSeatSumNames[k];
+  }
+}
+
 const CardMask kClubs = suit(0), kHearts = suit(2);
 const CardMask kAces = rank(12), kKings = rank(11), kFives = rank(3);
+
+// Every hand of two named ranks: suited (one alternative per suit), a pair (one per pair of
+// suits) or offsuit (one per pair of different suits).
+Seat suited(int high, int low) {
+  Seat seat;
+  for (int s = 0; s < 4; ++s) {
+    seat.push_back({cards::card_bit(static_cast<Card>(4 * high + s)),
+                    cards::card_bit(static_cast<Card>(4 * low + s))});
+  }
+  return seat;
+}
+Seat pair(int r) {
+  Seat seat;
+  for (int a = 0; a < 4; ++a) {
+    for (int b = a + 1; b < 4; ++b) {
+      seat.push_back({cards::card_bit(static_cast<Card>(4 * r + a)),
+                      cards::card_bit(static_cast<Card>(4 * r + b))});
+    }
+  }
+  return seat;
+}
+Seat offsuit(int high, int low) {
+  Seat seat;
+  for (int a = 0; a < 4; ++a) {
+    for (int b = 0; b < 4; ++b) {
+      if (a != b) {
+        seat.push_back({cards::card_bit(static_cast<Card>(4 * high + a)),
+                        cards::card_bit(static_cast<Card>(4 * low + b))});
+      }
+    }
+  }
+  return seat;
+}
+Seat joined(Seat a, const Seat& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+// Slots of whole ranks: every renaming of suits keeps them.
+std::vector<CardMask> ranks(std::initializer_list<int> list) {
+  std::vector<CardMask> masks;
+  for (const int r : list) masks.push_back(rank(r));
+  return masks;
+}
+// Every alternative of `seat` with `more` slots after its own.
+Seat with(Seat seat, const std::vector<CardMask>& more) {
+  for (auto& alternative : seat) alternative.insert(alternative.end(), more.begin(), more.end());
+  return seat;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     EveryGame, ExactWalkTest,
@@ -319,7 +389,117 @@ INSTANTIATE_TEST_SUITE_P(
              {{hand("Ah2d3c"), {card("Ah"), card("2d"), rank(1)}}, {hand("4h5d6c")}},
              {},
              4,
-             0}),
+             0},
+        // Requests that renamings of suits keep: the walk scores one deal of each class.
+        Spot{"holdem_suited_range_against_pairs_rank_board",
+             "holdem",
+             {suited(12, 11), pair(10)},
+             ranks({0, 5, 7, 9}),
+             2,
+             5},
+        Spot{"holdem_named_hands_two_free_suits",
+             "holdem",
+             {{hand("AhKh")}, {hand("QsQd")}},
+             ranks({0, 5, 7}),
+             2,
+             5},
+        Spot{"holdem_ranges_three_seats_dead_card",
+             "holdem",
+             {joined(pair(12), suited(12, 11)), offsuit(10, 9), pair(3)},
+             ranks({0, 5, 7, 8}),
+             2,
+             5,
+             card("2c")},
+        Spot{"holdem_same_hand_twice_wildcard_seat",
+             "holdem",
+             {{hand("AhKh"), hand("AhKh"), hand("AsKs")}, {{kAll, kAll}}},
+             ranks({0, 5, 7, 9}),
+             2,
+             5},
+        Spot{"holdem_rank_masks_suited_board_slots",
+             "holdem",
+             {{{kAces, kAces}}, {{kKings, kAll}}},
+             {kHearts & rank(4), kHearts& rank(6), kClubs& rank(8), rank(9), rank(1)},
+             2,
+             5},
+        Spot{"short_deck_suited_range_against_pairs",
+             "short_deck",
+             {suited(12, 11), pair(10)},
+             ranks({4, 5, 7, 9}),
+             2,
+             5},
+        Spot{"omaha_rank_masks_full_symmetry",
+             "omaha",
+             {{ranks({12, 12, 11, 11})}, {ranks({9, 9, 8, 8})}},
+             ranks({0, 3, 5, 7, 4}),
+             4,
+             5},
+        Spot{"omaha_hi_lo_named_against_rank_masks",
+             "omaha_hi_lo",
+             {{hand("Ah2h3s4s")}, {ranks({12, 12, 1, 1})}},
+             ranks({0, 6, 3, 8, 11}),
+             4,
+             5},
+        Spot{"omaha_five_two_free_suits",
+             "omaha_five",
+             {{hand("AhKhQsJs2h")}, {ranks({9, 9, 8, 8, 7})}},
+             {card("Th"), card("9s"), rank(0), rank(4), rank(6)},
+             5,
+             5},
+        Spot{"courchevel_hi_lo_ranks",
+             "courchevel_hi_lo",
+             {{ranks({12, 12, 0, 1, 4})}, with({hand("9s8s7s")}, ranks({6, 5}))},
+             with({hand("Th3h")}, ranks({11, 2, 9})).front(),
+             5,
+             5},
+        Spot{"omaha_six_ranks",
+             "omaha_six",
+             {{ranks({12, 12, 11, 11, 10, 9})}, {hand("2h3h4s5s6h7s")}},
+             ranks({0, 8, 7, 4, 10}),
+             6,
+             5},
+        Spot{"stud_two_free_suits", "stud", {{hand("AhAsKhKs2h")}, {hand("QhQsJhJs3s")}}, {}, 7, 0},
+        Spot{"stud_hi_lo_ranges_of_ranks",
+             "stud_hi_lo",
+             {{ranks({12, 12, 12, 0, 0, 1, 2})}, {ranks({8, 8, 8, 8, 7, 7, 6})}},
+             {},
+             7,
+             0},
+        Spot{"razz_every_suit_free",
+             "razz",
+             {{ranks({12, 12, 0, 0, 1, 1, 2})},
+              {ranks({3, 3, 3, 4, 4, 4, 5})},
+              {ranks({6, 6, 6, 6, 7, 7, 7})}},
+             {},
+             7,
+             0},
+        Spot{"stud_eight_seats_of_ranks_share_a_card",
+             "stud",
+             {{ranks({12, 12, 12, 12, 11, 11})},
+              {ranks({11, 11, 10, 10, 10, 10})},
+              {ranks({9, 9, 9, 9, 8, 8})},
+              {ranks({8, 8, 7, 7, 7, 7})},
+              {ranks({6, 6, 6, 6, 5, 5})},
+              {ranks({5, 5, 4, 4, 4, 4})},
+              {ranks({3, 3, 3, 3, 2, 2})},
+              {ranks({2, 2, 1, 1, 1, 1})}},
+             {},
+             6,
+             1},
+        Spot{"deuce_seven_ranks",
+             "deuce_seven",
+             {{ranks({5, 5, 3, 2, 1})}, {ranks({6, 6, 6, 4, 0})}, {ranks({10, 10, 10, 10, 9})}},
+             {},
+             5,
+             0},
+        Spot{"five_card_draw_pairs_range",
+             "five_card_draw",
+             {with(joined(pair(12), pair(11)), ranks({0, 0, 1})), {ranks({10, 10, 9, 9, 8})}},
+             {},
+             5,
+             0,
+             card("As")},
+        Spot{"badugi_ranks", "badugi", {{ranks({0, 1, 2, 3})}, {ranks({4, 5, 6, 7})}}, {}, 4, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ExactWalk, SeatsMultiplyingPastTheLimitDecline) {

@@ -9,6 +9,7 @@
 
 #include "cards/masks.hpp"
 #include "odds/outcome_counts.hpp"
+#include "odds/suit_symmetry.hpp"
 #include "sampler/count.hpp"
 #include "sampler/draw.hpp"
 #include "variants/deal_scorer.hpp"
@@ -72,8 +73,9 @@ bool hopeless(const PreparedRequest& request) {
 template <class Showdown>
 class Walker {
  public:
-  Walker(const PreparedRequest& request, std::size_t hand_size, StopCheck& stop)
-      : request_(request),
+  Walker(const PreparedRequest& request, std::size_t hand_size, StopCheck& stop, WalkMode mode)
+      : mode_(mode),
+        request_(request),
         scorer_(hand_size, request.deal.board_size),
         counts_(request.deal.seat_count),
         seat_count_(request.deal.seat_count),
@@ -85,7 +87,9 @@ class Walker {
     // When every board is a plain combination the deals can be counted without scoring them,
     // so a walk that would run out of budget declines before doing the work.
     if (free_board() && count_deals(0, request_.deal.live, 0) > kDealLimit) return false;
-    return walk_seat(0, request_.deal.live);
+    if (mode_ == WalkMode::ByClasses) renamings_ = request_symmetries(request_);
+    group_size_ = renamings_.size() + 1;
+    return walk_seat(0, request_.deal.live, (std::uint32_t{1} << renamings_.size()) - 1);
   }
 
   OutcomeCounts& counts() { return counts_; }
@@ -209,27 +213,53 @@ class Walker {
     return capped;
   }
 
-  bool walk_seat(std::size_t seat, CardMask available) {
+  // Walks the seats' hands of one class of alike deals each: a choice of hands is walked only
+  // when no renaming of suits that keeps the request makes it smaller, compared seat by seat
+  // (as card sets), and its boards then count for every choice the renamings make of it.
+  // `tied` holds the renamings (bit j for renamings_[j]) that map the hands chosen so far onto
+  // themselves: only those can still make the choice smaller, and at the last seat they are
+  // the choice's stabiliser, whose size divides the group's.
+  bool walk_seat(std::size_t seat, CardMask available, std::uint32_t tied) {
     // The stop check goes by the deals spent, looked at before each board walk: here rather than
     // in the board walk, whose loops are the hot spot (a check there changed how the compiler
     // inlined and kept registers in them, and slowed whole walks by 5-8%).
     if (seat == seat_count_) {
+      weight_ = group_size_ / (1 + static_cast<std::uint64_t>(std::popcount(tied)));
       return (budget_ >= next_look_ || look_after_deals()) && walk_board(available);
     }
     const SeatCandidates& seat_candidates = candidates_[seat];
     for (std::size_t i = 0; i < seat_candidates.size(); ++i) {
       const CardMask mask = seat_candidates.masks[i];
       if ((mask & ~available) != 0) continue;
+      std::uint32_t still_tied = tied;
+      if (tied != 0 && !least_of_class(mask, still_tied)) {
+        // Choices passed over cost no deals: they are counted in steps.
+        if (!keep_going()) return false;
+        continue;
+      }
       chosen_[seat] = &seat_candidates.hands[i];
       if constexpr (Scorer::kOmaha) scorer_.prepare_pairs(seat_candidates.hand(i), pairs_[seat]);
-      if (!walk_seat(seat + 1, available & ~mask)) return false;
+      if (!walk_seat(seat + 1, available & ~mask, still_tied)) return false;
+    }
+    return true;
+  }
+
+  // False when a renaming of `tied` makes `mask` smaller; otherwise drops from `tied` the
+  // renamings that make it larger.
+  bool least_of_class(CardMask mask, std::uint32_t& tied) const {
+    for (std::uint32_t left = tied; left != 0; left &= left - 1) {
+      const auto j = static_cast<unsigned>(std::countr_zero(left));
+      const CardMask renamed = rename_suits(mask, renamings_[j]);
+      if (renamed < mask) return false;
+      if (renamed > mask) tied &= ~(std::uint32_t{1} << j);
     }
     return true;
   }
 
   void score(const CardSummary& board, std::span<const Card> board_cards) {
     counts_.add(
-        scorer_.score(std::span(chosen_.data(), seat_count_), pairs_.data(), board, board_cards));
+        scorer_.score(std::span(chosen_.data(), seat_count_), pairs_.data(), board, board_cards),
+        weight_);
   }
 
   bool spend(std::uint64_t deals) {
@@ -240,7 +270,7 @@ class Walker {
 
   bool walk_board(CardMask available) {
     if (request_.deal.board_size == 0) {
-      if (!spend(1)) return false;
+      if (!spend(weight_)) return false;
       score(CardSummary{}, {});
       return true;
     }
@@ -250,11 +280,11 @@ class Walker {
     }
     std::uint64_t listed = 0;
     const bool within = sampler::for_each_completion(
-        plan, available, budget_, [&](std::span<const Card> board_cards) {
+        plan, available, budget_ / weight_, [&](std::span<const Card> board_cards) {
           ++listed;
           score(variants::summarize(board_cards), board_cards);
         });
-    return within && spend(listed);
+    return within && spend(listed * weight_);
   }
 
   // Boards whose open cards are all wildcards: every combination of the cards left, enumerated
@@ -275,9 +305,9 @@ class Walker {
       pool_[pool_size++] = static_cast<Card>(std::countr_zero(left));
     }
     if (pool_size < open) return true;
-    const sampler::Count boards = sampler::binomial(pool_size, open);
-    if (boards > budget_) return false;
-    budget_ -= static_cast<std::uint64_t>(boards);
+    const sampler::Count deals = sampler::binomial(pool_size, open) * weight_;
+    if (deals > budget_) return false;
+    budget_ -= static_cast<std::uint64_t>(deals);
     switch (open) {
       case 0:
         enumerate<0>(0, pool_size, size, fixed);
@@ -341,11 +371,13 @@ class Walker {
   template <std::size_t kSeats>
   void last_cards(std::size_t start, std::size_t pool_size) {
     const std::size_t seats = kSeats ? kSeats : seat_count_;
+    const std::uint64_t weight = weight_;
     for (std::size_t i = start; i < pool_size; ++i) {
-      counts_.add(scorer_.score_with_card(partial_.data(), seats, pool_[i]));
+      counts_.add(scorer_.score_with_card(partial_.data(), seats, pool_[i]), weight);
     }
   }
 
+  WalkMode mode_;
   const PreparedRequest& request_;
   Scorer scorer_;
   OutcomeCounts counts_;
@@ -357,6 +389,9 @@ class Walker {
   std::array<omaha::HolePairs, kMostSeats> pairs_{};
   std::array<Card, cards::kCardCount> pool_{};
   std::array<Card, kMostBoardCards> board_{};
+  std::vector<SuitRenaming> renamings_;  // those that keep the request, identity left out
+  std::uint64_t group_size_ = 1;         // renamings_ and the identity
+  std::uint64_t weight_ = 1;             // the deals each scored deal stands for
   StopCheck& stop_;
   std::uint64_t next_look_ = kDealLimit - kStopCheckInterval;  // walk_seat() looks below this
   std::uint64_t until_check_ = kStopCheckInterval;             // keep_going() looks at 0
@@ -367,7 +402,7 @@ class Walker {
 
 Expected<std::optional<ChunkTally>, EngineError> walk_exactly(const variants::Variant& game,
                                                               const PreparedRequest& request,
-                                                              Caller* caller) {
+                                                              Caller* caller, WalkMode mode) {
   const std::size_t seat_count = request.deal.seat_count;
   if (seat_count == 0 || seat_count > kMostSeats || request.deal.board_size > kMostBoardCards ||
       variants::catalogue_index(game) == variants::kCatalogue.size()) {
@@ -383,7 +418,7 @@ Expected<std::optional<ChunkTally>, EngineError> walk_exactly(const variants::Va
         }
         if (hopeless(request)) return std::optional<ChunkTally>{};
         CallerWatch watch(caller);
-        Walker<Showdown> walker(request, hand_size, watch);
+        Walker<Showdown> walker(request, hand_size, watch, mode);
         const bool walked = walker.run();
         if (watch.stopped()) return fail(EngineError{Stopped{}});
         if (!walked) return std::optional<ChunkTally>{};

@@ -26,12 +26,21 @@ inline constexpr std::uint64_t kDealLimit = 50'000'000;
 // keeps 4,496,388, an unknown stud hand with one ace against seven known cards 7,059,052.
 inline constexpr std::uint64_t kCandidateLimit = 10'000'000;
 
+// How the walk goes through the deals. Both give the same tally, field for field: the classes
+// of alike deals (suit_symmetry.hpp) are counted in whole numbers, so every count the tally is
+// folded from is the same.
+enum class WalkMode {
+  ByClasses,  // one deal of each class of alike deals, counted as often as the class occurs
+  EveryDeal,  // every deal scored; the reference the classes are tested against
+};
+
 // The tally of every deal (marked exact), nothing when the walk declines, or the showdown's
 // error. Runs on the calling thread and touches no Python object, so the caller can release the
 // interpreter lock around it. `caller`, when given, is asked every kCallerPeriod whether to stop;
 // the walk then ends with Stopped within a check interval.
 Expected<std::optional<ChunkTally>, EngineError> walk_exactly(const variants::Variant& game,
                                                               const PreparedRequest& request,
-                                                              Caller* caller = nullptr);
+                                                              Caller* caller = nullptr,
+                                                              WalkMode mode = WalkMode::ByClasses);
 
 }  // namespace vantor::odds

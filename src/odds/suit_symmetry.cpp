@@ -1,0 +1,62 @@
+#include "odds/suit_symmetry.hpp"
+
+#include <algorithm>
+#include <span>
+
+namespace vantor::odds {
+
+using cards::CardMask;
+
+namespace {
+
+// A list of slots in a fixed order, so that two lists naming the same slots compare equal.
+std::vector<CardMask> sorted_slots(std::span<const CardMask> slots, const SuitRenaming* renaming) {
+  std::vector<CardMask> sorted(slots.begin(), slots.end());
+  if (renaming) {
+    for (CardMask& slot : sorted) slot = rename_suits(slot, *renaming);
+  }
+  std::sort(sorted.begin(), sorted.end());
+  return sorted;
+}
+
+// A seat's alternatives as a sorted list of sorted slot lists.
+std::vector<std::vector<CardMask>> seat_form(const cards::SeatAlternatives& seat,
+                                             const SuitRenaming* renaming) {
+  std::vector<std::vector<CardMask>> form;
+  form.reserve(seat.size());
+  for (const cards::Alternative& alternative : seat) {
+    form.push_back(sorted_slots(alternative, renaming));
+  }
+  std::sort(form.begin(), form.end());
+  return form;
+}
+
+bool keeps(const PreparedRequest& request, const SuitRenaming& renaming,
+           const std::vector<std::vector<std::vector<CardMask>>>& seats,
+           const std::vector<CardMask>& board) {
+  if (rename_suits(request.deal.live, renaming) != request.deal.live) return false;
+  if (sorted_slots(request.board, &renaming) != board) return false;
+  for (std::size_t seat = 0; seat < request.seats.size(); ++seat) {
+    if (seat_form(request.seats[seat], &renaming) != seats[seat]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<SuitRenaming> request_symmetries(const PreparedRequest& request) {
+  std::vector<std::vector<std::vector<CardMask>>> seats;
+  seats.reserve(request.seats.size());
+  for (const auto& seat : request.seats) seats.push_back(seat_form(seat, nullptr));
+  const std::vector<CardMask> board = sorted_slots(request.board, nullptr);
+
+  std::vector<SuitRenaming> found;
+  SuitRenaming renaming;
+  // The identity comes first in lexicographic order and is left out.
+  while (std::next_permutation(renaming.to.begin(), renaming.to.end())) {
+    if (keeps(request, renaming, seats, board)) found.push_back(renaming);
+  }
+  return found;
+}
+
+}  // namespace vantor::odds
