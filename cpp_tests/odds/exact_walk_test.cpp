@@ -211,6 +211,12 @@ std::vector<CardMask> ranks(std::initializer_list<int> list) {
   for (const int r : list) masks.push_back(rank(r));
   return masks;
 }
+// Every card of ranks lo..hi.
+CardMask rank_span(int lo, int hi) {
+  CardMask mask = 0;
+  for (int r = lo; r <= hi; ++r) mask |= rank(r);
+  return mask;
+}
 // Every alternative of `seat` with `more` slots after its own.
 Seat with(Seat seat, const std::vector<CardMask>& more) {
   for (auto& alternative : seat) alternative.insert(alternative.end(), more.begin(), more.end());
@@ -499,8 +505,82 @@ INSTANTIATE_TEST_SUITE_P(
              5,
              0,
              card("As")},
+        // Open boards walked one class at a time under the renamings that keep the seats.
+        Spot{"holdem_named_hands_open_turn_and_river",
+             "holdem",
+             {{hand("AhKh")}, {hand("QsQd")}},
+             hand("2c7hTc"),
+             2,
+             5},
+        Spot{"holdem_range_open_board_small_deck",
+             "holdem",
+             {suited(12, 11), pair(10)},
+             {},
+             2,
+             5,
+             rank_span(0, 7)},
+        Spot{"holdem_three_seats_open_board_small_deck",
+             "holdem",
+             {pair(12), {hand("KhQh"), hand("KsQs")}, {{rank(9), kAll}}},
+             {},
+             2,
+             5,
+             rank_span(0, 8)},
+        Spot{"short_deck_range_open_board",
+             "short_deck",
+             {suited(12, 11), pair(10)},
+             {},
+             2,
+             5,
+             rank_span(4, 7)},
+        Spot{"omaha_hi_lo_two_free_suits_open_board",
+             "omaha_hi_lo",
+             {{hand("Ah2hAs3s")}, {hand("QhJhQsJs")}},
+             {},
+             4,
+             5,
+             rank_span(4, 8)},
+        Spot{"courchevel_two_free_suits_open_board",
+             "courchevel",
+             {{hand("AhKhAsKs2h")}, {hand("QhJhQsJs3s")}},
+             {card("4h")},
+             5,
+             5,
+             rank_span(4, 8)},
         Spot{"badugi_ranks", "badugi", {{ranks({0, 1, 2, 3})}, {ranks({4, 5, 6, 7})}}, {}, 4, 0}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Spots too large for the plain walk: the walk by classes against scoring every deal.
+TEST(ExactWalk, ClassesGiveEveryDealsTallyOnLargeSpots) {
+  const std::vector<Spot> spots{
+      {"named_preflop", "holdem", {{hand("AhKh")}, {hand("QsQd")}}, {}, 2, 5},
+      {"suited_against_pairs_preflop", "holdem", {suited(12, 11), pair(10)}, {}, 2, 5},
+      {"three_seats_preflop",
+       "holdem",
+       {{hand("AhKh")}, pair(10), offsuit(9, 8)},
+       {},
+       2,
+       5,
+       rank_span(0, 3)},
+      {"omaha_preflop", "omaha", {{hand("AhKhAsKs")}, {hand("QhJhQsJs")}}, {}, 4, 5},
+      {"stud_two_to_come", "stud", {{hand("AhAsKhKs2h")}, {hand("QhQsJhJs3s")}}, {}, 7, 0},
+      {"razz_two_to_come", "razz", {{hand("Ah2s3h4s9h")}, {hand("5h6s7h8sTs")}}, {}, 7, 0}};
+  for (const Spot& spot : spots) {
+    const auto& game = **variants::find_variant(spot.game);
+    const PreparedRequest r = prepare(spot);
+    const auto by_classes = walk_exactly(game, r, nullptr, WalkMode::ByClasses);
+    const auto every_deal = walk_exactly(game, r, nullptr, WalkMode::EveryDeal);
+    ASSERT_TRUE(by_classes && every_deal) << spot.name;
+    ASSERT_TRUE(by_classes->has_value() && every_deal->has_value()) << spot.name;
+    const ChunkTally& a = **by_classes;
+    const ChunkTally& b = **every_deal;
+    EXPECT_EQ(a.samples, b.samples) << spot.name;
+    EXPECT_EQ(a.weight_sum, b.weight_sum) << spot.name;
+    for (std::size_t k = 0; k < kSeatSumCount; ++k) {
+      EXPECT_EQ(a.sums[k], b.sums[k]) << spot.name << " " << kSeatSumNames[k];
+    }
+  }
+}
 
 TEST(ExactWalk, SeatsMultiplyingPastTheLimitDecline) {
   const auto& game = **variants::find_variant("holdem");

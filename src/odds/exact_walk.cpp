@@ -89,6 +89,16 @@ class Walker {
     if (free_board() && count_deals(0, request_.deal.live, 0) > kDealLimit) return false;
     if (mode_ == WalkMode::ByClasses) renamings_ = request_symmetries(request_);
     group_size_ = renamings_.size() + 1;
+    for (std::size_t k = 0; k <= renamings_.size(); ++k) weight_by_ties_[k] = group_size_ / (k + 1);
+    for (std::size_t j = 0; j < renamings_.size(); ++j) {
+      for (unsigned suits = 0; suits < 16; ++suits) {
+        unsigned renamed = 0;
+        for (unsigned suit = 0; suit < 4; ++suit) {
+          if (suits >> suit & 1) renamed |= 1u << renamings_[j].to[suit];
+        }
+        nibble_to_[j][suits] = static_cast<std::uint8_t>(renamed);
+      }
+    }
     return walk_seat(0, request_.deal.live, (std::uint32_t{1} << renamings_.size()) - 1);
   }
 
@@ -224,7 +234,8 @@ class Walker {
     // in the board walk, whose loops are the hot spot (a check there changed how the compiler
     // inlined and kept registers in them, and slowed whole walks by 5-8%).
     if (seat == seat_count_) {
-      weight_ = group_size_ / (1 + static_cast<std::uint64_t>(std::popcount(tied)));
+      seat_ties_ = tied;
+      weight_ = weight_of(tied);
       return (budget_ >= next_look_ || look_after_deals()) && walk_board(available);
     }
     const SeatCandidates& seat_candidates = candidates_[seat];
@@ -256,10 +267,10 @@ class Walker {
     return true;
   }
 
-  void score(const CardSummary& board, std::span<const Card> board_cards) {
+  void score(const CardSummary& board, std::span<const Card> board_cards, std::uint64_t weight) {
     counts_.add(
         scorer_.score(std::span(chosen_.data(), seat_count_), pairs_.data(), board, board_cards),
-        weight_);
+        weight);
   }
 
   bool spend(std::uint64_t deals) {
@@ -271,7 +282,7 @@ class Walker {
   bool walk_board(CardMask available) {
     if (request_.deal.board_size == 0) {
       if (!spend(weight_)) return false;
-      score(CardSummary{}, {});
+      score(CardSummary{}, {}, weight_);
       return true;
     }
     const sampler::DrawPlan& plan = request_.deal.board_plan;
@@ -282,7 +293,7 @@ class Walker {
     const bool within = sampler::for_each_completion(
         plan, available, budget_ / weight_, [&](std::span<const Card> board_cards) {
           ++listed;
-          score(variants::summarize(board_cards), board_cards);
+          score(variants::summarize(board_cards), board_cards, weight_);
         });
     return within && spend(listed * weight_);
   }
@@ -308,34 +319,49 @@ class Walker {
     const sampler::Count deals = sampler::binomial(pool_size, open) * weight_;
     if (deals > budget_) return false;
     budget_ -= static_cast<std::uint64_t>(deals);
+    const BoardTies ties{seat_ties_, -1, 0};
     switch (open) {
       case 0:
-        enumerate<0>(0, pool_size, size, fixed);
+        enumerate<0>(0, pool_size, size, fixed, ties);
         break;
       case 1:
-        enumerate<1>(0, pool_size, size, fixed);
+        enumerate<1>(0, pool_size, size, fixed, ties);
         break;
       case 2:
-        enumerate<2>(0, pool_size, size, fixed);
+        enumerate<2>(0, pool_size, size, fixed, ties);
         break;
       case 3:
-        enumerate<3>(0, pool_size, size, fixed);
+        enumerate<3>(0, pool_size, size, fixed, ties);
         break;
       case 4:
-        enumerate<4>(0, pool_size, size, fixed);
+        enumerate<4>(0, pool_size, size, fixed, ties);
         break;
       default:
-        enumerate<5>(0, pool_size, size, fixed);
+        enumerate<5>(0, pool_size, size, fixed, ties);
         break;
     }
     return true;
   }
 
+  // The open board cards are walked one class at a time too, under the renamings that keep the
+  // seats' hands: boards are compared rank by rank from the lowest, each rank by the set of
+  // suits the board has of it. Since the cards come in increasing order, a rank's suits are
+  // final once a card of a higher rank comes, and only then compared. `ties` holds the
+  // renamings still tied, the rank of the last card placed and the board's suits of that rank
+  // (rank -1 and no suits before the first card).
+  struct BoardTies {
+    std::uint32_t tied;
+    int rank;
+    unsigned suits;
+  };
+
   template <std::size_t kOpen>
   void enumerate(std::size_t start, std::size_t pool_size, std::size_t placed,
-                 const CardSummary& board) {
+                 const CardSummary& board, const BoardTies& ties) {
     if constexpr (kOpen == 0) {
-      score(board, std::span<const Card>(board_.data(), placed));
+      std::uint32_t tied = ties.tied;
+      if (tied != 0 && !least_suits(ties.suits, tied)) return;
+      score(board, std::span<const Card>(board_.data(), placed), weight_of(tied));
     } else if constexpr (kOpen == 1 && Scorer::kSummaries) {
       // The last card: each seat's hand with the board so far is summed once, and every
       // candidate card then only adds its own code.
@@ -343,6 +369,7 @@ class Walker {
         const CardSummary& own = chosen_[seat]->summary;
         partial_[seat] = {own.code + board.code, own.suit_ranks | board.suit_ranks};
       }
+      if (ties.tied != 0) return last_cards_tied(start, pool_size, ties);
       // Few seats get a loop of known length, which the compiler unrolls.
       switch (seat_count_) {
         case 2:
@@ -359,10 +386,68 @@ class Walker {
           break;
       }
     } else {
+      // The ties past the rank of the last card placed, settled when the first card of a
+      // higher rank comes.
+      std::uint32_t above = ties.tied;
+      bool settled = ties.tied == 0;
       for (std::size_t i = start; i + kOpen <= pool_size; ++i) {
-        board_[placed] = pool_[i];
-        enumerate<kOpen - 1>(i + 1, pool_size, placed + 1, board.plus(pool_[i]));
+        const Card card = pool_[i];
+        board_[placed] = card;
+        BoardTies next{0, 0, 0};
+        if (ties.tied != 0) {
+          const int rank = card >> 2;
+          const unsigned suit = 1u << (card & 3);
+          if (rank == ties.rank) {
+            next = {ties.tied, rank, ties.suits | suit};
+          } else {
+            // Every later card is of a higher rank too: a smaller renaming ends the loop.
+            if (!settled && !least_suits(ties.suits, above)) return;
+            settled = true;
+            next = {above, rank, suit};
+          }
+        }
+        enumerate<kOpen - 1>(i + 1, pool_size, placed + 1, board.plus(card), next);
       }
+    }
+  }
+
+  // The deals a deal stands for when `tied` (and the identity) are the renamings keeping it.
+  std::uint64_t weight_of(std::uint32_t tied) const {
+    return weight_by_ties_[static_cast<std::size_t>(std::popcount(tied))];
+  }
+
+  // least_of_class() for the board's suits of one rank, final now.
+  bool least_suits(unsigned suits, std::uint32_t& tied) const {
+    for (std::uint32_t left = tied; left != 0; left &= left - 1) {
+      const auto j = static_cast<unsigned>(std::countr_zero(left));
+      const unsigned renamed = nibble_to_[j][suits];
+      if (renamed < suits) return false;
+      if (renamed > suits) tied &= ~(std::uint32_t{1} << j);
+    }
+    return true;
+  }
+
+  // last_cards() while some renaming still ties the board: each last card settles the ties.
+  void last_cards_tied(std::size_t start, std::size_t pool_size, const BoardTies& ties) {
+    std::uint32_t above = ties.tied;
+    bool settled = false;
+    for (std::size_t i = start; i < pool_size; ++i) {
+      const Card card = pool_[i];
+      const int rank = card >> 2;
+      const unsigned suit = 1u << (card & 3);
+      std::uint32_t tied;
+      unsigned suits;
+      if (rank == ties.rank) {
+        tied = ties.tied;
+        suits = ties.suits | suit;
+      } else {
+        if (!settled && !least_suits(ties.suits, above)) return;
+        settled = true;
+        tied = above;
+        suits = suit;
+      }
+      if (tied != 0 && !least_suits(suits, tied)) continue;
+      counts_.add(scorer_.score_with_card(partial_.data(), seat_count_, card), weight_of(tied));
     }
   }
 
@@ -371,7 +456,7 @@ class Walker {
   template <std::size_t kSeats>
   void last_cards(std::size_t start, std::size_t pool_size) {
     const std::size_t seats = kSeats ? kSeats : seat_count_;
-    const std::uint64_t weight = weight_;
+    const std::uint64_t weight = group_size_;  // no renaming keeps the deal
     for (std::size_t i = start; i < pool_size; ++i) {
       counts_.add(scorer_.score_with_card(partial_.data(), seats, pool_[i]), weight);
     }
@@ -391,7 +476,10 @@ class Walker {
   std::array<Card, kMostBoardCards> board_{};
   std::vector<SuitRenaming> renamings_;  // those that keep the request, identity left out
   std::uint64_t group_size_ = 1;         // renamings_ and the identity
-  std::uint64_t weight_ = 1;             // the deals each scored deal stands for
+  std::uint64_t weight_ = 1;             // the deals each scored deal stands for, seats alone
+  std::uint32_t seat_ties_ = 0;          // the renamings keeping the seats' hands
+  std::array<std::uint64_t, 24> weight_by_ties_{1};           // weight_of() by the renamings tied
+  std::array<std::array<std::uint8_t, 16>, 23> nibble_to_{};  // renamings_[j] of a suit set
   StopCheck& stop_;
   std::uint64_t next_look_ = kDealLimit - kStopCheckInterval;  // walk_seat() looks below this
   std::uint64_t until_check_ = kStopCheckInterval;             // keep_going() looks at 0
