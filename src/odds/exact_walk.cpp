@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cards/masks.hpp"
+#include "odds/boards_by_ranks.hpp"
 #include "odds/outcome_counts.hpp"
 #include "odds/suit_symmetry.hpp"
 #include "sampler/count.hpp"
@@ -319,6 +320,18 @@ class Walker {
     const sampler::Count deals = sampler::binomial(pool_size, open) * weight_;
     if (deals > budget_) return false;
     budget_ -= static_cast<std::uint64_t>(deals);
+    if constexpr (BoardsByRanks<Scorer>::kApplies) {
+      if (mode_ == WalkMode::ByClasses && open >= 2 && request_.deal.board_size == 5) {
+        for (std::size_t seat = 0; seat < seat_count_; ++seat) own_[seat] = chosen_[seat]->summary;
+        BoardsByRanks<Scorer> by_ranks(scorer_, counts_, std::span(own_.data(), seat_count_), fixed,
+                                       std::span(pool_.data(), pool_size), open);
+        if (by_ranks.holds(request_.deal.board_size)) {
+          // Every board of the seats' class counts: the renamings are not used on the board.
+          by_ranks.walk(weight_);
+          return true;
+        }
+      }
+    }
     const BoardTies ties{seat_ties_, -1, 0};
     switch (open) {
       case 0:
@@ -471,6 +484,7 @@ class Walker {
   std::vector<SeatCandidates> candidates_;
   std::array<const SeatHand*, kMostSeats> chosen_{};
   std::array<CardSummary, kMostSeats> partial_{};
+  std::array<CardSummary, kMostSeats> own_{};
   std::array<omaha::HolePairs, kMostSeats> pairs_{};
   std::array<Card, cards::kCardCount> pool_{};
   std::array<Card, kMostBoardCards> board_{};

@@ -125,6 +125,20 @@ class DealScorer {
     return {high.seats, low.seats};
   }
 
+  // The winners of one deal given every seat's whole hand, board included, as one summary.
+  Outcome score_summaries(const CardSummary* hands, std::size_t seat_count) const {
+    detail::Winners high;
+    detail::Winners low;
+    for (unsigned seat = 0; seat < seat_count; ++seat) {
+      high.offer(seat, high_value(hands[seat]));
+      if constexpr (kHasLow) {
+        const std::uint32_t value = low_value(hands[seat]);
+        if (value < kEightOrBetter) low.offer(seat, value);
+      }
+    }
+    return {high.seats, low.seats};
+  }
+
   // The winners of one deal: every seat's hand (seats[i]) with the board, given by its summary
   // and its cards. `pairs` is read by the Omaha rules only.
   Outcome score(std::span<const SeatHand* const> seats, const omaha::HolePairs* pairs,
