@@ -5,8 +5,8 @@
 // outcome: it is scored once and counted for every board of those ranks. A board that lets some
 // seat make a flush is scored on its own, and its outcome replaces the one its ranks alone gave
 // it. With five board cards and every seat needing three or more of a suit on the board, at
-// most one suit can reach a flush on any board, so such boards are listed suit by suit, without
-// looking at the others.
+// most one suit can reach a flush on any board, so such boards are listed suit by suit: the
+// cards of the suit one by one, the others again by their ranks alone.
 
 #include <algorithm>
 #include <array>
@@ -66,21 +66,21 @@ class BoardsByRanks {
     for (unsigned suit = 0; suit < 4; ++suit) {
       if (needed_[suit] > static_cast<int>(open_)) continue;
       std::size_t suited_count = 0;
-      std::size_t other_count = 0;
+      others_by_rank_ = by_rank_;
       for (const cards::Card card : pool_) {
         if ((card & 3u) == suit) {
           suited_[suited_count++] = card;
-        } else {
-          others_[other_count++] = card;
+          --others_by_rank_[card >> 2];
         }
       }
       const std::size_t most = std::min(open_, suited_count);
       for (std::size_t in_suit = static_cast<std::size_t>(needed_[suit]); in_suit <= most;
            ++in_suit) {
-        choose(std::span(suited_.data(), suited_count), in_suit, 0, fixed_, [&](const auto& part) {
-          choose(std::span(others_.data(), other_count), open_ - in_suit, 0, part,
-                 [&](const auto& board) { correct(board); });
-        });
+        choose(std::span(suited_.data(), suited_count), in_suit, 0, fixed_,
+               [&](const variants::CardSummary& suited) {
+                 suited_part_ = suited;
+                 others(0, open_ - in_suit, 0, 1);
+               });
       }
     }
   }
@@ -119,19 +119,39 @@ class BoardsByRanks {
     return scorer_.score_summaries(hands_.data(), seats_.size());
   }
 
-  // A board some seat may make a flush on: scored with its suits, it replaces the outcome its
-  // ranks gave it (the counts are whole numbers modulo 2^64, so taking one away is adding its
+  // by_ranks() for the cards of the other suits on boards with suited_part_ (the named cards
+  // and those of the suit that may flush): their suits cannot make a flush either.
+  void others(unsigned rank, std::size_t left, std::uint64_t rank_code, std::uint64_t boards) {
+    if (left == 0) return correct(rank_code, boards);
+    for (unsigned r = rank; r < 13; ++r) {
+      const unsigned here = others_by_rank_[r];
+      std::uint64_t ways = 1;
+      std::uint64_t code = rank_code;
+      for (unsigned taken = 1; taken <= here && taken <= left; ++taken) {
+        ways = ways * (here - taken + 1) / taken;
+        code += rankings::kRankWeight[r];
+        others(r + 1, left - taken, code, boards * ways);
+      }
+    }
+  }
+
+  // `boards` boards some seat may make a flush on, alike but for the suits of the cards outside
+  // the flush suit: scored with the flush suit's cards, they replace the outcome their ranks
+  // gave them (the counts are whole numbers modulo 2^64, so taking some away is adding their
   // negative, and the sums come out exact).
-  void correct(const variants::CardSummary& board) {
+  void correct(std::uint64_t other_ranks, std::uint64_t boards) {
+    const variants::CardSummary& suited = suited_part_;
     for (std::size_t seat = 0; seat < seats_.size(); ++seat) {
-      hands_[seat] = {seats_[seat].code + board.code, seats_[seat].suit_ranks | board.suit_ranks};
+      hands_[seat] = {seats_[seat].code + suited.code + other_ranks,
+                      seats_[seat].suit_ranks | suited.suit_ranks};
     }
     const variants::Outcome actual = scorer_.score_summaries(hands_.data(), seats_.size());
-    const std::uint64_t open_ranks = (board.code - fixed_.code) & 0xFFFFFFFFu;
+    const std::uint64_t open_ranks = ((suited.code - fixed_.code) & 0xFFFFFFFFu) + other_ranks;
     const variants::Outcome by_ranks = rank_outcome(open_ranks);
     if (actual.high == by_ranks.high && actual.low == by_ranks.low) return;
-    counts_.add(actual, weight_);
-    counts_.add(by_ranks, ~weight_ + 1);
+    const std::uint64_t count = boards * weight_;
+    counts_.add(actual, count);
+    counts_.add(by_ranks, ~count + 1);
   }
 
   // Every `count` cards of `from[start..]`, each added to `so_far` and passed to `visit`.
@@ -154,7 +174,8 @@ class BoardsByRanks {
   std::array<unsigned, 13> by_rank_{};
   std::array<int, 4> needed_{};
   std::array<cards::Card, cards::kCardCount> suited_{};
-  std::array<cards::Card, cards::kCardCount> others_{};
+  std::array<unsigned, 13> others_by_rank_{};  // pool cards of each rank outside the flush suit
+  variants::CardSummary suited_part_;
   std::array<variants::CardSummary, variants::kMostSeats> hands_{};
 };
 
