@@ -323,7 +323,8 @@ class Walker {
     if constexpr (BoardsByRanks<Scorer>::kApplies) {
       if (mode_ == WalkMode::ByClasses && open >= 2 && request_.deal.board_size == 5) {
         for (std::size_t seat = 0; seat < seat_count_; ++seat) own_[seat] = chosen_[seat]->summary;
-        BoardsByRanks<Scorer> by_ranks(scorer_, counts_, std::span(own_.data(), seat_count_), fixed,
+        BoardsByRanks<Scorer> by_ranks(scorer_, counts_, std::span(own_.data(), seat_count_),
+                                       pairs_.data(), fixed, std::span(board_.data(), size),
                                        std::span(pool_.data(), pool_size), open);
         if (by_ranks.holds(request_.deal.board_size)) {
           // Every board of the seats' class counts: the renamings are not used on the board.
