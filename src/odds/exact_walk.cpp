@@ -239,6 +239,10 @@ class Walker {
       weight_ = weight_of(tied);
       return (budget_ >= next_look_ || look_after_deals()) && walk_board(available);
     }
+    if (seat + 1 == seat_count_ && tied == 0 && request_.deal.board_size == 0 &&
+        mode_ == WalkMode::ByClasses) {
+      return last_seat_by_value(seat, available);
+    }
     const SeatCandidates& seat_candidates = candidates_[seat];
     for (std::size_t i = 0; i < seat_candidates.size(); ++i) {
       const CardMask mask = seat_candidates.masks[i];
@@ -252,6 +256,54 @@ class Walker {
       chosen_[seat] = &seat_candidates.hands[i];
       if constexpr (Scorer::kOmaha) scorer_.prepare_pairs(seat_candidates.hand(i), pairs_[seat]);
       if (!walk_seat(seat + 1, available & ~mask, still_tied)) return false;
+    }
+    return true;
+  }
+
+  // Without a board, a seat's hand has its values once it is chosen, and the last seat's hands
+  // then fare in one of three ways against the other seats' best (better, equal, worse) in each
+  // half of the pot. The last seat's hands are counted by those ways, each way scored once. No
+  // renaming ties the seats before (`tied` is empty), so every hand stands for group_size_.
+  bool last_seat_by_value(std::size_t seat, CardMask available) {
+    variants::detail::Winners high;
+    variants::detail::Winners low;
+    for (std::size_t other = 0; other < seat; ++other) {
+      high.offer(static_cast<unsigned>(other), chosen_[other]->high);
+      if constexpr (Scorer::kHasLow) {
+        if (chosen_[other]->low < variants::kEightOrBetter) {
+          low.offer(static_cast<unsigned>(other), chosen_[other]->low);
+        }
+      }
+    }
+    // By (high way) * 3 + low way; a way is 0 worse (or no qualifying low), 1 equal, 2 better.
+    std::array<std::uint64_t, 9> by_way{};
+    const SeatCandidates& last = candidates_[seat];
+    // The stop check by the deals spent, as before a board walk, and then every check interval
+    // of hands.
+    if (budget_ < next_look_ && !look_after_deals()) return false;
+    for (std::size_t begin = 0; begin < last.size(); begin += kStopCheckInterval) {
+      if (begin != 0 && !look()) return false;
+      const std::size_t end = std::min(last.size(), begin + kStopCheckInterval);
+      for (std::size_t i = begin; i < end; ++i) {
+        if ((last.masks[i] & ~available) != 0) continue;
+        const SeatHand& hand = last.hands[i];
+        std::size_t way = hand.high < high.best ? 6 : hand.high == high.best ? 3 : 0;
+        if constexpr (Scorer::kHasLow) {
+          if (hand.low < variants::kEightOrBetter) {
+            way += hand.low < low.best ? 2 : hand.low == low.best ? 1 : 0;
+          }
+        }
+        ++by_way[way];
+      }
+    }
+    std::uint64_t deals = 0;
+    for (const std::uint64_t count : by_way) deals += count;
+    if (!spend(deals * group_size_)) return false;
+    const std::uint32_t bit = std::uint32_t{1} << seat;
+    const std::array<std::uint32_t, 3> highs{high.seats, high.seats | bit, bit};
+    const std::array<std::uint32_t, 3> lows{low.seats, low.seats | bit, bit};
+    for (std::size_t way = 0; way < by_way.size(); ++way) {
+      if (by_way[way] != 0) counts_.add({highs[way / 3], lows[way % 3]}, by_way[way] * group_size_);
     }
     return true;
   }
