@@ -200,6 +200,19 @@ class Walker {
   std::uint64_t count_deals(std::size_t seat, CardMask available, std::uint64_t so_far) {
     if (seat == seat_count_) return so_far + static_cast<std::uint64_t>(free_boards(available));
     const SeatCandidates& seat_candidates = candidates_[seat];
+    if (seat + 1 == seat_count_ && request_.deal.board_size == 0) {
+      // Each of the last seat's hands that can be dealt is one deal: counted in a tight loop,
+      // the steps still counted for the stop check.
+      for (std::size_t begin = 0; begin < seat_candidates.size(); begin += kStopCheckInterval) {
+        const std::size_t end = std::min(seat_candidates.size(), begin + kStopCheckInterval);
+        for (std::size_t i = begin; i < end; ++i) {
+          so_far += (seat_candidates.masks[i] & ~available) == 0;
+        }
+        until_check_ = until_check_ > end - begin ? until_check_ - (end - begin) : 1;
+        if (!keep_going()) return kDealLimit + 1;
+      }
+      return so_far;
+    }
     for (std::size_t i = 0; i < seat_candidates.size() && so_far <= kDealLimit; ++i) {
       if (!keep_going()) return kDealLimit + 1;
       const CardMask mask = seat_candidates.masks[i];
@@ -284,16 +297,16 @@ class Walker {
     for (std::size_t begin = 0; begin < last.size(); begin += kStopCheckInterval) {
       if (begin != 0 && !look()) return false;
       const std::size_t end = std::min(last.size(), begin + kStopCheckInterval);
+      // Without branches: how a hand fares is a coin toss, and a mispredicted branch costs
+      // more than counting the hand.
       for (std::size_t i = begin; i < end; ++i) {
-        if ((last.masks[i] & ~available) != 0) continue;
         const SeatHand& hand = last.hands[i];
-        std::size_t way = hand.high < high.best ? 6 : hand.high == high.best ? 3 : 0;
+        std::size_t way = 3 * (std::size_t{hand.high < high.best} + (hand.high <= high.best));
         if constexpr (Scorer::kHasLow) {
-          if (hand.low < variants::kEightOrBetter) {
-            way += hand.low < low.best ? 2 : hand.low == low.best ? 1 : 0;
-          }
+          const std::size_t qualifies = hand.low < variants::kEightOrBetter;
+          way += qualifies * (std::size_t{hand.low < low.best} + (hand.low <= low.best));
         }
-        ++by_way[way];
+        by_way[way] += (last.masks[i] & ~available) == 0;
       }
     }
     std::uint64_t deals = 0;
