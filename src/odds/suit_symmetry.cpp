@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <span>
 
+#include "cards/masks.hpp"
+
 namespace vantor::odds {
 
 using cards::CardMask;
@@ -34,7 +36,6 @@ std::vector<std::vector<CardMask>> seat_form(const cards::SeatAlternatives& seat
 bool keeps(const PreparedRequest& request, const SuitRenaming& renaming,
            const std::vector<std::vector<std::vector<CardMask>>>& seats,
            const std::vector<CardMask>& board) {
-  if (rename_suits(request.deal.live, renaming) != request.deal.live) return false;
   if (sorted_slots(request.board, &renaming) != board) return false;
   for (std::size_t seat = 0; seat < request.seats.size(); ++seat) {
     if (seat_form(request.seats[seat], &renaming) != seats[seat]) return false;
@@ -45,16 +46,31 @@ bool keeps(const PreparedRequest& request, const SuitRenaming& renaming,
 }  // namespace
 
 std::vector<SuitRenaming> request_symmetries(const PreparedRequest& request) {
+  // A renaming that keeps the request keeps the cards it names outright and the live cards:
+  // checked first, it turns away most renamings of a request of named cards at once.
+  CardMask named = cards::named_cards(request.board);
+  for (const auto& seat : request.seats) {
+    for (const auto& alternative : seat) named |= cards::named_cards(alternative);
+  }
+  std::vector<SuitRenaming> candidates;
+  SuitRenaming renaming;
+  // The identity comes first in lexicographic order and is left out.
+  while (std::next_permutation(renaming.to.begin(), renaming.to.end())) {
+    if (rename_suits(named, renaming) == named &&
+        rename_suits(request.deal.live, renaming) == request.deal.live) {
+      candidates.push_back(renaming);
+    }
+  }
+  if (candidates.empty()) return candidates;
+
   std::vector<std::vector<std::vector<CardMask>>> seats;
   seats.reserve(request.seats.size());
   for (const auto& seat : request.seats) seats.push_back(seat_form(seat, nullptr));
   const std::vector<CardMask> board = sorted_slots(request.board, nullptr);
 
   std::vector<SuitRenaming> found;
-  SuitRenaming renaming;
-  // The identity comes first in lexicographic order and is left out.
-  while (std::next_permutation(renaming.to.begin(), renaming.to.end())) {
-    if (keeps(request, renaming, seats, board)) found.push_back(renaming);
+  for (const SuitRenaming& candidate : candidates) {
+    if (keeps(request, candidate, seats, board)) found.push_back(candidate);
   }
   return found;
 }
