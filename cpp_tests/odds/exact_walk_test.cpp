@@ -15,6 +15,7 @@
 #include "cards/card.hpp"
 #include "odds/chunk.hpp"
 #include "odds/prepared_request.hpp"
+#include "odds/request_masks.hpp"
 #include "sampler/draw.hpp"
 #include "variants/equity.hpp"
 #include "variants/showdown.hpp"
@@ -23,26 +24,9 @@
 namespace vantor::odds {
 namespace {
 
-using cards::Card;
-using cards::CardMask;
-using Seat = std::vector<std::vector<CardMask>>;
+using namespace testing;
 
-constexpr CardMask kAll = cards::kFullDeck;
 constexpr std::uint64_t kNoCap = ~std::uint64_t{0};
-
-CardMask card(std::string_view name) { return cards::card_bit(*cards::card_index(name)); }
-CardMask rank(int r) { return CardMask{0xF} << (4 * r); }
-CardMask suit(int s) {
-  CardMask mask = 0;
-  for (int r = 0; r < 13; ++r) mask |= cards::card_bit(static_cast<Card>(4 * r + s));
-  return mask;
-}
-
-std::vector<CardMask> hand(std::string_view text) {
-  std::vector<CardMask> masks;
-  for (std::size_t i = 0; i + 1 < text.size(); i += 2) masks.push_back(card(text.substr(i, 2)));
-  return masks;
-}
 
 struct Spot {
   const char* name;
@@ -57,16 +41,7 @@ struct Spot {
 void PrintTo(const Spot& spot, std::ostream* os) { *os << spot.name; }
 
 PreparedRequest prepare(const Spot& spot) {
-  const auto& game = **variants::find_variant(spot.game);
-  PreparedRequest r;
-  r.seats = spot.seats;
-  for (auto& seat : r.seats) {
-    for (auto& alternative : seat) alternative.resize(spot.hole, kAll);
-  }
-  r.board = spot.board;
-  r.board.resize(spot.board_size, kAll);
-  r.deal = sampler::plan_deal(r.seats, r.board, game.deck & ~spot.dead);
-  return r;
+  return prepared(spot.game, spot.seats, spot.board, spot.hole, spot.board_size, spot.dead);
 }
 
 // The plain walk: lists, assembles, scores and adds every deal one at a time.
@@ -164,63 +139,6 @@ TEST_P(ExactWalkTest, ClassesGiveEveryDealsTallyExactly) {
   for (std::size_t k = 0; k < kSeatSumCount; ++k) {
     EXPECT_EQ(a.sums[k], b.sums[k]) << kSeatSumNames[k];
   }
-}
-
-const CardMask kClubs = suit(0), kHearts = suit(2);
-const CardMask kAces = rank(12), kKings = rank(11), kFives = rank(3);
-
-// Every hand of two named ranks: suited (one alternative per suit), a pair (one per pair of
-// suits) or offsuit (one per pair of different suits).
-Seat suited(int high, int low) {
-  Seat seat;
-  for (int s = 0; s < 4; ++s) {
-    seat.push_back({cards::card_bit(static_cast<Card>(4 * high + s)),
-                    cards::card_bit(static_cast<Card>(4 * low + s))});
-  }
-  return seat;
-}
-Seat pair(int r) {
-  Seat seat;
-  for (int a = 0; a < 4; ++a) {
-    for (int b = a + 1; b < 4; ++b) {
-      seat.push_back({cards::card_bit(static_cast<Card>(4 * r + a)),
-                      cards::card_bit(static_cast<Card>(4 * r + b))});
-    }
-  }
-  return seat;
-}
-Seat offsuit(int high, int low) {
-  Seat seat;
-  for (int a = 0; a < 4; ++a) {
-    for (int b = 0; b < 4; ++b) {
-      if (a != b) {
-        seat.push_back({cards::card_bit(static_cast<Card>(4 * high + a)),
-                        cards::card_bit(static_cast<Card>(4 * low + b))});
-      }
-    }
-  }
-  return seat;
-}
-Seat joined(Seat a, const Seat& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-// Slots of whole ranks: every renaming of suits keeps them.
-std::vector<CardMask> ranks(std::initializer_list<int> list) {
-  std::vector<CardMask> masks;
-  for (const int r : list) masks.push_back(rank(r));
-  return masks;
-}
-// Every card of ranks lo..hi.
-CardMask rank_span(int lo, int hi) {
-  CardMask mask = 0;
-  for (int r = lo; r <= hi; ++r) mask |= rank(r);
-  return mask;
-}
-// Every alternative of `seat` with `more` slots after its own.
-Seat with(Seat seat, const std::vector<CardMask>& more) {
-  for (auto& alternative : seat) alternative.insert(alternative.end(), more.begin(), more.end());
-  return seat;
 }
 
 INSTANTIATE_TEST_SUITE_P(

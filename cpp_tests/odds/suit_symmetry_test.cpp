@@ -10,40 +10,14 @@
 #include <vector>
 
 #include "cards/card.hpp"
+#include "odds/request_masks.hpp"
 #include "sampler/deal_plan.hpp"
 #include "variants/equity.hpp"
 
 namespace vantor::odds {
 namespace {
 
-using cards::Card;
-using cards::CardMask;
-using Seat = std::vector<std::vector<CardMask>>;
-
-constexpr CardMask kAll = cards::kFullDeck;
-
-CardMask card(std::string_view name) { return cards::card_bit(*cards::card_index(name)); }
-CardMask rank(int r) { return CardMask{0xF} << (4 * r); }
-
-std::vector<CardMask> hand(std::string_view text) {
-  std::vector<CardMask> masks;
-  for (std::size_t i = 0; i + 1 < text.size(); i += 2) masks.push_back(card(text.substr(i, 2)));
-  return masks;
-}
-
-PreparedRequest request(const char* game_name, std::vector<Seat> seats, std::vector<CardMask> board,
-                        std::size_t hole, std::size_t board_size, CardMask dead = 0) {
-  const auto& game = **variants::find_variant(game_name);
-  PreparedRequest r;
-  r.seats = std::move(seats);
-  for (auto& seat : r.seats) {
-    for (auto& alternative : seat) alternative.resize(hole, kAll);
-  }
-  r.board = std::move(board);
-  r.board.resize(board_size, kAll);
-  r.deal = sampler::plan_deal(r.seats, r.board, game.deck & ~dead);
-  return r;
-}
+using namespace testing;
 
 TEST(RenameSuits, MovesEveryCardToItsNewSuitAndKeepsItsRank) {
   SuitRenaming renaming;
@@ -64,15 +38,6 @@ struct GroupCase {
 
 void PrintTo(const GroupCase& c, std::ostream* os) { *os << c.name; }
 
-Seat suited(int high, int low) {
-  Seat seat;
-  for (int s = 0; s < 4; ++s) {
-    seat.push_back(
-        {cards::card_bit(cards::card_of(high, s)), cards::card_bit(cards::card_of(low, s))});
-  }
-  return seat;
-}
-
 class SymmetryTest : public ::testing::TestWithParam<GroupCase> {};
 
 TEST_P(SymmetryTest, FindsEveryRenamingThatKeepsTheRequest) {
@@ -90,37 +55,37 @@ INSTANTIATE_TEST_SUITE_P(
     Requests, SymmetryTest,
     ::testing::Values(
         // Nothing names a suit: all 24 orders of the suits.
-        GroupCase{"wildcards", request("holdem", {{{kAll, kAll}}, {{kAll, kAll}}}, {}, 2, 5), 23},
+        GroupCase{"wildcards", prepared("holdem", {{{kAll, kAll}}, {{kAll, kAll}}}, {}, 2, 5), 23},
         // AhKh v QsQd: swapping spades and diamonds keeps the pair's set; hearts and clubs
         // stay where they are.
-        GroupCase{"named_hands", request("holdem", {{hand("AhKh")}, {hand("QsQd")}}, {}, 2, 5), 1},
+        GroupCase{"named_hands", prepared("holdem", {{hand("AhKh")}, {hand("QsQd")}}, {}, 2, 5), 1},
         // Each suit named once, in different ranks: nothing can move.
-        GroupCase{"every_suit_named", request("holdem", {{hand("AhKc")}, {hand("QsJd")}}, {}, 2, 5),
-                  0},
+        GroupCase{"every_suit_named",
+                  prepared("holdem", {{hand("AhKc")}, {hand("QsJd")}}, {}, 2, 5), 0},
         // AKs is one alternative per suit: every renaming maps the seat onto itself.
         GroupCase{"suited_range",
-                  request("holdem", {suited(12, 11), {{rank(10), rank(10)}}}, {}, 2, 5), 23},
+                  prepared("holdem", {suited(12, 11), {{rank(10), rank(10)}}}, {}, 2, 5), 23},
         // Three suits of the range left once a dead card takes the club.
-        GroupCase{"suited_range_dead_card",
-                  request("holdem", {suited(12, 11), {{rank(10), rank(10)}}}, {}, 2, 5, card("2c")),
-                  5},
+        GroupCase{
+            "suited_range_dead_card",
+            prepared("holdem", {suited(12, 11), {{rank(10), rank(10)}}}, {}, 2, 5, card("2c")), 5},
         // A board slot of one suit fixes that suit.
         GroupCase{"board_suit_slot",
-                  request("holdem", {{{kAll, kAll}}}, {card("2c") | card("3c")}, 2, 5), 5},
+                  prepared("holdem", {{{kAll, kAll}}}, {card("2c") | card("3c")}, 2, 5), 5},
         // Short deck: ranks 2-5 are out of every suit alike.
-        GroupCase{"short_deck", request("short_deck", {{hand("AhKh")}, {{kAll, kAll}}}, {}, 2, 5),
+        GroupCase{"short_deck", prepared("short_deck", {{hand("AhKh")}, {{kAll, kAll}}}, {}, 2, 5),
                   5},
         // One alternative of a range missing: the seat no longer maps onto itself.
         GroupCase{
             "partial_range",
-            request("holdem",
-                    {{suited(12, 11)[0], suited(12, 11)[1], suited(12, 11)[2]}, {{kAll, kAll}}}, {},
-                    2, 5),
+            prepared("holdem",
+                     {{suited(12, 11)[0], suited(12, 11)[1], suited(12, 11)[2]}, {{kAll, kAll}}},
+                     {}, 2, 5),
             5},
         // Stud hands of ranks only, no board.
         GroupCase{
             "stud_ranks",
-            request("stud", {{{rank(12), rank(12), rank(0)}}, {{rank(3), rank(4)}}}, {}, 7, 0),
+            prepared("stud", {{{rank(12), rank(12), rank(0)}}, {{rank(3), rank(4)}}}, {}, 7, 0),
             23}),
     [](const auto& info) { return std::string(info.param.name); });
 

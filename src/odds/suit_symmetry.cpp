@@ -1,6 +1,8 @@
 #include "odds/suit_symmetry.hpp"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <span>
 
 #include "cards/masks.hpp"
@@ -10,6 +12,23 @@ namespace vantor::odds {
 using cards::CardMask;
 
 namespace {
+
+// Every order of the four suits but the identity, in lexicographic order.
+constexpr std::array<SuitRenaming, 23> kRenamings = [] {
+  std::array<SuitRenaming, 23> renamings{};
+  std::size_t n = 0;
+  for (std::uint8_t a = 0; a < 4; ++a) {
+    for (std::uint8_t b = 0; b < 4; ++b) {
+      for (std::uint8_t c = 0; c < 4; ++c) {
+        const auto d = static_cast<std::uint8_t>(6 - a - b - c);
+        if (a == b || a == c || b == c || d > 3 || d == a || d == b || d == c) continue;
+        if (a == 0 && b == 1 && c == 2) continue;  // the identity
+        renamings[n++].to = {a, b, c, d};
+      }
+    }
+  }
+  return renamings;
+}();
 
 // A list of slots in a fixed order, so that two lists naming the same slots compare equal.
 std::vector<CardMask> sorted_slots(std::span<const CardMask> slots, const SuitRenaming* renaming) {
@@ -53,9 +72,7 @@ std::vector<SuitRenaming> request_symmetries(const PreparedRequest& request) {
     for (const auto& alternative : seat) named |= cards::named_cards(alternative);
   }
   std::vector<SuitRenaming> candidates;
-  SuitRenaming renaming;
-  // The identity comes first in lexicographic order and is left out.
-  while (std::next_permutation(renaming.to.begin(), renaming.to.end())) {
+  for (const SuitRenaming& renaming : kRenamings) {
     if (rename_suits(named, renaming) == named &&
         rename_suits(request.deal.live, renaming) == request.deal.live) {
       candidates.push_back(renaming);
