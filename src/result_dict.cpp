@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "py_ref.hpp"
@@ -33,10 +34,11 @@ constexpr std::array<const char*, kKeyCount> kKeyNames = [] {
   return names;
 }();
 
-// The key strings, made once and kept for the rest of the process: making and interning each
-// key anew took about half the time of a small exact call. They belong to the interpreter that
-// made them; any other interpreter makes its keys per call. After the interpreter is finalized
-// they are forgotten (never freed: their interpreter is gone), and a new one makes its own.
+// The key strings, made once and kept: making and interning each key anew took about half the
+// time of a small exact call. Only the main interpreter keeps them (a subinterpreter may end
+// while the process goes on, and another could then take its address); others make their keys
+// per call. When the main interpreter is finalized they are forgotten (never freed: their
+// interpreter is gone), and one initialized after it makes its own.
 struct KeyCache {
   PyInterpreterState* owner = nullptr;
   std::array<PyObject*, kKeyCount> keys{};
@@ -52,6 +54,11 @@ const std::array<PyObject*, kKeyCount>* cached_keys() {
   PyInterpreterState* const interpreter = PyInterpreterState_Get();
   if (key_cache.owner == interpreter) return &key_cache.keys;
   if (key_cache.owner != nullptr) return nullptr;
+  const std::int64_t id = PyInterpreterState_GetID(interpreter);
+  if (id != 0) {
+    if (id < 0) PyErr_Clear();
+    return nullptr;
+  }
   if (!key_cache.forget_registered) {
     if (Py_AtExit(forget_keys) != 0) return nullptr;
     key_cache.forget_registered = true;
