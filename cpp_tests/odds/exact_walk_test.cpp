@@ -559,6 +559,24 @@ TEST(ExactWalk, ClassesGiveEveryDealsTallyOnLargeSpots) {
   }
 }
 
+// The limit counts the deals the request allows, not the ones the walk scores: AKs against QQ or
+// JJ allows 4 * 12 * C(48, 5) = 82,190,592 deals, of which the walk by classes would score few.
+TEST(ExactWalk, ClassesDeclineWhereEveryDealWould) {
+  const auto& game = **variants::find_variant("holdem");
+  const PreparedRequest r =
+      prepared("holdem", {suited(12, 11), joined(pair(10), pair(9))}, {}, 2, 5);
+  for (const WalkMode mode : {WalkMode::ByClasses, WalkMode::EveryDeal}) {
+    const auto walked = walk_exactly(game, r, nullptr, mode);
+    ASSERT_TRUE(walked);
+    EXPECT_FALSE(walked->has_value());
+  }
+  // One pair fewer: 41,095,296 deals, answered both ways.
+  const PreparedRequest fewer = prepared("holdem", {suited(12, 11), pair(10)}, {}, 2, 5);
+  const auto walked = walk_exactly(game, fewer, nullptr, WalkMode::ByClasses);
+  ASSERT_TRUE(walked && walked->has_value());
+  EXPECT_EQ((*walked)->samples, 41'095'296u);
+}
+
 TEST(ExactWalk, SeatsMultiplyingPastTheLimitDecline) {
   const auto& game = **variants::find_variant("holdem");
   const Seat wild{{kAll, kAll}};
