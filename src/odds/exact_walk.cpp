@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstddef>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "cards/masks.hpp"
@@ -88,7 +89,20 @@ class Walker {
     // When every board is a plain combination the deals can be counted without scoring them,
     // so a walk that would run out of budget declines before doing the work.
     if (free_board() && count_deals(0, request_.deal.live, 0) > kDealLimit) return false;
-    if (mode_ == WalkMode::ByClasses) renamings_ = request_symmetries(request_);
+    if (mode_ == WalkMode::ByClasses) take_renamings(request_symmetries(request_));
+    return walk_seat(0, request_.deal.live, (std::uint32_t{1} << renamings_.size()) - 1);
+  }
+
+  OutcomeCounts& counts() { return counts_; }
+
+ private:
+  using Scorer = variants::DealScorer<Showdown>;
+
+  // The renamings of suits that keep the request, with what the walk reads of them: the weight of
+  // a deal by how many renamings keep it (the group's size over its stabiliser's), and what each
+  // renaming makes of a set of suits.
+  void take_renamings(std::vector<SuitRenaming> renamings) {
+    renamings_ = std::move(renamings);
     group_size_ = renamings_.size() + 1;
     for (std::size_t k = 0; k <= renamings_.size(); ++k) weight_by_ties_[k] = group_size_ / (k + 1);
     for (std::size_t j = 0; j < renamings_.size(); ++j) {
@@ -100,13 +114,7 @@ class Walker {
         nibble_to_[j][suits] = static_cast<std::uint8_t>(renamed);
       }
     }
-    return walk_seat(0, request_.deal.live, (std::uint32_t{1} << renamings_.size()) - 1);
   }
-
-  OutcomeCounts& counts() { return counts_; }
-
- private:
-  using Scorer = variants::DealScorer<Showdown>;
 
   // False when the call is to stop: asks the stop check once per kStopCheckInterval steps of
   // listing and counting. The walk asks it by the deals spent (walk_seat()).

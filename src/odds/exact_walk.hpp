@@ -2,7 +2,11 @@
 
 // The exact answer: every deal that satisfies a prepared request, each counted once with weight
 // 1. A seat's alternatives therefore weigh in proportion to the card sets they allow (a set two
-// alternatives both allow counts twice). The walk is bounded: when listing a seat's hands, the
+// alternatives both allow counts twice). Deals alike in their pot shares are scored once and
+// counted as often as they occur: those a renaming of suits that keeps the request maps onto
+// one another (suit_symmetry.hpp), boards alike in their ranks where no seat can make a flush
+// (boards_by_ranks.hpp), and without a board the last seat's hands alike in how they fare. The
+// walk is bounded by the deals the request allows, scored or not: when listing a seat's hands, the
 // product of the seats' hand counts, or the deals themselves would pass kDealLimit, it declines
 // instead of running for minutes; and when the hands it would keep to walk pass kCandidateLimit,
 // it declines instead of filling the memory.
