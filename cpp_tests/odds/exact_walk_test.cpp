@@ -9,12 +9,15 @@
 
 #include <bit>
 #include <cmath>
+#include <random>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "cards/card.hpp"
 #include "odds/chunk.hpp"
 #include "odds/prepared_request.hpp"
+#include "odds/request.hpp"
 #include "odds/request_masks.hpp"
 #include "sampler/draw.hpp"
 #include "variants/equity.hpp"
@@ -607,6 +610,70 @@ TEST(ExactWalk, PreflopHeadsUpWalksEveryBoard) {
   EXPECT_EQ((*walked)->samples, 1'712'304u);  // C(48, 5)
   const double shares = (*walked)->sum(SeatSum::ShareSum)[0] + (*walked)->sum(SeatSum::ShareSum)[1];
   EXPECT_NEAR(shares, 1'712'304.0, 1e-6);
+}
+
+}  // namespace
+}  // namespace vantor::odds
+
+namespace vantor::odds {
+namespace {
+
+// Requests drawn at random from fields of every kind (named cards, ranges, ranks, suits,
+// wildcards), boards given in part and dead cards, in every game: the walk by classes and
+// scoring every deal give the same tally, to the last bit, or both decline.
+TEST(ExactWalk, ClassesMatchEveryDealOnRandomRequests) {
+  struct Family {
+    std::vector<const char*> games;
+    std::vector<std::string> fields;
+    std::vector<std::string> boards;
+  };
+  // Fields of few hands each, so that most requests stay small enough to score deal by deal.
+  const std::vector<Family> families = {
+      {{"holdem", "short_deck"},
+       {"AhKh", "QsQd", "AKs", "QQ", "TT+", "A*", "hh", "AK", "9c9d", "T9s", "KhQs"},
+       {"", "Th 9c 6d", "Ah 7h", "6c 7d Ts Js", "Kh Qh 9h"}},
+      {{"omaha", "omaha_hi_lo"},
+       {"AhKhQsJd", "AAKhQh", "Ac2c3d4d", "9h8h7c6c", "KKQQ", "AhKh9h*"},
+       {"2c 3c 4d", "Th 9h 2c 5s", "7h 8h 9h"}},
+      {{"omaha_five", "omaha_five_hi_lo", "courchevel", "courchevel_hi_lo"},
+       {"AhKhQsJd2c", "AAKhQh2c", "Ac2c3d4d5h", "9h8h7c6cTs"},
+       {"4h", "Th 9h 2c", "7h 8h 9h 2c"}},
+      {{"omaha_six"}, {"AhKhQsJd2c3c", "AAKhQh2c3c", "9h8h7c6cTs5s"}, {"2c 3c 4d", "Th 9h 2c 5s"}},
+      {{"stud", "stud_hi_lo", "razz"},
+       {"AhKh7s8d2c3c", "AhAs2h3s4h5h", "QQKh2c3d4d", "A A K K 2 3", "9c8c7c6d5d4d", "AhKh7s8d2c"},
+       {""}},
+      {{"deuce_seven", "five_card_draw"}, {"7h5d4c3s", "8s6h4d2c", "2 3 4 5 7", "AhAdKsQs"}, {""}},
+      {{"badugi"}, {"Ah2d3c", "KcQd", "A 2 3", "Ah2d3cKs"}, {""}},
+  };
+  const std::vector<std::string> deads = {"", "2c", "As Ks", "5h 5d 8c"};
+  std::mt19937_64 random(1616);
+  int compared = 0;
+  for (int round = 0; round < 3000; ++round) {
+    const Family& family = families[random() % families.size()];
+    const auto& game = **variants::find_variant(family.games[random() % family.games.size()]);
+    std::vector<std::string> hands(2 + random() % 2);
+    for (auto& hand : hands) hand = family.fields[random() % family.fields.size()];
+    const std::string& board = family.boards[random() % family.boards.size()];
+    const std::string& dead = deads[random() % deads.size()];
+    const auto request = build_request_from_text(game, hands, board, dead);
+    if (!request) continue;
+    const auto by_classes = walk_exactly(game, *request, nullptr, WalkMode::ByClasses);
+    ASSERT_TRUE(by_classes) << round;
+    // Large spots are left to the other tests: scoring every deal would take long here.
+    if (*by_classes && (*by_classes)->samples > 1'000'000) continue;
+    const auto every_deal = walk_exactly(game, *request, nullptr, WalkMode::EveryDeal);
+    ASSERT_TRUE(every_deal) << round;
+    ASSERT_EQ(by_classes->has_value(), every_deal->has_value()) << round;
+    if (!*by_classes) continue;
+    const ChunkTally& a = **by_classes;
+    const ChunkTally& b = **every_deal;
+    ASSERT_EQ(a.samples, b.samples) << round << " " << game.key;
+    for (std::size_t k = 0; k < kSeatSumCount; ++k) {
+      ASSERT_EQ(a.sums[k], b.sums[k]) << round << " " << game.key << " " << kSeatSumNames[k];
+    }
+    ++compared;
+  }
+  EXPECT_GT(compared, 400);
 }
 
 }  // namespace
