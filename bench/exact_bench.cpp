@@ -51,6 +51,7 @@ int main(int argc, char** argv) {
   const std::vector<Spot> spots = {
       {"AhKh v QsQd, river", "holdem", {"AhKh", "QsQd"}, "2c7dTsJh3s"},
       {"AhKh v QsQd, preflop", "holdem", {"AhKh", "QsQd"}, ""},
+      {"AKs v QQ, preflop", "holdem", {"AKs", "QQ"}, ""},
       {"AhKh v QsQd v 7c7d, flop", "holdem", {"AhKh", "QsQd", "7c7d"}, "Ts9s2d"},
       {"AhKh v TT+,AKs, flop", "holdem", {"AhKh", "TT+,AKs"}, "Ts9s2d"},
       {"AhKh v **, flop", "holdem", {"AhKh", "**"}, "Ts9s2d"},

@@ -13,11 +13,13 @@ import vantor
 SPOTS = [
     ("holdem", ["AhKh", "QsQd"], "2c7dTsJh3s", "", "river, two named hands"),
     ("holdem", ["AhKh", "QsQd"], "", "", "preflop, two named hands"),
+    ("holdem", ["AKs", "QQ"], "", "", "preflop, AKs v QQ"),
     ("holdem", ["AhKh", "QsQd", "7c7d"], "Ts9s2d", "", "flop, three named hands"),
     ("holdem", ["AhKh", "TT+,AKs"], "Ts9s2d", "", "flop, a range"),
     ("holdem", ["AhKh", "**"], "Ts9s2dJh", "", "turn, against any hand"),
     ("short_deck", ["AhKh", "QsQd"], "", "", "preflop, two named hands"),
     ("omaha", ["AhKhQsJd", "9c8c7d6d"], "Ts9s2d", "", "flop"),
+    ("omaha", ["AhKhQsJd", "9c8c7d6d"], "", "", "preflop, four named cards each"),
     ("omaha_hi_lo", ["AhKh2s3d", "9c8c7d6d"], "Ts9s2d", "", "flop"),
     ("omaha_five", ["AhKhQsJd2c", "9c8c7d6d5h"], "Ts9s2d", "", "flop"),
     ("omaha_five_hi_lo", ["AhKh2s3dQc", "9c8c7d6d5h"], "Ts4s2d", "", "flop"),

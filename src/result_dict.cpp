@@ -1,6 +1,8 @@
 #include "result_dict.hpp"
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "py_ref.hpp"
@@ -9,11 +11,80 @@ namespace vantor::frame {
 
 namespace {
 
-// Inserts a new reference under `key`, consuming it; false with the error set when the value
-// could not be created or inserted.
-bool put(PyObject* dict, const char* key, PyObject* value) {
+// The keys of a result, in the order they are inserted: the batch-wide values, the raw sums,
+// "players"; then each seat's statistics.
+constexpr std::array<const char*, 8> kBatchKeys = {
+    "samples",  "exact",      "attempts",          "acceptance",
+    "weighted", "weight_sum", "weight_square_sum", "effective_samples"};
+constexpr std::size_t kSumsAt = kBatchKeys.size();
+constexpr std::size_t kPlayersAt = kSumsAt + odds::kSeatSumCount;
+constexpr std::array<const char*, 10> kSeatKeys = {"equity",  "win",      "tie",      "low_equity",
+                                                   "scoop",   "high_win", "high_tie", "low_win",
+                                                   "low_tie", "std_error"};
+constexpr std::size_t kSeatAt = kPlayersAt + 1;
+constexpr std::size_t kKeyCount = kSeatAt + kSeatKeys.size();
+
+constexpr std::array<const char*, kKeyCount> kKeyNames = [] {
+  std::array<const char*, kKeyCount> names{};
+  std::size_t k = 0;
+  for (const char* name : kBatchKeys) names[k++] = name;
+  for (const char* name : odds::kSeatSumNames) names[k++] = name;
+  names[k++] = "players";
+  for (const char* name : kSeatKeys) names[k++] = name;
+  return names;
+}();
+
+// The key strings, made once and kept: making and interning each key anew took about half the
+// time of a small exact call. Only the main interpreter keeps them (a subinterpreter may end
+// while the process goes on, and another could then take its address); others make their keys
+// per call. When the main interpreter is finalized they are forgotten (never freed: their
+// interpreter is gone), and one initialized after it makes its own.
+struct KeyCache {
+  PyInterpreterState* owner = nullptr;
+  std::array<PyObject*, kKeyCount> keys{};
+  bool forget_registered = false;
+};
+KeyCache key_cache;
+
+void forget_keys() { key_cache.owner = nullptr; }
+
+// The cached keys for the running interpreter, or nothing (never an error: the caller then
+// falls back on making its keys).
+const std::array<PyObject*, kKeyCount>* cached_keys() {
+  PyInterpreterState* const interpreter = PyInterpreterState_Get();
+  if (key_cache.owner == interpreter) return &key_cache.keys;
+  if (key_cache.owner != nullptr) return nullptr;
+  const std::int64_t id = PyInterpreterState_GetID(interpreter);
+  if (id != 0) {
+    if (id < 0) PyErr_Clear();
+    return nullptr;
+  }
+  if (!key_cache.forget_registered) {
+    if (Py_AtExit(forget_keys) != 0) return nullptr;
+    key_cache.forget_registered = true;
+  }
+  std::array<PyObject*, kKeyCount> keys{};
+  for (std::size_t k = 0; k < kKeyCount; ++k) {
+    keys[k] = PyUnicode_InternFromString(kKeyNames[k]);
+    if (!keys[k]) {
+      PyErr_Clear();
+      for (std::size_t made = 0; made < k; ++made) Py_DECREF(keys[made]);
+      return nullptr;
+    }
+  }
+  key_cache.keys = keys;
+  key_cache.owner = interpreter;
+  return &key_cache.keys;
+}
+
+// Inserts a new reference under key number `k`, consuming it; false with the error set when the
+// value could not be created or inserted.
+bool put(PyObject* dict, const std::array<PyObject*, kKeyCount>* keys, std::size_t k,
+         PyObject* value) {
   const PyRef owned(value);
-  return owned && PyDict_SetItemString(dict, key, owned.get()) == 0;
+  if (!owned) return false;
+  return (keys ? PyDict_SetItem(dict, (*keys)[k], owned.get())
+               : PyDict_SetItemString(dict, kKeyNames[k], owned.get())) == 0;
 }
 
 PyObject* float_list(const std::vector<double>& values) {
@@ -27,32 +98,24 @@ PyObject* float_list(const std::vector<double>& values) {
   return list.release();
 }
 
-PyObject* seat_dict(const odds::SeatStatistics& s) {
+PyObject* seat_dict(const odds::SeatStatistics& s, const std::array<PyObject*, kKeyCount>* keys) {
   PyRef dict(PyDict_New());
   if (!dict) return nullptr;
-  const bool built = put(dict.get(), "equity", PyFloat_FromDouble(s.equity)) &&
-                     put(dict.get(), "win", PyFloat_FromDouble(s.win)) &&
-                     put(dict.get(), "tie", PyFloat_FromDouble(s.tie)) &&
-                     put(dict.get(), "low_equity", PyFloat_FromDouble(s.low_equity)) &&
-                     put(dict.get(), "scoop", PyFloat_FromDouble(s.scoop)) &&
-                     put(dict.get(), "high_win", PyFloat_FromDouble(s.high_win)) &&
-                     put(dict.get(), "high_tie", PyFloat_FromDouble(s.high_tie)) &&
-                     put(dict.get(), "low_win", PyFloat_FromDouble(s.low_win)) &&
-                     put(dict.get(), "low_tie", PyFloat_FromDouble(s.low_tie)) &&
-                     put(dict.get(), "std_error", PyFloat_FromDouble(s.std_error));
-  return built ? dict.release() : nullptr;
+  const std::array<double, kSeatKeys.size()> values = {
+      s.equity,   s.win,      s.tie,     s.low_equity, s.scoop,
+      s.high_win, s.high_tie, s.low_win, s.low_tie,    s.std_error};
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (!put(dict.get(), keys, kSeatAt + i, PyFloat_FromDouble(values[i]))) return nullptr;
+  }
+  return dict.release();
 }
 
-PyObject* players_list(const odds::ChunkTally& tally) {
-  std::vector<odds::SeatStatistics> statistics;
-  statistics.reserve(tally.seat_count());
-  for (std::size_t seat = 0; seat < tally.seat_count(); ++seat) {
-    statistics.push_back(tally.seat_statistics(seat));
-  }
-  PyRef list(PyList_New(static_cast<Py_ssize_t>(statistics.size())));
+PyObject* players_list(const odds::ChunkTally& tally,
+                       const std::array<PyObject*, kKeyCount>* keys) {
+  PyRef list(PyList_New(static_cast<Py_ssize_t>(tally.seat_count())));
   if (!list) return nullptr;
-  for (std::size_t seat = 0; seat < statistics.size(); ++seat) {
-    PyObject* item = seat_dict(statistics[seat]);
+  for (std::size_t seat = 0; seat < tally.seat_count(); ++seat) {
+    PyObject* item = seat_dict(tally.seat_statistics(seat), keys);
     if (!item) return nullptr;
     PyList_SetItem(list.get(), static_cast<Py_ssize_t>(seat), item);
   }
@@ -62,6 +125,7 @@ PyObject* players_list(const odds::ChunkTally& tally) {
 }  // namespace
 
 PyObject* result_dict(const odds::ChunkTally& tally, bool weighted) {
+  const std::array<PyObject*, kKeyCount>* keys = cached_keys();
   PyRef dict(PyDict_New());
   if (!dict) return nullptr;
   PyObject* d = dict.get();
@@ -71,18 +135,18 @@ PyObject* result_dict(const odds::ChunkTally& tally, bool weighted) {
   const double effective = tally.weight_square_sum > 0
                                ? tally.weight_sum * tally.weight_sum / tally.weight_square_sum
                                : 0.0;
-  bool built = put(d, "samples", PyLong_FromUnsignedLongLong(tally.samples)) &&
-               put(d, "exact", PyBool_FromLong(tally.exact)) &&
-               put(d, "attempts", PyLong_FromUnsignedLongLong(tally.attempts)) &&
-               put(d, "acceptance", PyFloat_FromDouble(acceptance)) &&
-               put(d, "weighted", PyBool_FromLong(weighted)) &&
-               put(d, "weight_sum", PyFloat_FromDouble(tally.weight_sum)) &&
-               put(d, "weight_square_sum", PyFloat_FromDouble(tally.weight_square_sum)) &&
-               put(d, "effective_samples", PyFloat_FromDouble(effective));
+  bool built = put(d, keys, 0, PyLong_FromUnsignedLongLong(tally.samples)) &&
+               put(d, keys, 1, PyBool_FromLong(tally.exact)) &&
+               put(d, keys, 2, PyLong_FromUnsignedLongLong(tally.attempts)) &&
+               put(d, keys, 3, PyFloat_FromDouble(acceptance)) &&
+               put(d, keys, 4, PyBool_FromLong(weighted)) &&
+               put(d, keys, 5, PyFloat_FromDouble(tally.weight_sum)) &&
+               put(d, keys, 6, PyFloat_FromDouble(tally.weight_square_sum)) &&
+               put(d, keys, 7, PyFloat_FromDouble(effective));
   for (std::size_t k = 0; built && k < odds::kSeatSumCount; ++k) {
-    built = put(d, odds::kSeatSumNames[k], float_list(tally.sums[k]));
+    built = put(d, keys, kSumsAt + k, float_list(tally.sums[k]));
   }
-  built = built && put(d, "players", players_list(tally));
+  built = built && put(d, keys, kPlayersAt, players_list(tally, keys));
   return built ? dict.release() : nullptr;
 }
 

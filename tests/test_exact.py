@@ -60,6 +60,19 @@ EIGHT_STUD_SEATS = [["2c 2d 2h 3c 3d 3h"], ["4c 4d 4h 5c 5d 5h"], ["6c 6d 6h 7c 
                     ["8c 8d 8h 9c 9d 9h"], ["Tc Td Th Jc Jd Jh"], ["Qc Qd Qh Kc Kd Kh"],
                     ["Ac Ad Ah 2s 3s 4s"], ["5s 6s 7s Ts Js *"]]
 
+
+def suited(high, low):
+    return [f"{high}{s} {low}{s}" for s in SUITS]
+
+
+def pairs(ranks):
+    return [f"{r}{a} {r}{b}" for r in ranks for i, a in enumerate(SUITS) for b in SUITS[i + 1:]]
+
+
+def every_card_of(ranks):
+    return " ".join(r + s for r in ranks for s in SUITS)
+
+
 SPOTS = [
     # Hold'em
     Spot("holdem-flop", "holdem", [["Ah Kh"], ["Qs Qd"]], "Jh 7c 2d"),
@@ -75,7 +88,14 @@ SPOTS = [
     Spot("holdem-dead", "holdem", [["Ah Kh"], ["Qs Qd"]], "Jh 7c 2d", "Qc Kc As 5h"),
     Spot("holdem-four-seats", "holdem", [["Ah Kh"], ["Qs Qd"], ["Jc Tc"], ["9s 9h"]],
          "8c 7d 2h"),
+    # Walked by classes of alike deals (suits renamed, boards by ranks, flush boards apart).
+    Spot("holdem-suited-against-pair-flop", "holdem", [suited("A", "K"), pairs("Q")], "2c 7d 9h"),
+    Spot("holdem-preflop-small-deck", "holdem", [["Ah Kh"], ["Qs Qd"]],
+         dead=every_card_of("2345678")),
+    Spot("holdem-flush-draws-flop", "holdem", [["Ah Kh"], ["Qh Jh"], ["9s 8s"]], "2h 7h Ts"),
     # Short deck: a 36-card deck, so "*" and ranks only reach sixes and up.
+    Spot("short-deck-suited-against-pair-flop", "short_deck", [suited("A", "K"), pairs("Q")],
+         "6c 7d 9h"),
     Spot("short-deck-flop", "short_deck", [["Ah Kh"], ["Qs Qd"]], "Jh 7c 6d"),
     Spot("short-deck-flush-over-boat", "short_deck", [["Ah 7h"], ["9d Ks"]], "Kh Qh 9h 9c 6s"),
     Spot("short-deck-wildcards-dead", "short_deck", [["Ah Kh"], ["* *"]], "Qh Jh 6c 7d 8s", "Tc"),
@@ -104,6 +124,11 @@ SPOTS = [
          "6h 7c 8d Js"),
     Spot("courchevel-hi-lo-no-low", "courchevel_hi_lo", [["Ac 2c 3d Kd Ks"], ["Ad 4d 5s Qh Jc"]],
          "Th 9c Td Js"),
+    Spot("omaha-flush-draws-flop", "omaha", [["Ah Kh Qd Jd"], ["9h 8h 7c 6c"]], "Th 2h 3c"),
+    Spot("omaha-hi-lo-flop-two-open", "omaha_hi_lo", [["Ac 2c 3d 4d"], ["Ah 2h 5s 6s"]],
+         "7h 8s 3c", every_card_of("9TJQK")),
+    Spot("courchevel-one-card-small-deck", "courchevel",
+         [["Ah Kh Qd Jd Tc"], ["9s 9c 8s 7c 2h"]], "Jh", every_card_of("3456")),
     Spot("omaha-six-turn", "omaha_six", [["Ah Kh Qd Jd Tc 9c"], ["8s 8c 7s 6c 2h 3h"]],
          "Jh 7d 2d 5s"),
     # Stud, razz: no board up to seven seats; eight seats get six cards and share one. Every
@@ -119,6 +144,8 @@ SPOTS = [
     Spot("stud-hi-lo-no-low", "stud_hi_lo", [["Ac 9d Th Js Kd Kh *"], ["Qc Qd Jh 9s Tc 8d *"]],
          dead="2c 2d 3c 3d 4c 4d 5c 5d 6c 6d 7c 7d"),
     Spot("stud-hi-lo-eight-seats", "stud_hi_lo", EIGHT_STUD_SEATS),
+    Spot("stud-two-free-suits", "stud", [["Ah As Kh Ks 2h 3s"], ["Qh Qs Jh Js 4h 5s"]]),
+    Spot("razz-ranks-against-two-suits", "razz", [["A A 2 2 3 3 4"], ["Kc Kd Qc Qd Jc Jd Tc"]]),
     Spot("razz-ranks-pinned", "razz", [["A 2 K 4h 9h Th"], ["3c 5c 6c Jc Qc 8d"]]),
     Spot("razz-alternatives", "razz",
          [["A 2 K 4h 9h Th 5c", "Ac 2c 3c Kh Qh Th 5d"], ["3d 4s 6c Jc Qc 9d 7h"]]),
@@ -272,14 +299,6 @@ def test_boards_past_limit_declines_on_deals_not_hands():
 
 def test_text_decline():
     assert vantor.exact_from_text("holdem", ["**", "**", "**"]) is None
-
-
-def pairs(ranks):
-    return [f"{r}{a} {r}{b}" for r in ranks for i, a in enumerate(SUITS) for b in SUITS[i + 1:]]
-
-
-def suited(high, low):
-    return [f"{high}{s} {low}{s}" for s in SUITS]
 
 
 @dataclass

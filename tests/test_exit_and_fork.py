@@ -20,7 +20,8 @@ EXIT_SCRIPT = textwrap.dedent("""
                                                 seed=1, threads=2),
         "omaha batch": lambda: vantor.chunk_from_text("omaha", ["AA**", "KK**"], samples=2**64 - 1,
                                                       seed=1, threads=4),
-        "walk": lambda: vantor.exact_from_text("omaha_hi_lo", ["AhKhQhJh", "T***"], "2c 3c 4d"),
+        "walk": lambda: vantor.exact_from_text("omaha_six", ["AhKhQhJhTh9h", "T8****"],
+                                               "2c 3c 4d 5s"),
     }}
     threading.Thread(target=calls[{kind!r}], daemon=True).start()
     time.sleep({delay})

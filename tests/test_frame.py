@@ -394,3 +394,29 @@ class TestFaults:
 
         with pytest.raises(TypeError, match=r"^argument 'hands': 'NoLength' object cannot be "):
             vantor.score_batch("high", NoLength())
+
+
+SUBINTERPRETER_SCRIPT = """
+import _xxsubinterpreters as interpreters
+import vantor
+
+CALL = "vantor.exact_from_text('omaha_hi_lo', ['Ac2c3d4d', 'Ah2h5s6s'], '7h 8s 3c Kd')"
+main = repr(eval(CALL))
+sub = interpreters.create()
+reader, writer = __import__("os").pipe()
+interpreters.run_string(sub, f"import os, vantor; os.write({writer}, repr({CALL}).encode())")
+interpreters.destroy(sub)
+print(main == __import__("os").read(reader, 1 << 16).decode())
+print(main == repr(eval(CALL)))
+"""
+
+
+def test_a_subinterpreter_gets_the_same_result_dictionary():
+    # The main interpreter keeps the result's key strings; a subinterpreter makes its own per
+    # call. Both give the same dictionary, keys in the same order, and the main one's stay valid
+    # after the subinterpreter is gone.
+    pytest.importorskip("_xxsubinterpreters")
+    done = subprocess.run([sys.executable, "-c", SUBINTERPRETER_SCRIPT], capture_output=True,
+                          text=True, timeout=60)
+    assert done.returncode == 0, done.stderr
+    assert done.stdout.split() == ["True", "True"]

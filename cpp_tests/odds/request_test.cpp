@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "odds/feasibility.hpp"
+#include "sampler/matching.hpp"
 #include "sampler/support.hpp"
 
 namespace vantor::odds {
@@ -223,6 +224,35 @@ TEST(RazzRewrite, IsDroppedWhenThePinnedCardWasNeededElsewhere) {
   const auto razz = build_request_from_text(game("razz"), hands, "", "");
   ASSERT_TRUE(razz) << display(razz.error());
   EXPECT_EQ(razz->seats[0][0][0], kSevens);
+}
+
+// Slots that each name one card or take any live card are settled by counting: the answer must be
+// the matching's.
+TEST(SlotsCanBeFilled, NamedCardsAndWildcardsCountedAsTheMatchingFinds) {
+  std::mt19937_64 random(16);
+  for (int round = 0; round < 3000; ++round) {
+    // About a dozen live cards and up to fifteen slots, so that the slots often just fit.
+    const CardMask live = kAny & random() & random();
+    std::vector<cards::Card> live_cards;
+    for (cards::Card c = 0; c < 52; ++c) {
+      if (live >> c & 1) live_cards.push_back(c);
+    }
+    if (live_cards.empty()) continue;
+    std::vector<CardMask> slots;
+    const auto slot_count = static_cast<std::size_t>(random() % 16);
+    for (std::size_t i = 0; i < slot_count; ++i) {
+      const auto pick = random() % 8;
+      slots.push_back(pick == 0   ? kAny
+                      : pick < 4  ? live
+                      : pick == 4 ? CardMask{1} << (random() % 52)
+                                  : CardMask{1} << live_cards[random() % live_cards.size()]);
+    }
+    const Seats seats = {{slots}};
+    bool every_slot_live = true;
+    for (const CardMask slot : slots) every_slot_live &= (slot & live) != 0;
+    const bool matched = every_slot_live && sampler::fits(slots, live_cards);
+    EXPECT_EQ(slots_can_be_filled(seats, {}, live), matched) << round;
+  }
 }
 
 TEST(BuildRequest, RefusesAlternativesThatEachCollideThoughEveryCardPositionCanBeFilled) {

@@ -348,3 +348,53 @@ TEST(Pilot, AlternativeWithoutShapeForcesRejection) {
 
 }  // namespace
 }  // namespace vantor::sampler
+
+namespace vantor::sampler {
+namespace {
+
+// Where the pilot's choice is known without drawing, every draw of its trial must succeed (with
+// weight 1), which is what makes it pick the rejection sampler.
+TEST(Pilot, CertainRejectionNeverFailsADraw) {
+  const std::vector<CardMask> free_board(5, kAll);
+  const std::vector<PlannedDeal> spots = {
+      make_plan({{{bit(kAceSpades), bit(kAceHearts)}}, {{bit(0), bit(5)}}}, free_board, kAll),
+      make_plan({{{bit(kAceSpades), bit(kAceHearts)}}, {{bit(0), bit(5)}}},
+                {bit(9), bit(13), kAll, kAll, kAll}, kAll & ~bit(20)),
+      make_plan({{{bit(1), bit(2), bit(3)}}, {{bit(4), bit(8), bit(12)}}, {{bit(16), bit(30)}}}, {},
+                kAll),
+      // Only the named cards and three more are live: the board's wildcards just fit.
+      make_plan({{{bit(0), bit(1)}}, {{bit(2), bit(3)}}}, {bit(4), bit(5), kAll, kAll, kAll},
+                0x1FF)};
+  for (const PlannedDeal& spot : spots) {
+    ASSERT_TRUE(rejection_is_certain(spot.plan));
+    EXPECT_FALSE(spot.plan.weighted);
+    Generator generator = Generator::seeded(kPilotSeed);
+    std::vector<std::vector<Card>> seats(spot.plan.seat_count);
+    std::vector<Card> board;
+    for (int trial = 0; trial < 800; ++trial) {
+      const auto weight = weighed_rejection_draw(spot.plan, generator, seats, board);
+      ASSERT_TRUE(weight.has_value()) << trial;
+      EXPECT_EQ(*weight, 1.0);
+    }
+  }
+}
+
+TEST(Pilot, NotCertainWithWildcardsAlternativesOrBoardMasks) {
+  const std::vector<CardMask> free_board(5, kAll);
+  const std::vector<CardMask> named{bit(0), bit(5)};
+  EXPECT_FALSE(
+      rejection_is_certain(make_plan({{{bit(kAceSpades), kAll}}, {named}}, free_board, kAll).plan));
+  EXPECT_FALSE(rejection_is_certain(
+      make_plan({{{bit(kAceSpades), bit(kAceHearts)}, {bit(7), bit(11)}}, {named}}, free_board,
+                kAll)
+          .plan));
+  EXPECT_FALSE(
+      rejection_is_certain(make_plan({{named}}, {kAces, kAll, kAll, kAll, kAll}, kAll).plan));
+  // Too few live cards for the board's wildcards.
+  EXPECT_FALSE(rejection_is_certain(
+      make_plan({{{bit(0), bit(1)}}, {{bit(2), bit(3)}}}, {bit(4), bit(5), kAll, kAll, kAll}, 0xFF)
+          .plan));
+}
+
+}  // namespace
+}  // namespace vantor::sampler

@@ -5,10 +5,13 @@
 #include <bit>
 #include <cstddef>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "cards/masks.hpp"
+#include "odds/boards_by_ranks.hpp"
 #include "odds/outcome_counts.hpp"
+#include "odds/suit_symmetry.hpp"
 #include "sampler/count.hpp"
 #include "sampler/draw.hpp"
 #include "variants/deal_scorer.hpp"
@@ -72,8 +75,9 @@ bool hopeless(const PreparedRequest& request) {
 template <class Showdown>
 class Walker {
  public:
-  Walker(const PreparedRequest& request, std::size_t hand_size, StopCheck& stop)
-      : request_(request),
+  Walker(const PreparedRequest& request, std::size_t hand_size, StopCheck& stop, WalkMode mode)
+      : mode_(mode),
+        request_(request),
         scorer_(hand_size, request.deal.board_size),
         counts_(request.deal.seat_count),
         seat_count_(request.deal.seat_count),
@@ -85,13 +89,32 @@ class Walker {
     // When every board is a plain combination the deals can be counted without scoring them,
     // so a walk that would run out of budget declines before doing the work.
     if (free_board() && count_deals(0, request_.deal.live, 0) > kDealLimit) return false;
-    return walk_seat(0, request_.deal.live);
+    if (mode_ == WalkMode::ByClasses) take_renamings(request_symmetries(request_));
+    return walk_seat(0, request_.deal.live, (std::uint32_t{1} << renamings_.size()) - 1);
   }
 
   OutcomeCounts& counts() { return counts_; }
 
  private:
   using Scorer = variants::DealScorer<Showdown>;
+
+  // The renamings of suits that keep the request, with what the walk reads of them: the weight of
+  // a deal by how many renamings keep it (the group's size over its stabiliser's), and what each
+  // renaming makes of a set of suits.
+  void take_renamings(std::vector<SuitRenaming> renamings) {
+    renamings_ = std::move(renamings);
+    group_size_ = renamings_.size() + 1;
+    for (std::size_t k = 0; k <= renamings_.size(); ++k) weight_by_ties_[k] = group_size_ / (k + 1);
+    for (std::size_t j = 0; j < renamings_.size(); ++j) {
+      for (unsigned suits = 0; suits < 16; ++suits) {
+        unsigned renamed = 0;
+        for (unsigned suit = 0; suit < 4; ++suit) {
+          if (suits >> suit & 1) renamed |= 1u << renamings_[j].to[suit];
+        }
+        nibble_to_[j][suits] = static_cast<std::uint8_t>(renamed);
+      }
+    }
+  }
 
   // False when the call is to stop: asks the stop check once per kStopCheckInterval steps of
   // listing and counting. The walk asks it by the deals spent (walk_seat()).
@@ -185,6 +208,19 @@ class Walker {
   std::uint64_t count_deals(std::size_t seat, CardMask available, std::uint64_t so_far) {
     if (seat == seat_count_) return so_far + static_cast<std::uint64_t>(free_boards(available));
     const SeatCandidates& seat_candidates = candidates_[seat];
+    if (seat + 1 == seat_count_ && request_.deal.board_size == 0) {
+      // Each of the last seat's hands that can be dealt is one deal: counted in a tight loop,
+      // the steps still counted for the stop check.
+      for (std::size_t begin = 0; begin < seat_candidates.size(); begin += kStopCheckInterval) {
+        const std::size_t end = std::min(seat_candidates.size(), begin + kStopCheckInterval);
+        for (std::size_t i = begin; i < end; ++i) {
+          so_far += (seat_candidates.masks[i] & ~available) == 0;
+        }
+        until_check_ = until_check_ > end - begin ? until_check_ - (end - begin) : 1;
+        if (!keep_going()) return kDealLimit + 1;
+      }
+      return so_far;
+    }
     for (std::size_t i = 0; i < seat_candidates.size() && so_far <= kDealLimit; ++i) {
       if (!keep_going()) return kDealLimit + 1;
       const CardMask mask = seat_candidates.masks[i];
@@ -209,27 +245,106 @@ class Walker {
     return capped;
   }
 
-  bool walk_seat(std::size_t seat, CardMask available) {
+  // Walks the seats' hands of one class of alike deals each: a choice of hands is walked only
+  // when no renaming of suits that keeps the request makes it smaller, compared seat by seat
+  // (as card sets), and its boards then count for every choice the renamings make of it.
+  // `tied` holds the renamings (bit j for renamings_[j]) that map the hands chosen so far onto
+  // themselves: only those can still make the choice smaller, and at the last seat they are
+  // the choice's stabiliser, whose size divides the group's.
+  bool walk_seat(std::size_t seat, CardMask available, std::uint32_t tied) {
     // The stop check goes by the deals spent, looked at before each board walk: here rather than
     // in the board walk, whose loops are the hot spot (a check there changed how the compiler
     // inlined and kept registers in them, and slowed whole walks by 5-8%).
     if (seat == seat_count_) {
+      seat_ties_ = tied;
+      weight_ = weight_of(tied);
       return (budget_ >= next_look_ || look_after_deals()) && walk_board(available);
+    }
+    if (seat + 1 == seat_count_ && tied == 0 && request_.deal.board_size == 0 &&
+        mode_ == WalkMode::ByClasses) {
+      return last_seat_by_value(seat, available);
     }
     const SeatCandidates& seat_candidates = candidates_[seat];
     for (std::size_t i = 0; i < seat_candidates.size(); ++i) {
       const CardMask mask = seat_candidates.masks[i];
       if ((mask & ~available) != 0) continue;
+      std::uint32_t still_tied = tied;
+      if (tied != 0 && !least_of_class(mask, still_tied)) {
+        // Choices passed over cost no deals: they are counted in steps.
+        if (!keep_going()) return false;
+        continue;
+      }
       chosen_[seat] = &seat_candidates.hands[i];
       if constexpr (Scorer::kOmaha) scorer_.prepare_pairs(seat_candidates.hand(i), pairs_[seat]);
-      if (!walk_seat(seat + 1, available & ~mask)) return false;
+      if (!walk_seat(seat + 1, available & ~mask, still_tied)) return false;
     }
     return true;
   }
 
-  void score(const CardSummary& board, std::span<const Card> board_cards) {
+  // Without a board, a seat's hand has its values once it is chosen, and the last seat's hands
+  // then fare in one of three ways against the other seats' best (better, equal, worse) in each
+  // half of the pot. The last seat's hands are counted by those ways, each way scored once. No
+  // renaming ties the seats before (`tied` is empty), so every hand stands for group_size_.
+  bool last_seat_by_value(std::size_t seat, CardMask available) {
+    variants::detail::Winners high;
+    variants::detail::Winners low;
+    for (std::size_t other = 0; other < seat; ++other) {
+      high.offer(static_cast<unsigned>(other), chosen_[other]->high);
+      if constexpr (Scorer::kHasLow) {
+        if (chosen_[other]->low < variants::kEightOrBetter) {
+          low.offer(static_cast<unsigned>(other), chosen_[other]->low);
+        }
+      }
+    }
+    // By (high way) * 3 + low way; a way is 0 worse (or no qualifying low), 1 equal, 2 better.
+    std::array<std::uint64_t, 9> by_way{};
+    const SeatCandidates& last = candidates_[seat];
+    // The stop check by the deals spent, as before a board walk, and then every check interval
+    // of hands.
+    if (budget_ < next_look_ && !look_after_deals()) return false;
+    for (std::size_t begin = 0; begin < last.size(); begin += kStopCheckInterval) {
+      if (begin != 0 && !look()) return false;
+      const std::size_t end = std::min(last.size(), begin + kStopCheckInterval);
+      // Without branches: how a hand fares is a coin toss, and a mispredicted branch costs
+      // more than counting the hand.
+      for (std::size_t i = begin; i < end; ++i) {
+        const SeatHand& hand = last.hands[i];
+        std::size_t way = 3 * (std::size_t{hand.high < high.best} + (hand.high <= high.best));
+        if constexpr (Scorer::kHasLow) {
+          const std::size_t qualifies = hand.low < variants::kEightOrBetter;
+          way += qualifies * (std::size_t{hand.low < low.best} + (hand.low <= low.best));
+        }
+        by_way[way] += (last.masks[i] & ~available) == 0;
+      }
+    }
+    std::uint64_t deals = 0;
+    for (const std::uint64_t count : by_way) deals += count;
+    if (!spend(deals * group_size_)) return false;
+    const std::uint32_t bit = std::uint32_t{1} << seat;
+    const std::array<std::uint32_t, 3> highs{high.seats, high.seats | bit, bit};
+    const std::array<std::uint32_t, 3> lows{low.seats, low.seats | bit, bit};
+    for (std::size_t way = 0; way < by_way.size(); ++way) {
+      if (by_way[way] != 0) counts_.add({highs[way / 3], lows[way % 3]}, by_way[way] * group_size_);
+    }
+    return true;
+  }
+
+  // False when a renaming of `tied` makes `mask` smaller; otherwise drops from `tied` the
+  // renamings that make it larger.
+  bool least_of_class(CardMask mask, std::uint32_t& tied) const {
+    for (std::uint32_t left = tied; left != 0; left &= left - 1) {
+      const auto j = static_cast<unsigned>(std::countr_zero(left));
+      const CardMask renamed = rename_suits(mask, renamings_[j]);
+      if (renamed < mask) return false;
+      if (renamed > mask) tied &= ~(std::uint32_t{1} << j);
+    }
+    return true;
+  }
+
+  void score(const CardSummary& board, std::span<const Card> board_cards, std::uint64_t weight) {
     counts_.add(
-        scorer_.score(std::span(chosen_.data(), seat_count_), pairs_.data(), board, board_cards));
+        scorer_.score(std::span(chosen_.data(), seat_count_), pairs_.data(), board, board_cards),
+        weight);
   }
 
   bool spend(std::uint64_t deals) {
@@ -240,8 +355,8 @@ class Walker {
 
   bool walk_board(CardMask available) {
     if (request_.deal.board_size == 0) {
-      if (!spend(1)) return false;
-      score(CardSummary{}, {});
+      if (!spend(weight_)) return false;
+      score(CardSummary{}, {}, weight_);
       return true;
     }
     const sampler::DrawPlan& plan = request_.deal.board_plan;
@@ -250,11 +365,11 @@ class Walker {
     }
     std::uint64_t listed = 0;
     const bool within = sampler::for_each_completion(
-        plan, available, budget_, [&](std::span<const Card> board_cards) {
+        plan, available, budget_ / weight_, [&](std::span<const Card> board_cards) {
           ++listed;
-          score(variants::summarize(board_cards), board_cards);
+          score(variants::summarize(board_cards), board_cards, weight_);
         });
-    return within && spend(listed);
+    return within && spend(listed * weight_);
   }
 
   // Boards whose open cards are all wildcards: every combination of the cards left, enumerated
@@ -275,37 +390,65 @@ class Walker {
       pool_[pool_size++] = static_cast<Card>(std::countr_zero(left));
     }
     if (pool_size < open) return true;
-    const sampler::Count boards = sampler::binomial(pool_size, open);
-    if (boards > budget_) return false;
-    budget_ -= static_cast<std::uint64_t>(boards);
+    const sampler::Count deals = sampler::binomial(pool_size, open) * weight_;
+    if (deals > budget_) return false;
+    budget_ -= static_cast<std::uint64_t>(deals);
+    if constexpr (BoardsByRanks<Scorer>::kApplies) {
+      if (mode_ == WalkMode::ByClasses && open >= 2 && request_.deal.board_size == 5) {
+        for (std::size_t seat = 0; seat < seat_count_; ++seat) own_[seat] = chosen_[seat]->summary;
+        BoardsByRanks<Scorer> by_ranks(scorer_, counts_, std::span(own_.data(), seat_count_),
+                                       pairs_.data(), fixed, std::span(board_.data(), size),
+                                       std::span(pool_.data(), pool_size), open);
+        if (by_ranks.holds(request_.deal.board_size)) {
+          // Every board of the seats' class counts: the renamings are not used on the board.
+          by_ranks.walk(weight_);
+          return true;
+        }
+      }
+    }
+    const BoardTies ties{seat_ties_, -1, 0};
     switch (open) {
       case 0:
-        enumerate<0>(0, pool_size, size, fixed);
+        enumerate<0>(0, pool_size, size, fixed, ties);
         break;
       case 1:
-        enumerate<1>(0, pool_size, size, fixed);
+        enumerate<1>(0, pool_size, size, fixed, ties);
         break;
       case 2:
-        enumerate<2>(0, pool_size, size, fixed);
+        enumerate<2>(0, pool_size, size, fixed, ties);
         break;
       case 3:
-        enumerate<3>(0, pool_size, size, fixed);
+        enumerate<3>(0, pool_size, size, fixed, ties);
         break;
       case 4:
-        enumerate<4>(0, pool_size, size, fixed);
+        enumerate<4>(0, pool_size, size, fixed, ties);
         break;
       default:
-        enumerate<5>(0, pool_size, size, fixed);
+        enumerate<5>(0, pool_size, size, fixed, ties);
         break;
     }
     return true;
   }
 
+  // The open board cards are walked one class at a time too, under the renamings that keep the
+  // seats' hands: boards are compared rank by rank from the lowest, each rank by the set of
+  // suits the board has of it. Since the cards come in increasing order, a rank's suits are
+  // final once a card of a higher rank comes, and only then compared. `ties` holds the
+  // renamings still tied, the rank of the last card placed and the board's suits of that rank
+  // (rank -1 and no suits before the first card).
+  struct BoardTies {
+    std::uint32_t tied;
+    int rank;
+    unsigned suits;
+  };
+
   template <std::size_t kOpen>
   void enumerate(std::size_t start, std::size_t pool_size, std::size_t placed,
-                 const CardSummary& board) {
+                 const CardSummary& board, const BoardTies& ties) {
     if constexpr (kOpen == 0) {
-      score(board, std::span<const Card>(board_.data(), placed));
+      std::uint32_t tied = ties.tied;
+      if (tied != 0 && !least_suits(ties.suits, tied)) return;
+      score(board, std::span<const Card>(board_.data(), placed), weight_of(tied));
     } else if constexpr (kOpen == 1 && Scorer::kSummaries) {
       // The last card: each seat's hand with the board so far is summed once, and every
       // candidate card then only adds its own code.
@@ -313,6 +456,7 @@ class Walker {
         const CardSummary& own = chosen_[seat]->summary;
         partial_[seat] = {own.code + board.code, own.suit_ranks | board.suit_ranks};
       }
+      if (ties.tied != 0) return last_cards_tied(start, pool_size, ties);
       // Few seats get a loop of known length, which the compiler unrolls.
       switch (seat_count_) {
         case 2:
@@ -329,10 +473,68 @@ class Walker {
           break;
       }
     } else {
+      // The ties past the rank of the last card placed, settled when the first card of a
+      // higher rank comes.
+      std::uint32_t above = ties.tied;
+      bool settled = ties.tied == 0;
       for (std::size_t i = start; i + kOpen <= pool_size; ++i) {
-        board_[placed] = pool_[i];
-        enumerate<kOpen - 1>(i + 1, pool_size, placed + 1, board.plus(pool_[i]));
+        const Card card = pool_[i];
+        board_[placed] = card;
+        BoardTies next{0, 0, 0};
+        if (ties.tied != 0) {
+          const int rank = card >> 2;
+          const unsigned suit = 1u << (card & 3);
+          if (rank == ties.rank) {
+            next = {ties.tied, rank, ties.suits | suit};
+          } else {
+            // Every later card is of a higher rank too: a smaller renaming ends the loop.
+            if (!settled && !least_suits(ties.suits, above)) return;
+            settled = true;
+            next = {above, rank, suit};
+          }
+        }
+        enumerate<kOpen - 1>(i + 1, pool_size, placed + 1, board.plus(card), next);
       }
+    }
+  }
+
+  // The deals a deal stands for when `tied` (and the identity) are the renamings keeping it.
+  std::uint64_t weight_of(std::uint32_t tied) const {
+    return weight_by_ties_[static_cast<std::size_t>(std::popcount(tied))];
+  }
+
+  // least_of_class() for the board's suits of one rank, final now.
+  bool least_suits(unsigned suits, std::uint32_t& tied) const {
+    for (std::uint32_t left = tied; left != 0; left &= left - 1) {
+      const auto j = static_cast<unsigned>(std::countr_zero(left));
+      const unsigned renamed = nibble_to_[j][suits];
+      if (renamed < suits) return false;
+      if (renamed > suits) tied &= ~(std::uint32_t{1} << j);
+    }
+    return true;
+  }
+
+  // last_cards() while some renaming still ties the board: each last card settles the ties.
+  void last_cards_tied(std::size_t start, std::size_t pool_size, const BoardTies& ties) {
+    std::uint32_t above = ties.tied;
+    bool settled = false;
+    for (std::size_t i = start; i < pool_size; ++i) {
+      const Card card = pool_[i];
+      const int rank = card >> 2;
+      const unsigned suit = 1u << (card & 3);
+      std::uint32_t tied;
+      unsigned suits;
+      if (rank == ties.rank) {
+        tied = ties.tied;
+        suits = ties.suits | suit;
+      } else {
+        if (!settled && !least_suits(ties.suits, above)) return;
+        settled = true;
+        tied = above;
+        suits = suit;
+      }
+      if (tied != 0 && !least_suits(suits, tied)) continue;
+      counts_.add(scorer_.score_with_card(partial_.data(), seat_count_, card), weight_of(tied));
     }
   }
 
@@ -341,11 +543,13 @@ class Walker {
   template <std::size_t kSeats>
   void last_cards(std::size_t start, std::size_t pool_size) {
     const std::size_t seats = kSeats ? kSeats : seat_count_;
+    const std::uint64_t weight = group_size_;  // no renaming keeps the deal
     for (std::size_t i = start; i < pool_size; ++i) {
-      counts_.add(scorer_.score_with_card(partial_.data(), seats, pool_[i]));
+      counts_.add(scorer_.score_with_card(partial_.data(), seats, pool_[i]), weight);
     }
   }
 
+  WalkMode mode_;
   const PreparedRequest& request_;
   Scorer scorer_;
   OutcomeCounts counts_;
@@ -354,9 +558,16 @@ class Walker {
   std::vector<SeatCandidates> candidates_;
   std::array<const SeatHand*, kMostSeats> chosen_{};
   std::array<CardSummary, kMostSeats> partial_{};
+  std::array<CardSummary, kMostSeats> own_{};
   std::array<omaha::HolePairs, kMostSeats> pairs_{};
   std::array<Card, cards::kCardCount> pool_{};
   std::array<Card, kMostBoardCards> board_{};
+  std::vector<SuitRenaming> renamings_;  // those that keep the request, identity left out
+  std::uint64_t group_size_ = 1;         // renamings_ and the identity
+  std::uint64_t weight_ = 1;             // the deals each scored deal stands for, seats alone
+  std::uint32_t seat_ties_ = 0;          // the renamings keeping the seats' hands
+  std::array<std::uint64_t, 24> weight_by_ties_{1};           // weight_of() by the renamings tied
+  std::array<std::array<std::uint8_t, 16>, 23> nibble_to_{};  // renamings_[j] of a suit set
   StopCheck& stop_;
   std::uint64_t next_look_ = kDealLimit - kStopCheckInterval;  // walk_seat() looks below this
   std::uint64_t until_check_ = kStopCheckInterval;             // keep_going() looks at 0
@@ -367,7 +578,7 @@ class Walker {
 
 Expected<std::optional<ChunkTally>, EngineError> walk_exactly(const variants::Variant& game,
                                                               const PreparedRequest& request,
-                                                              Caller* caller) {
+                                                              Caller* caller, WalkMode mode) {
   const std::size_t seat_count = request.deal.seat_count;
   if (seat_count == 0 || seat_count > kMostSeats || request.deal.board_size > kMostBoardCards ||
       variants::catalogue_index(game) == variants::kCatalogue.size()) {
@@ -383,7 +594,7 @@ Expected<std::optional<ChunkTally>, EngineError> walk_exactly(const variants::Va
         }
         if (hopeless(request)) return std::optional<ChunkTally>{};
         CallerWatch watch(caller);
-        Walker<Showdown> walker(request, hand_size, watch);
+        Walker<Showdown> walker(request, hand_size, watch, mode);
         const bool walked = walker.run();
         if (watch.stopped()) return fail(EngineError{Stopped{}});
         if (!walked) return std::optional<ChunkTally>{};

@@ -175,6 +175,29 @@ class DealSearch {
 
 }  // namespace
 
+namespace {
+
+// The answer of the matching where it is plain: when every slot names one card or takes any live
+// card, the named cards must be distinct and live, and the other slots need as many live cards
+// besides them. Nothing when some slot is of another kind.
+std::optional<bool> count_fill(std::span<const CardMask> slots, CardMask live) {
+  CardMask named = 0;
+  std::size_t open = 0;
+  for (const CardMask slot : slots) {
+    if ((slot & live) == live) {
+      ++open;
+    } else if (std::popcount(slot) == 1) {
+      if ((slot & (named | ~live)) != 0) return false;
+      named |= slot;
+    } else {
+      return std::nullopt;
+    }
+  }
+  return open <= static_cast<std::size_t>(std::popcount(live & ~named));
+}
+
+}  // namespace
+
 bool slots_can_be_filled(std::span<const SeatAlternatives> seats, std::span<const CardMask> board,
                          CardMask live) {
   std::vector<CardMask> slots;
@@ -188,6 +211,7 @@ bool slots_can_be_filled(std::span<const SeatAlternatives> seats, std::span<cons
   for (const CardMask slot : slots) {
     if ((slot & live) == 0) return false;
   }
+  if (const auto counted = count_fill(slots, live)) return *counted;
   return sampler::fits(slots, cards_of(live));
 }
 

@@ -40,6 +40,17 @@ class OutcomeCounts {
     count_seats(outcome, 1);
   }
 
+  // `count` deals with the same outcome: the exact walk's deal standing for its class of alike
+  // deals.
+  [[gnu::always_inline]] void add(const Outcome& outcome, std::uint64_t count) {
+    if (dense_) {
+      by_winners_[(std::size_t{outcome.low} << seat_count_) | outcome.high] += count;
+      return;
+    }
+    deals_ += count;
+    count_seats(outcome, count);
+  }
+
   // Adds every counted deal to `tally` with `weight` (once: the counts are folded on the way),
   // each seat's shares computed as the showdown computes them: the low half first, then the high
   // amount split among its winners.

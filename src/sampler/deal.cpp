@@ -1,5 +1,6 @@
 #include "sampler/deal.hpp"
 
+#include <bit>
 #include <cassert>
 #include <cmath>
 #include <type_traits>
@@ -170,7 +171,22 @@ std::optional<double> weighted_draw(const DealPlan& deal, Generator& generator,
   return std::exp(log_weight) * set_count_factor;
 }
 
+bool rejection_is_certain(const DealPlan& deal) {
+  if (deal.rejection_weights) return false;
+  for (const auto& plans : deal.seat_plans) {
+    if (plans.size() != 1 || plans.front().remaining_count() != 0) return false;
+  }
+  if (!deal.board_in_order()) return true;
+  const DrawPlan& board = deal.board_plan;
+  if (board.remaining_count() == 0) return true;
+  // The board's wildcards draw from the live cards no entry names, which no seat can take.
+  const CardMask pool = deal.live & board.available & ~deal.reserved;
+  return board.kind == PlanKind::AllFree &&
+         static_cast<std::size_t>(std::popcount(pool)) >= board.remaining_count();
+}
+
 bool choose_weighted_sampler(const DealPlan& deal) {
+  if (rejection_is_certain(deal)) return false;
   for (const auto& entry_logs : deal.log_weights) {
     for (const double log_weight : entry_logs) {
       if (!std::isfinite(log_weight)) return false;

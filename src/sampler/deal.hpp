@@ -63,4 +63,10 @@ std::optional<double> weighted_draw(const DealPlan& deal, Generator& generator,
 // Deterministic: it runs on its own generator seeded with kPilotSeed.
 bool choose_weighted_sampler(const DealPlan& deal);
 
+// True when the rejection sampler is certain to be chosen without drawing: every seat holds one
+// alternative of named cards only and the board is named cards and wildcards, with cards enough
+// left for it. Every trial draw of such a deal succeeds with weight 1, so the trial would pick
+// the rejection sampler at its 40th draw.
+bool rejection_is_certain(const DealPlan& deal);
+
 }  // namespace vantor::sampler

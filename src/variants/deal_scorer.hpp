@@ -125,6 +125,26 @@ class DealScorer {
     return {high.seats, low.seats};
   }
 
+  // Omaha rules: the winners of one deal whose board is prepared as `triples`.
+  Outcome score_triples(std::size_t seat_count, const omaha::HolePairs* pairs,
+                        const omaha::BoardTriples& triples) const {
+    detail::Winners high;
+    detail::Winners low;
+    for (unsigned seat = 0; seat < seat_count; ++seat) {
+      high.offer(seat, omaha::best_high(pairs[seat], triples, *omaha_tables_));
+      if constexpr (kHasLow) {
+        const std::uint32_t value = omaha::best_low(pairs[seat], triples, *omaha_tables_);
+        if (value < kEightOrBetter) low.offer(seat, value);
+      }
+    }
+    return {high.seats, low.seats};
+  }
+
+  // The winners of one deal given every seat's whole hand, board included, as one summary.
+  Outcome score_summaries(const CardSummary* hands, std::size_t seat_count) const {
+    return score_summaries(hands, seat_count, CardSummary{});
+  }
+
   // The winners of one deal of a rule scored from summaries: each seat's cards and the board's
   // (all zero without a board) as summaries, so that nothing of a seat is prepared per deal.
   [[gnu::always_inline]] Outcome score_summaries(const CardSummary* seats, std::size_t seat_count,
@@ -153,13 +173,7 @@ class DealScorer {
     if constexpr (kOmaha) {
       omaha::BoardTriples triples;
       omaha::prepare_board_triples(board_cards, triples, *omaha_tables_);
-      for (unsigned seat = 0; seat < seats.size(); ++seat) {
-        high.offer(seat, omaha::best_high(pairs[seat], triples, *omaha_tables_));
-        if constexpr (kHasLow) {
-          const std::uint32_t value = omaha::best_low(pairs[seat], triples, *omaha_tables_);
-          if (value < kEightOrBetter) low.offer(seat, value);
-        }
-      }
+      return score_triples(seats.size(), pairs, triples);
     } else if (board_size_ == 0) {
       for (unsigned seat = 0; seat < seats.size(); ++seat) {
         high.offer(seat, seats[seat]->high);
