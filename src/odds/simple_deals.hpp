@@ -133,20 +133,9 @@ class SimpleDeals {
     [[maybe_unused]] std::uint64_t running = kDeposit ? 0 : sampler::running_counts(left);
     for (std::uint32_t drawn = 0; drawn < board_free_; ++drawn) {
       const std::uint32_t j = sampler::uniform32(local, board_range_ - drawn, board_zones_[drawn]);
-      unsigned card;
-      cards::CardMask bit;
-      if constexpr (kDeposit) {
-        bit = sampler::deposit_bits(std::uint64_t{1} << j, left);
-        card = static_cast<unsigned>(__builtin_ctzll(bit));  // a card is there: bit is not 0
-      } else {
-        card = sampler::nth_card(left, running, j);
-        running -= 0x0101010101010101ull << (8 * (card / 8));
-        bit = std::uint64_t{1} << card;
-      }
-      summary.add(static_cast<cards::Card>(card));
-      if constexpr (kLists)
-        (*board_list)[(board_fixed_count_ + drawn) % kMostCards] = static_cast<cards::Card>(card);
-      left ^= bit;
+      const auto card = take_card<kPicking>(j, left, running);
+      summary.add(card);
+      if constexpr (kLists) (*board_list)[(board_fixed_count_ + drawn) % kMostCards] = card;
     }
     board = summary;
     generator = local;
@@ -334,22 +323,34 @@ class SimpleDeals {
     [[maybe_unused]] std::uint64_t running = kDeposit ? 0 : sampler::running_counts(left_cards);
     for (std::uint32_t drawn = 0; drawn < count; ++drawn, --left) {
       if (left == 0) return false;
-      unsigned card;
-      cards::CardMask bit;
       const std::uint32_t j = sampler::uniform32(generator, left, kZones[left]);
-      if constexpr (kDeposit) {
-        bit = sampler::deposit_bits(std::uint64_t{1} << j, left_cards);
-        card = static_cast<unsigned>(__builtin_ctzll(bit));  // a card is there: bit is not 0
-      } else {
-        card = sampler::nth_card(left_cards, running, j);
-        running -= 0x0101010101010101ull << (8 * (card / 8));
-        bit = std::uint64_t{1} << card;
-      }
-      summary.add(static_cast<cards::Card>(card));
-      if (list != nullptr) (*list)[(listed + drawn) % kMostCards] = static_cast<cards::Card>(card);
-      left_cards ^= bit;
+      const auto card = take_card<kPicking>(j, left_cards, running);
+      summary.add(card);
+      if (list != nullptr) (*list)[(listed + drawn) % kMostCards] = card;
     }
     return true;
+  }
+
+  // Takes the j-th lowest card (j below the count left) out of `left` and returns it; `running`
+  // is the portable way's running counts of `left` (card_pick.hpp), kept up to date. The mask
+  // holds cards 0..51 only, so the card is always one of the deck's.
+  template <sampler::CardPicking kPicking>
+  [[gnu::always_inline]] static cards::Card take_card(std::uint32_t j, cards::CardMask& left,
+                                                      [[maybe_unused]] std::uint64_t& running) {
+    // With pdep the deposited bit is the card itself: the chain from one card to the next is one
+    // pdep and one exclusive or.
+    unsigned card;
+    cards::CardMask bit;
+    if constexpr (kPicking == sampler::CardPicking::Deposit && sampler::kCanDeposit) {
+      bit = sampler::deposit_bits(std::uint64_t{1} << j, left);
+      card = static_cast<unsigned>(__builtin_ctzll(bit));  // a card is there: bit is not 0
+    } else {
+      card = sampler::nth_card(left, running, j);
+      running -= 0x0101010101010101ull << (8 * (card / 8));
+      bit = std::uint64_t{1} << card;
+    }
+    left ^= bit;
+    return static_cast<cards::Card>(card);
   }
 
   // uniform32's zone for every count of cards left.
