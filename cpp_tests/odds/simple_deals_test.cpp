@@ -58,7 +58,7 @@ TEST_P(SimpleDealsBothWays, DrawsTheRejectionSamplersDealsToTheBit) {
   if (!picking.available()) GTEST_SKIP() << "no fast pdep";
   Generator shapes = Generator::seeded(33);
   const auto named = [&]() { return bit(static_cast<unsigned>(shapes.next() % 52)); };
-  int compared = 0, failed = 0, simple_rounds = 0;
+  int compared = 0, failed = 0, simple_rounds = 0, by_ranges = 0;
   for (int round = 0; round < 300; ++round) {
     // Each seat a range of named hands, named cards then wildcards, wildcards only, or one or two
     // slots of a rank or a suit (disjoint or not) then wildcards; the board named cards then
@@ -104,18 +104,28 @@ TEST_P(SimpleDealsBothWays, DrawsTheRejectionSamplersDealsToTheBit) {
     std::vector<variants::CardSummary> summaries(seat_count);
     variants::CardSummary board_summary;
     std::array<HandList, variants::kMostSeats + 1> lists{};
-    for (int deal = 0; deal < 40; ++deal) {
-      // Every other deal also lists the cards, as the rules scored from cards ask.
-      const bool listed = deal % 2 == 1;
+    for (int deal = 0; deal < 60; ++deal) {
+      // One deal in three also lists the cards, as the rules scored from cards ask; another, for
+      // a request with ranges of named hands, is drawn with kRanges.
+      const bool listed = deal % 3 == 1;
+      const bool ranges = deal % 3 == 2 && simple->ranges();
       const bool deposit = GetParam() == CardPicking::Deposit;
-      const bool fast_ok = listed ? (deposit ? draw_as_planned<CardPicking::Deposit, true>(
-                                                   *simple, fast, summaries, board_summary, lists)
-                                             : draw_as_planned<CardPicking::Broadword, true>(
-                                                   *simple, fast, summaries, board_summary, lists))
-                                  : (deposit ? draw_as_planned<CardPicking::Deposit, false>(
-                                                   *simple, fast, summaries, board_summary, lists)
-                                             : draw_as_planned<CardPicking::Broadword, false>(
-                                                   *simple, fast, summaries, board_summary, lists));
+      by_ranges += ranges ? 1 : 0;
+      const bool fast_ok =
+          ranges
+              ? (deposit
+                     ? simple->draw<CardPicking::Deposit, SimplePlans::NamedAndWild, false, true>(
+                           fast, summaries.data(), board_summary)
+                     : simple->draw<CardPicking::Broadword, SimplePlans::NamedAndWild, false, true>(
+                           fast, summaries.data(), board_summary))
+          : listed ? (deposit ? draw_as_planned<CardPicking::Deposit, true>(
+                                    *simple, fast, summaries, board_summary, lists)
+                              : draw_as_planned<CardPicking::Broadword, true>(
+                                    *simple, fast, summaries, board_summary, lists))
+                   : (deposit ? draw_as_planned<CardPicking::Deposit, false>(
+                                    *simple, fast, summaries, board_summary, lists)
+                              : draw_as_planned<CardPicking::Broadword, false>(
+                                    *simple, fast, summaries, board_summary, lists));
       const bool plain_ok = sampler::rejection_draw(spot.plan, plain, seat_cards, board_cards);
       ASSERT_EQ(fast_ok, plain_ok) << round << " " << deal;
       ASSERT_EQ(fast.state(), plain.state()) << round << " " << deal;
@@ -154,6 +164,7 @@ TEST_P(SimpleDealsBothWays, DrawsTheRejectionSamplersDealsToTheBit) {
   EXPECT_GT(compared, 2000);
   EXPECT_GT(failed, 100);
   EXPECT_GT(simple_rounds, 150);
+  EXPECT_GT(by_ranges, 500);
 }
 
 INSTANTIATE_TEST_SUITE_P(Picking, SimpleDealsBothWays,

@@ -127,6 +127,11 @@ class PieceSampler {
                                                StopCheck* stop, ChunkTally& tally) {
     switch (simple.plans()) {
       case SimplePlans::NamedAndWild:
+        if constexpr (Scorer::kSummaries) {
+          if (simple.ranges())
+            return run_simple<kPicking, SimplePlans::NamedAndWild, true>(simple, target, stop,
+                                                                         tally);
+        }
         return run_simple<kPicking, SimplePlans::NamedAndWild>(simple, target, stop, tally);
       case SimplePlans::Listed:
         return run_simple<kPicking, SimplePlans::Listed>(simple, target, stop, tally);
@@ -136,7 +141,8 @@ class PieceSampler {
     return run_simple<kPicking, SimplePlans::Overlapping>(simple, target, stop, tally);
   }
 
-  template <sampler::CardPicking kPicking, SimplePlans kPlans>
+  // kRanges: drawn by draw() with kRanges, for the requests with ranges() scored from summaries.
+  template <sampler::CardPicking kPicking, SimplePlans kPlans, bool kRanges = false>
   Expected<ChunkTally, EngineError> run_simple(const SimpleDeals& simple, std::uint64_t target,
                                                StopCheck* stop, ChunkTally& tally) {
     if (simple.fixed_seats()) return run_fixed_seats<kPicking>(simple, target, stop, tally);
@@ -145,17 +151,23 @@ class PieceSampler {
     std::array<variants::CardSummary, kMostSeats> seats{};
     variants::CardSummary board;
     std::array<HandList, kMostSeats + 1> lists{};
+    // A local generator, as in run_fixed_seats(): the member's state would be stored after every
+    // attempt and loaded before the next.
+    sampler::Generator generator = generator_;
     std::uint64_t attempts = 0;
     std::uint64_t used = 0;
     while (used < target) {
       if (auto ended = next_attempt(attempts, limit, used, stop)) return fail(std::move(*ended));
-      if constexpr (Scorer::kSummaries) {
-        if (!simple.draw<kPicking, kPlans>(generator_, seats.data(), board)) continue;
+      if constexpr (kRanges) {
+        if (!simple.draw<kPicking, kPlans, false, true>(generator, seats.data(), board)) continue;
+        counts.add(scorer_.score_summaries(seats.data(), seat_count_, board));
+      } else if constexpr (Scorer::kSummaries) {
+        if (!simple.draw<kPicking, kPlans>(generator, seats.data(), board)) continue;
         counts.add(scorer_.score_summaries(seats.data(), seat_count_, board));
       } else {
         // Omaha and badugi read the cards themselves: the seats that vary are prepared from
         // their lists, the others were prepared once.
-        if (!simple.draw<kPicking, kPlans, true>(generator_, seats.data(), board, lists.data()))
+        if (!simple.draw<kPicking, kPlans, true>(generator, seats.data(), board, lists.data()))
           continue;
         for (std::size_t i = 0; i < varying_count_; ++i) {
           const std::size_t seat = varying_seats_[i];
@@ -168,6 +180,7 @@ class PieceSampler {
       }
       ++used;
     }
+    generator_ = generator;
     counts.add_to(tally);
     tally.attempts = attempts;
     return std::move(tally);

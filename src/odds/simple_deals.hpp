@@ -75,6 +75,10 @@ class SimpleDeals {
     // Whether its cards can differ between deals (not a seat of one named hand): only then are
     // they listed.
     bool varies = true;
+    // Whether every alternative is named cards only (a range of named hands): draw() with
+    // kRanges then places the chosen one with nothing but the check against the cards taken.
+    bool named_only = false;
+    std::uint64_t choice_zone = 0;  // uniform64_zone(count), for a count of at least 2
   };
 
   // The request's deals in this form, or nothing when some entry's plan is not of the kinds above,
@@ -98,12 +102,22 @@ class SimpleDeals {
         }
         item.count = static_cast<std::uint32_t>(deal.seat_plans[entry].size());
         item.varies = item.count > 1 || deal.seat_plans[entry].front().remaining_count() != 0;
+        item.named_only =
+            std::all_of(deal.seat_plans[entry].begin(), deal.seat_plans[entry].end(),
+                        [](const sampler::DrawPlan& plan) { return plan.remaining_count() == 0; });
+        simple.ranges_ = simple.ranges_ || (item.named_only && item.count > 1);
+        item.choice_zone = sampler::uniform64_zone(item.count);
       }
       simple.entries_.push_back(item);
     }
     simple.settle_fixed_seats();
+    simple.ranges_ = simple.ranges_ && simple.plans_ == SimplePlans::NamedAndWild;
     return simple;
   }
+
+  // Whether some seat is a range of named hands and every plan is named cards and wildcards:
+  // then draw() can take kRanges.
+  bool ranges() const { return ranges_; }
 
   // Whether every seat holds one named hand and the board comes last: then nothing but the
   // board's wildcards differs between deals, and draw_board() draws a deal.
@@ -145,22 +159,36 @@ class SimpleDeals {
   // with kLists, also as lists in lists[seat] and lists[seat count]); kPlans must be at least
   // plans(). False when some entry's
   // draw failed, exactly where the rejection sampler's fails, having consumed the outputs that
-  // one consumes.
-  template <sampler::CardPicking kPicking, SimplePlans kPlans, bool kLists = false>
+  // one consumes. kRanges, without lists and only where ranges(): a seat that is a range of
+  // named hands consumes its choice as any seat does, and the chosen hand is placed with no
+  // work beyond its check against the cards already taken.
+  template <sampler::CardPicking kPicking, SimplePlans kPlans, bool kLists = false,
+            bool kRanges = false>
   [[gnu::always_inline]] bool draw(sampler::Generator& generator, variants::CardSummary* seats,
                                    variants::CardSummary& board,
                                    [[maybe_unused]] HandList* lists = nullptr) const {
+    static_assert(!(kRanges && kLists), "the named hands of a range are not listed");
     // A local copy, written back once, keeps the generator's state in registers.
     sampler::Generator local = generator;
     cards::CardMask available = live_;
     bool complete = true;
     board = {};
     for (const Entry& entry : entries_) {
+      if (kRanges && entry.named_only) {
+        const Alternative& chosen = alternatives_[entry.first + choose(local, entry)];
+        if ((chosen.fixed & ~(available & entry.own_or_unclaimed & chosen.available)) != 0) {
+          complete = false;
+          break;
+        }
+        seats[entry.slot] = chosen.fixed_summary;
+        available &= ~chosen.fixed;
+        continue;
+      }
       const Alternative* alternative = &alternatives_[entry.first];
       variants::CardSummary* out = &board;
       if (entry.count != 0) {
         // One output is consumed even for a single alternative, as the rejection sampler does.
-        alternative += sampler::uniform64(local, entry.count);
+        alternative += choose(local, entry);
         out = &seats[entry.slot];
       }
       const cards::CardMask admissible =
@@ -272,6 +300,17 @@ class SimpleDeals {
     return true;
   }
 
+  // The entry's alternative, consumed as uniform64(generator, entry.count) consumes it, with the
+  // zone settled in advance and the whole of it inline.
+  [[gnu::always_inline]] static std::uint64_t choose(sampler::Generator& generator,
+                                                     const Entry& entry) {
+    if (entry.count == 1) {
+      generator.skip_through_low_output();
+      return 0;
+    }
+    return sampler::uniform64(generator, entry.count, entry.choice_zone);
+  }
+
   // Sets fixed_seats() and what draw_board() needs, by following draw() through the parts of a
   // deal that are the same every time: where some seat's named cards are not admissible, every
   // deal fails, and draw() is left to fail it.
@@ -362,6 +401,7 @@ class SimpleDeals {
   }();
 
   cards::CardMask live_ = 0;
+  bool ranges_ = false;
   SimplePlans plans_ = SimplePlans::NamedAndWild;
   std::size_t seat_count_ = 0;
   std::vector<Entry> entries_;

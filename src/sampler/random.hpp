@@ -96,6 +96,22 @@ inline std::uint32_t uniform32(Generator& generator, std::uint32_t range) {
   return uniform32(generator, range, uniform32_zone(range));
 }
 
+constexpr std::uint64_t uniform64_zone(std::uint64_t range) {
+  return (range << std::countl_zero(range)) - 1;
+}
+
+// uniform64() with its zone, uniform64_zone(range), given, for a range of at least 2: for the
+// loops that settle it in advance.
+[[gnu::always_inline]] inline std::uint64_t uniform64(Generator& generator, std::uint64_t range,
+                                                      std::uint64_t zone) {
+  assert(range > 1 && zone == uniform64_zone(range));
+  for (;;) {
+    const Count product = Count{generator.next()} * range;
+    if (static_cast<std::uint64_t>(product) <= zone)
+      return static_cast<std::uint64_t>(product >> 64);
+  }
+}
+
 inline std::uint64_t uniform64(Generator& generator, std::uint64_t range) {
   assert(range > 0);
   // Every seat with a single alternative draws this: its zone is exactly the lower half.
@@ -103,12 +119,7 @@ inline std::uint64_t uniform64(Generator& generator, std::uint64_t range) {
     generator.skip_through_low_output();
     return 0;
   }
-  const std::uint64_t zone = (range << std::countl_zero(range)) - 1;
-  for (;;) {
-    const Count product = Count{generator.next()} * range;
-    if (static_cast<std::uint64_t>(product) <= zone)
-      return static_cast<std::uint64_t>(product >> 64);
-  }
+  return uniform64(generator, range, uniform64_zone(range));
 }
 
 Count uniform128(Generator& generator, Count range);
