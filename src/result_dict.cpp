@@ -39,20 +39,42 @@ constexpr std::array<const char*, kKeyCount> kKeyNames = [] {
 // while the process goes on, and another could then take its address); others make their keys
 // per call. When the main interpreter is finalized they are forgotten (never freed: their
 // interpreter is gone), and one initialized after it makes its own.
+// Beside the keys it keeps two dictionaries of them, each key mapped to None, in the order a
+// result inserts them: a result and a seat's statistics are copies of these with their values
+// replaced, which spares growing a dictionary key by key (a third of its cost).
 struct KeyCache {
   PyInterpreterState* owner = nullptr;
   std::array<PyObject*, kKeyCount> keys{};
+  PyObject* result_template = nullptr;
+  PyObject* seat_template = nullptr;
   bool forget_registered = false;
 };
 KeyCache key_cache;
 
 void forget_keys() { key_cache.owner = nullptr; }
 
+// A dictionary of keys[first..last) each mapped to None, or null with the error cleared.
+PyObject* template_dict(const std::array<PyObject*, kKeyCount>& keys, std::size_t first,
+                        std::size_t last) {
+  PyRef dict(PyDict_New());
+  if (!dict) {
+    PyErr_Clear();
+    return nullptr;
+  }
+  for (std::size_t k = first; k < last; ++k) {
+    if (PyDict_SetItem(dict.get(), keys[k], Py_None) != 0) {
+      PyErr_Clear();
+      return nullptr;
+    }
+  }
+  return dict.release();
+}
+
 // The cached keys for the running interpreter, or nothing (never an error: the caller then
 // falls back on making its keys).
-const std::array<PyObject*, kKeyCount>* cached_keys() {
+const KeyCache* cached_keys() {
   PyInterpreterState* const interpreter = PyInterpreterState_Get();
-  if (key_cache.owner == interpreter) return &key_cache.keys;
+  if (key_cache.owner == interpreter) return &key_cache;
   if (key_cache.owner != nullptr) return nullptr;
   const std::int64_t id = PyInterpreterState_GetID(interpreter);
   if (id != 0) {
@@ -72,18 +94,32 @@ const std::array<PyObject*, kKeyCount>* cached_keys() {
       return nullptr;
     }
   }
+  PyObject* const result_template = template_dict(keys, 0, kSeatAt);
+  PyObject* const seat_template = template_dict(keys, kSeatAt, kKeyCount);
+  if (!result_template || !seat_template) {
+    Py_XDECREF(result_template);
+    Py_XDECREF(seat_template);
+    for (PyObject* key : keys) Py_DECREF(key);
+    return nullptr;
+  }
   key_cache.keys = keys;
+  key_cache.result_template = result_template;
+  key_cache.seat_template = seat_template;
   key_cache.owner = interpreter;
-  return &key_cache.keys;
+  return &key_cache;
+}
+
+// A new dictionary to fill: a copy of the template where the keys are cached, else empty.
+PyObject* new_dict(const KeyCache* cache, PyObject* KeyCache::*dict_template) {
+  return cache ? PyDict_Copy(cache->*dict_template) : PyDict_New();
 }
 
 // Inserts a new reference under key number `k`, consuming it; false with the error set when the
 // value could not be created or inserted.
-bool put(PyObject* dict, const std::array<PyObject*, kKeyCount>* keys, std::size_t k,
-         PyObject* value) {
+bool put(PyObject* dict, const KeyCache* keys, std::size_t k, PyObject* value) {
   const PyRef owned(value);
   if (!owned) return false;
-  return (keys ? PyDict_SetItem(dict, (*keys)[k], owned.get())
+  return (keys ? PyDict_SetItem(dict, keys->keys[k], owned.get())
                : PyDict_SetItemString(dict, kKeyNames[k], owned.get())) == 0;
 }
 
@@ -98,8 +134,8 @@ PyObject* float_list(const std::vector<double>& values) {
   return list.release();
 }
 
-PyObject* seat_dict(const odds::SeatStatistics& s, const std::array<PyObject*, kKeyCount>* keys) {
-  PyRef dict(PyDict_New());
+PyObject* seat_dict(const odds::SeatStatistics& s, const KeyCache* keys) {
+  PyRef dict(new_dict(keys, &KeyCache::seat_template));
   if (!dict) return nullptr;
   const std::array<double, kSeatKeys.size()> values = {
       s.equity,   s.win,      s.tie,     s.low_equity, s.scoop,
@@ -110,8 +146,7 @@ PyObject* seat_dict(const odds::SeatStatistics& s, const std::array<PyObject*, k
   return dict.release();
 }
 
-PyObject* players_list(const odds::ChunkTally& tally,
-                       const std::array<PyObject*, kKeyCount>* keys) {
+PyObject* players_list(const odds::ChunkTally& tally, const KeyCache* keys) {
   PyRef list(PyList_New(static_cast<Py_ssize_t>(tally.seat_count())));
   if (!list) return nullptr;
   for (std::size_t seat = 0; seat < tally.seat_count(); ++seat) {
@@ -125,8 +160,8 @@ PyObject* players_list(const odds::ChunkTally& tally,
 }  // namespace
 
 PyObject* result_dict(const odds::ChunkTally& tally, bool weighted) {
-  const std::array<PyObject*, kKeyCount>* keys = cached_keys();
-  PyRef dict(PyDict_New());
+  const KeyCache* keys = cached_keys();
+  PyRef dict(new_dict(keys, &KeyCache::result_template));
   if (!dict) return nullptr;
   PyObject* d = dict.get();
   const double acceptance =
