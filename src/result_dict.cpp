@@ -1,6 +1,7 @@
 #include "result_dict.hpp"
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -39,14 +40,17 @@ constexpr std::array<const char*, kKeyCount> kKeyNames = [] {
 // while the process goes on, and another could then take its address); others make their keys
 // per call. When the main interpreter is finalized they are forgotten (never freed: their
 // interpreter is gone), and one initialized after it makes its own.
-// Beside the keys it keeps two dictionaries of them, each key mapped to None, in the order a
-// result inserts them: a result and a seat's statistics are copies of these with their values
-// replaced, which spares growing a dictionary key by key (a third of its cost).
+// Beside the keys it keeps the floats 0.0 and 1.0 and two dictionaries of the keys, each key mapped
+// to None, in the order a result inserts them: a result and a seat's statistics are copies of these
+// with their values replaced, which spares growing a dictionary key by key (a third of its cost).
 struct KeyCache {
   PyInterpreterState* owner = nullptr;
   std::array<PyObject*, kKeyCount> keys{};
   PyObject* result_template = nullptr;
   PyObject* seat_template = nullptr;
+  // 0.0 and 1.0, which make up most figures of a small exact answer (a river's are all 0 or 1).
+  PyObject* zero = nullptr;
+  PyObject* one = nullptr;
   bool forget_registered = false;
 };
 KeyCache key_cache;
@@ -96,15 +100,22 @@ const KeyCache* cached_keys() {
   }
   PyObject* const result_template = template_dict(keys, 0, kSeatAt);
   PyObject* const seat_template = template_dict(keys, kSeatAt, kKeyCount);
-  if (!result_template || !seat_template) {
+  PyObject* const zero = PyFloat_FromDouble(0.0);
+  PyObject* const one = PyFloat_FromDouble(1.0);
+  if (!result_template || !seat_template || !zero || !one) {
+    PyErr_Clear();
     Py_XDECREF(result_template);
     Py_XDECREF(seat_template);
+    Py_XDECREF(zero);
+    Py_XDECREF(one);
     for (PyObject* key : keys) Py_DECREF(key);
     return nullptr;
   }
   key_cache.keys = keys;
   key_cache.result_template = result_template;
   key_cache.seat_template = seat_template;
+  key_cache.zero = zero;
+  key_cache.one = one;
   key_cache.owner = interpreter;
   return &key_cache;
 }
@@ -112,6 +123,21 @@ const KeyCache* cached_keys() {
 // A new dictionary to fill: a copy of the template where the keys are cached, else empty.
 PyObject* new_dict(const KeyCache* cache, PyObject* KeyCache::*dict_template) {
   return cache ? PyDict_Copy(cache->*dict_template) : PyDict_New();
+}
+
+// A float of `value`: the kept 0.0 or 1.0 where the cache has them (floats are immutable, so
+// sharing one is invisible but for `is`), else a new one. Never -0.0 from the cache.
+PyObject* new_float(const KeyCache* cache, double value) {
+  if (cache) {
+    PyObject* kept = value == 1.0                           ? cache->one
+                     : value == 0.0 && !std::signbit(value) ? cache->zero
+                                                            : nullptr;
+    if (kept) {
+      Py_INCREF(kept);
+      return kept;
+    }
+  }
+  return PyFloat_FromDouble(value);
 }
 
 // Inserts a new reference under key number `k`, consuming it; false with the error set when the
@@ -123,11 +149,11 @@ bool put(PyObject* dict, const KeyCache* keys, std::size_t k, PyObject* value) {
                : PyDict_SetItemString(dict, kKeyNames[k], owned.get())) == 0;
 }
 
-PyObject* float_list(const std::vector<double>& values) {
+PyObject* float_list(const std::vector<double>& values, const KeyCache* keys) {
   PyRef list(PyList_New(static_cast<Py_ssize_t>(values.size())));
   if (!list) return nullptr;
   for (std::size_t i = 0; i < values.size(); ++i) {
-    PyObject* item = PyFloat_FromDouble(values[i]);
+    PyObject* item = new_float(keys, values[i]);
     if (!item) return nullptr;
     PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), item);
   }
@@ -141,7 +167,7 @@ PyObject* seat_dict(const odds::SeatStatistics& s, const KeyCache* keys) {
       s.equity,   s.win,      s.tie,     s.low_equity, s.scoop,
       s.high_win, s.high_tie, s.low_win, s.low_tie,    s.std_error};
   for (std::size_t i = 0; i < values.size(); ++i) {
-    if (!put(dict.get(), keys, kSeatAt + i, PyFloat_FromDouble(values[i]))) return nullptr;
+    if (!put(dict.get(), keys, kSeatAt + i, new_float(keys, values[i]))) return nullptr;
   }
   return dict.release();
 }
@@ -173,13 +199,13 @@ PyObject* result_dict(const odds::ChunkTally& tally, bool weighted) {
   bool built = put(d, keys, 0, PyLong_FromUnsignedLongLong(tally.samples)) &&
                put(d, keys, 1, PyBool_FromLong(tally.exact)) &&
                put(d, keys, 2, PyLong_FromUnsignedLongLong(tally.attempts)) &&
-               put(d, keys, 3, PyFloat_FromDouble(acceptance)) &&
+               put(d, keys, 3, new_float(keys, acceptance)) &&
                put(d, keys, 4, PyBool_FromLong(weighted)) &&
-               put(d, keys, 5, PyFloat_FromDouble(tally.weight_sum)) &&
-               put(d, keys, 6, PyFloat_FromDouble(tally.weight_square_sum)) &&
-               put(d, keys, 7, PyFloat_FromDouble(effective));
+               put(d, keys, 5, new_float(keys, tally.weight_sum)) &&
+               put(d, keys, 6, new_float(keys, tally.weight_square_sum)) &&
+               put(d, keys, 7, new_float(keys, effective));
   for (std::size_t k = 0; built && k < odds::kSeatSumCount; ++k) {
-    built = put(d, keys, kSumsAt + k, float_list(tally.sums[k]));
+    built = put(d, keys, kSumsAt + k, float_list(tally.sums[k], keys));
   }
   built = built && put(d, keys, kPlayersAt, players_list(tally, keys));
   return built ? dict.release() : nullptr;
