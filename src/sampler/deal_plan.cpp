@@ -116,10 +116,16 @@ std::optional<DealPlan> plan_deal_within(std::span<const cards::SeatAlternatives
     freedom[seat] = least;
   }
   freedom[n] = live_slot_cards(board, live);
+  // An insertion sort, stable as it moves an entry only past larger keys: entries are few, and
+  // std::stable_sort takes a buffer from the heap.
   plan.draw_order.resize(n + 1);
-  std::iota(plan.draw_order.begin(), plan.draw_order.end(), std::size_t{0});
-  std::stable_sort(plan.draw_order.begin(), plan.draw_order.end(),
-                   [&](std::size_t a, std::size_t b) { return freedom[a] < freedom[b]; });
+  for (std::size_t entry = 0; entry <= n; ++entry) {
+    std::size_t at = entry;
+    for (; at > 0 && freedom[plan.draw_order[at - 1]] > freedom[entry]; --at) {
+      plan.draw_order[at] = plan.draw_order[at - 1];
+    }
+    plan.draw_order[at] = entry;
+  }
 
   // Where the rejection sampler is certain to be chosen (a request of named cards, say) the
   // pilot never draws and nothing reads the weighted sampler's tables: they would take longer
