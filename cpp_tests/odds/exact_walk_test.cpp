@@ -148,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(
     EveryGame, ExactWalkTest,
     ::testing::Values(
         Spot{"holdem_named_flop", "holdem", {{hand("AhKh")}, {hand("QsQd")}}, hand("2c7dTs"), 2, 5},
-        // One deal that swapping spades and hearts keeps: no renaming is searched for.
+        // One deal, which swapping spades and hearts keeps: counted once, with weight 1.
         Spot{"holdem_named_river_kept_by_a_renaming",
              "holdem",
              {{hand("AsAh")}, {hand("KsKh")}},

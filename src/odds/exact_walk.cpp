@@ -89,11 +89,7 @@ class Walker {
     // When every board is a plain combination the deals can be counted without scoring them,
     // so a walk that would run out of budget declines before doing the work.
     if (free_board() && count_deals(0, request_.deal.live, 0) > kDealLimit) return false;
-    // A request of one deal (a river of named hands, say) has nothing to group: the search for
-    // renamings would be its longest step.
-    if (mode_ == WalkMode::ByClasses && !single_deal()) {
-      take_renamings(request_symmetries(request_));
-    }
+    if (mode_ == WalkMode::ByClasses) take_renamings(request_symmetries(request_));
     return walk_seat(0, request_.deal.live, (std::uint32_t{1} << renamings_.size()) - 1);
   }
 
@@ -199,14 +195,6 @@ class Walker {
       if (!listed || !going) return false;
     }
     return true;
-  }
-
-  // At most one deal: every seat keeps at most one hand and the board has no card to come.
-  bool single_deal() const {
-    for (const SeatCandidates& seat : candidates_) {
-      if (seat.masks.size() > 1) return false;
-    }
-    return request_.deal.board_size == 0 || request_.deal.board_plan.remaining_count() == 0;
   }
 
   bool free_board() const {
