@@ -159,6 +159,83 @@ TEST_P(SimpleDealsBothWays, DrawsTheRejectionSamplersDealsToTheBit) {
 INSTANTIATE_TEST_SUITE_P(Picking, SimpleDealsBothWays,
                          ::testing::Values(CardPicking::Broadword, CardPicking::Deposit));
 
+class FixedSeatsBothWays : public ::testing::TestWithParam<CardPicking> {};
+
+// Every seat one named hand: draw_board() against the rejection sampler from the same seed, on
+// boards of named cards then wildcards (or none), with dead cards now and then. Where some named
+// card is dead or named twice every deal fails, and the request must not be taken this way.
+TEST_P(FixedSeatsBothWays, DrawsTheRejectionSamplersBoardsToTheBit) {
+  const PickingForTest picking(GetParam());
+  if (!picking.available()) GTEST_SKIP() << "no fast pdep";
+  Generator shapes = Generator::seeded(71);
+  int compared = 0, declined = 0;
+  for (int round = 0; round < 200; ++round) {
+    const std::size_t seat_count = 2 + shapes.next() % 5, hole = 2 + shapes.next() % 3;
+    // Cards drawn from a shuffled prefix of the deck: distinct, unless a round repeats one.
+    std::vector<unsigned> deck(52);
+    for (unsigned card = 0; card < 52; ++card) deck[card] = card;
+    for (unsigned i = 51; i > 0; --i) std::swap(deck[i], deck[shapes.next() % (i + 1)]);
+    if (round % 10 == 9) deck[1] = deck[0];
+    std::size_t next = 0;
+    std::vector<cards::SeatAlternatives> seats(seat_count);
+    for (auto& seat : seats) {
+      seat.resize(1);
+      for (std::size_t i = 0; i < hole; ++i) seat[0].push_back(bit(deck[next++]));
+    }
+    std::vector<CardMask> board(shapes.next() % 4 ? 5 : 0, kAll);
+    const std::size_t board_named = shapes.next() % 4;
+    for (std::size_t i = 0; i < board.size() && i < board_named; ++i) board[i] = bit(deck[next++]);
+    const CardMask live = round % 4 == 3 ? kAll & ~(shapes.next() & shapes.next()) : kAll;
+    const auto spot = make_plan(seats, board, live);
+    const auto simple = SimpleDeals::of(spot.plan);
+    if (!simple || !simple->fixed_seats()) {
+      // Declined only where no deal can be drawn.
+      Generator plain = Generator::seeded(5);
+      std::vector<std::vector<Card>> seat_cards(seat_count);
+      std::vector<Card> board_cards;
+      EXPECT_FALSE(sampler::rejection_draw(spot.plan, plain, seat_cards, board_cards)) << round;
+      ++declined;
+      continue;
+    }
+    Generator fast = Generator::seeded(static_cast<std::uint64_t>(round));
+    Generator plain = fast;
+    std::vector<std::vector<Card>> seat_cards(seat_count);
+    std::vector<Card> board_cards;
+    variants::CardSummary board_summary;
+    HandList board_list{};
+    for (int deal = 0; deal < 40; ++deal) {
+      const bool listed = deal % 2 == 1;
+      if (GetParam() == CardPicking::Deposit) {
+        listed ? simple->draw_board<CardPicking::Deposit, true>(fast, board_summary, &board_list)
+               : simple->draw_board<CardPicking::Deposit>(fast, board_summary);
+      } else {
+        listed ? simple->draw_board<CardPicking::Broadword, true>(fast, board_summary, &board_list)
+               : simple->draw_board<CardPicking::Broadword>(fast, board_summary);
+      }
+      ASSERT_TRUE(sampler::rejection_draw(spot.plan, plain, seat_cards, board_cards))
+          << round << " " << deal;
+      ASSERT_EQ(fast.state(), plain.state()) << round << " " << deal;
+      for (std::size_t seat = 0; seat < seat_count; ++seat) {
+        ASSERT_TRUE(same_summary(simple->fixed_seat(seat), variants::summarize(seat_cards[seat])))
+            << round << " " << deal << " seat " << seat;
+      }
+      ASSERT_TRUE(same_summary(board_summary, variants::summarize(board_cards)))
+          << round << " " << deal;
+      if (listed) {
+        ASSERT_EQ(std::vector<Card>(board_list.begin(), board_list.begin() + board.size()),
+                  board_cards)
+            << round << " " << deal;
+      }
+      ++compared;
+    }
+  }
+  EXPECT_GT(compared, 4000);
+  EXPECT_GT(declined, 20);
+}
+
+INSTANTIATE_TEST_SUITE_P(Picking, FixedSeatsBothWays,
+                         ::testing::Values(CardPicking::Broadword, CardPicking::Deposit));
+
 TEST(SimpleDeals, TakesNamedWildAndListedPlansOnly) {
   constexpr CardMask kAces = 0xF000000000000, kKings = 0x0F00000000000;
   constexpr CardMask kSpades = 0x8888888888888, kNoAce = kAll & ~kAces;

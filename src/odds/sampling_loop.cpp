@@ -1,5 +1,6 @@
 #include "odds/sampling_loop.hpp"
 
+#include <algorithm>
 #include <array>
 #include <limits>
 #include <optional>
@@ -138,6 +139,7 @@ class PieceSampler {
   template <sampler::CardPicking kPicking, SimplePlans kPlans>
   Expected<ChunkTally, EngineError> run_simple(const SimpleDeals& simple, std::uint64_t target,
                                                StopCheck* stop, ChunkTally& tally) {
+    if (simple.fixed_seats()) return run_fixed_seats<kPicking>(simple, target, stop, tally);
     const std::uint64_t limit = attempt_limit(target);
     OutcomeCounts counts(seat_count_);
     std::array<variants::CardSummary, kMostSeats> seats{};
@@ -168,6 +170,46 @@ class PieceSampler {
     }
     counts.add_to(tally);
     tally.attempts = attempts;
+    return std::move(tally);
+  }
+
+  // run_simple() for a request where only the board's wildcards differ between deals. Every
+  // attempt succeeds, so the attempt limit (never below the target) cannot be reached, and the
+  // deals between two stop checks run without one.
+  template <sampler::CardPicking kPicking>
+  Expected<ChunkTally, EngineError> run_fixed_seats(const SimpleDeals& simple, std::uint64_t target,
+                                                    StopCheck* stop, ChunkTally& tally) {
+    OutcomeCounts counts(seat_count_);
+    std::array<variants::CardSummary, kMostSeats> seats{};
+    for (std::size_t seat = 0; seat < seat_count_; ++seat) seats[seat] = simple.fixed_seat(seat);
+    variants::CardSummary board;
+    HandList board_list{};
+    // A local generator: the counters' stores could alias the member's state, whose words would
+    // then be reloaded and stored around every deal.
+    sampler::Generator generator = generator_;
+    std::uint64_t used = 0;
+    while (used < target) {
+      // As next_attempt() asks: before each attempt whose number is a multiple of the interval.
+      const std::uint64_t attempt = used + 1;
+      if (stop != nullptr && attempt % kStopCheckInterval == 0 && stop->should_stop()) {
+        return fail(EngineError{Stopped{}});
+      }
+      const std::uint64_t end =
+          std::min(target, (attempt / kStopCheckInterval + 1) * kStopCheckInterval - 1);
+      for (; used < end; ++used) {
+        if constexpr (Scorer::kSummaries) {
+          simple.draw_board<kPicking>(generator, board);
+          counts.add(scorer_.score_summaries(seats.data(), seat_count_, board));
+        } else {
+          simple.draw_board<kPicking, true>(generator, board, &board_list);
+          counts.add(scorer_.score(std::span(chosen_.data(), seat_count_), pairs_.data(), board,
+                                   std::span<const Card>(board_list.data(), board_size_)));
+        }
+      }
+    }
+    generator_ = generator;
+    counts.add_to(tally);
+    tally.attempts = used;
     return std::move(tally);
   }
 

@@ -101,7 +101,44 @@ class SimpleDeals {
       }
       simple.entries_.push_back(item);
     }
+    simple.settle_fixed_seats();
     return simple;
+  }
+
+  // Whether every seat holds one named hand and the board comes last: then nothing but the
+  // board's wildcards differs between deals, and draw_board() draws a deal.
+  bool fixed_seats() const { return fixed_seats_; }
+  // The seats' cards, the same in every deal, when fixed_seats().
+  const variants::CardSummary& fixed_seat(std::size_t seat) const {
+    return alternatives_[seat_entry_[seat]].fixed_summary;
+  }
+
+  // draw() for a request with fixed_seats(): the same outputs consumed, the same board, and it
+  // never fails. Each seat still consumes its choice among one alternative; the board's cards
+  // come from the one mask it meets in every deal, whose range for each card and rejection zone
+  // are known in advance.
+  template <sampler::CardPicking kPicking, bool kLists = false>
+  [[gnu::always_inline]] void draw_board(sampler::Generator& generator,
+                                         variants::CardSummary& board,
+                                         [[maybe_unused]] HandList* board_list = nullptr) const {
+    constexpr bool kDeposit = kPicking == sampler::CardPicking::Deposit && sampler::kCanDeposit;
+    sampler::Generator local = generator;
+    for (std::size_t seat = 0; seat < seat_count_; ++seat) local.skip_through_low_output();
+    variants::CardSummary summary = board_fixed_;
+    cards::CardMask left = board_left_;
+    if (kLists && board_fixed_count_ != 0) {
+      const auto& named = alternatives_[entries_.back().first].fixed_cards;
+      std::copy(named.begin(), named.begin() + board_fixed_count_, board_list->begin());
+    }
+    [[maybe_unused]] std::uint64_t running = kDeposit ? 0 : sampler::running_counts(left);
+    for (std::uint32_t drawn = 0; drawn < board_free_; ++drawn) {
+      const std::uint32_t j = sampler::uniform32(local, board_range_ - drawn, board_zones_[drawn]);
+      const auto card = take_card<kPicking>(j, left, running);
+      summary.add(card);
+      if constexpr (kLists) (*board_list)[(board_fixed_count_ + drawn) % kMostCards] = card;
+    }
+    board = summary;
+    generator = local;
   }
 
   // Draws one deal, leaving each seat's cards in seats[seat] and the board's in `board` (and,
@@ -235,6 +272,44 @@ class SimpleDeals {
     return true;
   }
 
+  // Sets fixed_seats() and what draw_board() needs, by following draw() through the parts of a
+  // deal that are the same every time: where some seat's named cards are not admissible, every
+  // deal fails, and draw() is left to fail it.
+  void settle_fixed_seats() {
+    // The board, when there is one, must come last.
+    const bool has_board = !entries_.empty() && entries_.back().count == 0;
+    if (entries_.size() != seat_count_ + (has_board ? 1 : 0)) return;
+    cards::CardMask available = live_;
+    for (std::size_t i = 0; i < seat_count_; ++i) {
+      const Entry& entry = entries_[i];
+      const Alternative& seat = alternatives_[entry.first];
+      if (entry.count != 1 || seat.free_count != 0 || seat.listed_count != 0) return;
+      if ((seat.fixed & ~(available & entry.own_or_unclaimed & seat.available)) != 0) return;
+      available &= ~seat.fixed;
+      seat_entry_[entry.slot] = entry.first;
+    }
+    if (!has_board) {
+      fixed_seats_ = true;
+      return;
+    }
+    const Entry& entry = entries_.back();
+    const Alternative& board = alternatives_[entry.first];
+    if (board.listed_count != 0) return;
+    const cards::CardMask admissible = available & entry.own_or_unclaimed & board.available;
+    if ((board.fixed & ~admissible) != 0) return;
+    const cards::CardMask left = admissible & ~board.fixed;
+    const auto range = static_cast<std::uint32_t>(std::popcount(left));
+    if (range < board.free_count || board.free_count > kMostCards) return;
+    for (std::uint32_t drawn = 0; drawn < board.free_count; ++drawn)
+      board_zones_[drawn] = sampler::uniform32_zone(range - drawn);
+    board_fixed_ = board.fixed_summary;
+    board_left_ = left;
+    board_range_ = range;
+    board_free_ = board.free_count;
+    board_fixed_count_ = board.fixed_count;
+    fixed_seats_ = true;
+  }
+
   // draw_cards() for wildcards, adding each card to `summary` (and to `list`, when given, from
   // position `listed` on). The mask holds cards 0..51 only, so no index can fall past the deck.
   template <sampler::CardPicking kPicking>
@@ -248,22 +323,34 @@ class SimpleDeals {
     [[maybe_unused]] std::uint64_t running = kDeposit ? 0 : sampler::running_counts(left_cards);
     for (std::uint32_t drawn = 0; drawn < count; ++drawn, --left) {
       if (left == 0) return false;
-      unsigned card;
-      cards::CardMask bit;
       const std::uint32_t j = sampler::uniform32(generator, left, kZones[left]);
-      if constexpr (kDeposit) {
-        bit = sampler::deposit_bits(std::uint64_t{1} << j, left_cards);
-        card = static_cast<unsigned>(__builtin_ctzll(bit));  // a card is there: bit is not 0
-      } else {
-        card = sampler::nth_card(left_cards, running, j);
-        running -= 0x0101010101010101ull << (8 * (card / 8));
-        bit = std::uint64_t{1} << card;
-      }
-      summary.add(static_cast<cards::Card>(card));
-      if (list != nullptr) (*list)[(listed + drawn) % kMostCards] = static_cast<cards::Card>(card);
-      left_cards ^= bit;
+      const auto card = take_card<kPicking>(j, left_cards, running);
+      summary.add(card);
+      if (list != nullptr) (*list)[(listed + drawn) % kMostCards] = card;
     }
     return true;
+  }
+
+  // Takes the j-th lowest card (j below the count left) out of `left` and returns it; `running`
+  // is the portable way's running counts of `left` (card_pick.hpp), kept up to date. The mask
+  // holds cards 0..51 only, so the card is always one of the deck's.
+  template <sampler::CardPicking kPicking>
+  [[gnu::always_inline]] static cards::Card take_card(std::uint32_t j, cards::CardMask& left,
+                                                      [[maybe_unused]] std::uint64_t& running) {
+    // With pdep the deposited bit is the card itself: the chain from one card to the next is one
+    // pdep and one exclusive or.
+    unsigned card;
+    cards::CardMask bit;
+    if constexpr (kPicking == sampler::CardPicking::Deposit && sampler::kCanDeposit) {
+      bit = sampler::deposit_bits(std::uint64_t{1} << j, left);
+      card = static_cast<unsigned>(__builtin_ctzll(bit));  // a card is there: bit is not 0
+    } else {
+      card = sampler::nth_card(left, running, j);
+      running -= 0x0101010101010101ull << (8 * (card / 8));
+      bit = std::uint64_t{1} << card;
+    }
+    left ^= bit;
+    return static_cast<cards::Card>(card);
   }
 
   // uniform32's zone for every count of cards left.
@@ -279,6 +366,16 @@ class SimpleDeals {
   std::size_t seat_count_ = 0;
   std::vector<Entry> entries_;
   std::vector<Alternative> alternatives_;
+  // With fixed_seats(): each seat's alternative, and the board's named cards, the cards its
+  // wildcards are drawn from, their count, and the zone of each draw.
+  bool fixed_seats_ = false;
+  std::array<std::uint32_t, variants::kMostSeats> seat_entry_{};
+  variants::CardSummary board_fixed_;
+  cards::CardMask board_left_ = 0;
+  std::uint32_t board_range_ = 0;
+  std::uint32_t board_free_ = 0;
+  std::uint32_t board_fixed_count_ = 0;
+  std::array<std::uint32_t, kMostCards> board_zones_{};
 };
 
 }  // namespace vantor::odds

@@ -26,12 +26,12 @@ class Generator {
   static Generator seeded(std::uint64_t seed);
 
   // One 64-bit output of xoshiro256++.
-  std::uint64_t next() { return step(state_); }
+  [[gnu::always_inline]] std::uint64_t next() { return step(state_); }
 
   // Consumes outputs up to and including the first one below 2^63: what a 64-bit uniform draw
   // in [0, 1) consumes. Half of all outputs are rejected there, at random, so instead of a
   // branch per output the next two states are both computed and one is kept by masking.
-  void skip_through_low_output() {
+  [[gnu::always_inline]] void skip_through_low_output() {
     std::array<std::uint64_t, 4> first = state_;
     const std::uint64_t first_rejected = step(first) >> 63;
     std::array<std::uint64_t, 4> second = first;
@@ -53,7 +53,7 @@ class Generator {
   static constexpr std::uint64_t rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
 
   // Advances `state` by one output and returns that output.
-  static std::uint64_t step(std::array<std::uint64_t, 4>& state) {
+  [[gnu::always_inline]] static std::uint64_t step(std::array<std::uint64_t, 4>& state) {
     const std::uint64_t result = rotl(state[0] + state[3], 23) + state[0];
     const std::uint64_t t = state[1] << 17;
     state[2] ^= state[0];

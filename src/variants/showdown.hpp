@@ -45,9 +45,12 @@ struct Winners {
 
   // Written without branches: which seat leads is a coin toss per deal, and a mispredicted
   // branch costs more than scoring a hand.
+  // The choices are made as masks: written as conditionals, g++ turns the comparisons into
+  // jumps.
   void offer(unsigned seat, std::uint32_t value) {
-    const std::uint32_t kept = value == best ? seats : 0;
-    seats = value <= best ? (kept | (1u << seat)) : seats;
+    const std::uint32_t better = 0u - static_cast<std::uint32_t>(value < best);
+    const std::uint32_t tied = 0u - static_cast<std::uint32_t>(value == best);
+    seats = (seats & ~better) | ((better | tied) & (1u << seat));
     best = value < best ? value : best;
   }
 };
