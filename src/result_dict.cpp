@@ -1,6 +1,7 @@
 #include "result_dict.hpp"
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -39,20 +40,45 @@ constexpr std::array<const char*, kKeyCount> kKeyNames = [] {
 // while the process goes on, and another could then take its address); others make their keys
 // per call. When the main interpreter is finalized they are forgotten (never freed: their
 // interpreter is gone), and one initialized after it makes its own.
+// Beside the keys it keeps the floats 0.0 and 1.0 and two dictionaries of the keys, each key mapped
+// to None, in the order a result inserts them: a result and a seat's statistics are copies of these
+// with their values replaced, which spares growing a dictionary key by key (a third of its cost).
 struct KeyCache {
   PyInterpreterState* owner = nullptr;
   std::array<PyObject*, kKeyCount> keys{};
+  PyObject* result_template = nullptr;
+  PyObject* seat_template = nullptr;
+  // 0.0 and 1.0, which make up most figures of a small exact answer (a river's are all 0 or 1).
+  PyObject* zero = nullptr;
+  PyObject* one = nullptr;
   bool forget_registered = false;
 };
 KeyCache key_cache;
 
 void forget_keys() { key_cache.owner = nullptr; }
 
+// A dictionary of keys[first..last) each mapped to None, or null with the error cleared.
+PyObject* template_dict(const std::array<PyObject*, kKeyCount>& keys, std::size_t first,
+                        std::size_t last) {
+  PyRef dict(PyDict_New());
+  if (!dict) {
+    PyErr_Clear();
+    return nullptr;
+  }
+  for (std::size_t k = first; k < last; ++k) {
+    if (PyDict_SetItem(dict.get(), keys[k], Py_None) != 0) {
+      PyErr_Clear();
+      return nullptr;
+    }
+  }
+  return dict.release();
+}
+
 // The cached keys for the running interpreter, or nothing (never an error: the caller then
 // falls back on making its keys).
-const std::array<PyObject*, kKeyCount>* cached_keys() {
+const KeyCache* cached_keys() {
   PyInterpreterState* const interpreter = PyInterpreterState_Get();
-  if (key_cache.owner == interpreter) return &key_cache.keys;
+  if (key_cache.owner == interpreter) return &key_cache;
   if (key_cache.owner != nullptr) return nullptr;
   const std::int64_t id = PyInterpreterState_GetID(interpreter);
   if (id != 0) {
@@ -72,46 +98,81 @@ const std::array<PyObject*, kKeyCount>* cached_keys() {
       return nullptr;
     }
   }
+  PyObject* const result_template = template_dict(keys, 0, kSeatAt);
+  PyObject* const seat_template = template_dict(keys, kSeatAt, kKeyCount);
+  PyObject* const zero = PyFloat_FromDouble(0.0);
+  PyObject* const one = PyFloat_FromDouble(1.0);
+  if (!result_template || !seat_template || !zero || !one) {
+    PyErr_Clear();
+    Py_XDECREF(result_template);
+    Py_XDECREF(seat_template);
+    Py_XDECREF(zero);
+    Py_XDECREF(one);
+    for (PyObject* key : keys) Py_DECREF(key);
+    return nullptr;
+  }
   key_cache.keys = keys;
+  key_cache.result_template = result_template;
+  key_cache.seat_template = seat_template;
+  key_cache.zero = zero;
+  key_cache.one = one;
   key_cache.owner = interpreter;
-  return &key_cache.keys;
+  return &key_cache;
+}
+
+// A new dictionary to fill: a copy of the template where the keys are cached, else empty.
+PyObject* new_dict(const KeyCache* cache, PyObject* KeyCache::*dict_template) {
+  return cache ? PyDict_Copy(cache->*dict_template) : PyDict_New();
+}
+
+// A float of `value`: the kept 0.0 or 1.0 where the cache has them (floats are immutable, so
+// sharing one is invisible but for `is`), else a new one. Never -0.0 from the cache.
+PyObject* new_float(const KeyCache* cache, double value) {
+  if (cache) {
+    PyObject* kept = value == 1.0                           ? cache->one
+                     : value == 0.0 && !std::signbit(value) ? cache->zero
+                                                            : nullptr;
+    if (kept) {
+      Py_INCREF(kept);
+      return kept;
+    }
+  }
+  return PyFloat_FromDouble(value);
 }
 
 // Inserts a new reference under key number `k`, consuming it; false with the error set when the
 // value could not be created or inserted.
-bool put(PyObject* dict, const std::array<PyObject*, kKeyCount>* keys, std::size_t k,
-         PyObject* value) {
+bool put(PyObject* dict, const KeyCache* keys, std::size_t k, PyObject* value) {
   const PyRef owned(value);
   if (!owned) return false;
-  return (keys ? PyDict_SetItem(dict, (*keys)[k], owned.get())
+  return (keys ? PyDict_SetItem(dict, keys->keys[k], owned.get())
                : PyDict_SetItemString(dict, kKeyNames[k], owned.get())) == 0;
 }
 
-PyObject* float_list(const std::vector<double>& values) {
+PyObject* float_list(const std::vector<double>& values, const KeyCache* keys) {
   PyRef list(PyList_New(static_cast<Py_ssize_t>(values.size())));
   if (!list) return nullptr;
   for (std::size_t i = 0; i < values.size(); ++i) {
-    PyObject* item = PyFloat_FromDouble(values[i]);
+    PyObject* item = new_float(keys, values[i]);
     if (!item) return nullptr;
     PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), item);
   }
   return list.release();
 }
 
-PyObject* seat_dict(const odds::SeatStatistics& s, const std::array<PyObject*, kKeyCount>* keys) {
-  PyRef dict(PyDict_New());
+PyObject* seat_dict(const odds::SeatStatistics& s, const KeyCache* keys) {
+  PyRef dict(new_dict(keys, &KeyCache::seat_template));
   if (!dict) return nullptr;
   const std::array<double, kSeatKeys.size()> values = {
       s.equity,   s.win,      s.tie,     s.low_equity, s.scoop,
       s.high_win, s.high_tie, s.low_win, s.low_tie,    s.std_error};
   for (std::size_t i = 0; i < values.size(); ++i) {
-    if (!put(dict.get(), keys, kSeatAt + i, PyFloat_FromDouble(values[i]))) return nullptr;
+    if (!put(dict.get(), keys, kSeatAt + i, new_float(keys, values[i]))) return nullptr;
   }
   return dict.release();
 }
 
-PyObject* players_list(const odds::ChunkTally& tally,
-                       const std::array<PyObject*, kKeyCount>* keys) {
+PyObject* players_list(const odds::ChunkTally& tally, const KeyCache* keys) {
   PyRef list(PyList_New(static_cast<Py_ssize_t>(tally.seat_count())));
   if (!list) return nullptr;
   for (std::size_t seat = 0; seat < tally.seat_count(); ++seat) {
@@ -125,8 +186,8 @@ PyObject* players_list(const odds::ChunkTally& tally,
 }  // namespace
 
 PyObject* result_dict(const odds::ChunkTally& tally, bool weighted) {
-  const std::array<PyObject*, kKeyCount>* keys = cached_keys();
-  PyRef dict(PyDict_New());
+  const KeyCache* keys = cached_keys();
+  PyRef dict(new_dict(keys, &KeyCache::result_template));
   if (!dict) return nullptr;
   PyObject* d = dict.get();
   const double acceptance =
@@ -138,13 +199,13 @@ PyObject* result_dict(const odds::ChunkTally& tally, bool weighted) {
   bool built = put(d, keys, 0, PyLong_FromUnsignedLongLong(tally.samples)) &&
                put(d, keys, 1, PyBool_FromLong(tally.exact)) &&
                put(d, keys, 2, PyLong_FromUnsignedLongLong(tally.attempts)) &&
-               put(d, keys, 3, PyFloat_FromDouble(acceptance)) &&
+               put(d, keys, 3, new_float(keys, acceptance)) &&
                put(d, keys, 4, PyBool_FromLong(weighted)) &&
-               put(d, keys, 5, PyFloat_FromDouble(tally.weight_sum)) &&
-               put(d, keys, 6, PyFloat_FromDouble(tally.weight_square_sum)) &&
-               put(d, keys, 7, PyFloat_FromDouble(effective));
+               put(d, keys, 5, new_float(keys, tally.weight_sum)) &&
+               put(d, keys, 6, new_float(keys, tally.weight_square_sum)) &&
+               put(d, keys, 7, new_float(keys, effective));
   for (std::size_t k = 0; built && k < odds::kSeatSumCount; ++k) {
-    built = put(d, keys, kSumsAt + k, float_list(tally.sums[k]));
+    built = put(d, keys, kSumsAt + k, float_list(tally.sums[k], keys));
   }
   built = built && put(d, keys, kPlayersAt, players_list(tally, keys));
   return built ? dict.release() : nullptr;

@@ -420,3 +420,22 @@ def test_a_subinterpreter_gets_the_same_result_dictionary():
                           text=True, timeout=60)
     assert done.returncode == 0, done.stderr
     assert done.stdout.split() == ["True", "True"]
+
+
+def test_result_dictionaries_share_nothing_a_caller_can_change():
+    # Results are copies of dictionaries the module keeps: changing one, or one seat's, must
+    # leave the next result as it would have been.
+    def call():
+        return vantor.exact_from_text("holdem", ["AhKh", "QsQd"], "Qh Jh 2c 3d")
+
+    first = call()
+    expected = repr(first)
+    first["samples"] = -1
+    first["extra"] = None
+    first["players"][0]["equity"] = 2.0
+    first["players"][1].clear()
+    del first["exact"]
+    second = call()
+    assert repr(second) == expected
+    assert second is not first
+    assert second["players"][0] is not first["players"][0]

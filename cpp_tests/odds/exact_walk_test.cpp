@@ -148,6 +148,13 @@ INSTANTIATE_TEST_SUITE_P(
     EveryGame, ExactWalkTest,
     ::testing::Values(
         Spot{"holdem_named_flop", "holdem", {{hand("AhKh")}, {hand("QsQd")}}, hand("2c7dTs"), 2, 5},
+        // One deal, which swapping spades and hearts keeps: counted once, with weight 1.
+        Spot{"holdem_named_river_kept_by_a_renaming",
+             "holdem",
+             {{hand("AsAh")}, {hand("KsKh")}},
+             hand("2c3d4c5d9c"),
+             2,
+             5},
         Spot{"holdem_wildcard_seat_turn",
              "holdem",
              {{hand("AhKh")}, {{kAll, kAll}}, {hand("7c7d")}},

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -310,6 +311,47 @@ TEST(FindDeal, AgreesWithTryingEveryChoice) {
   }
   EXPECT_GT(dealable, 300);
   EXPECT_GT(fooled_slot_check, 30);  // the cases the search exists for did come up
+}
+
+// Named cards and wildcards only (settled by counting, without the search), with a few live cards
+// so that both answers come up: a request is accepted exactly when trying every assignment finds
+// a deal, and refused as unsatisfiable together otherwise.
+TEST(BuildRequest, NamedCardsAndWildcardsAgreeWithTryingEveryChoice) {
+  std::mt19937_64 random(20261208);
+  const auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+  int accepted = 0, refused = 0;
+  for (int trial = 0; trial < 400; ++trial) {
+    const CardMask live = (CardMask{1} << (6 + pick(6))) - 1;  // the lowest 6 to 11 cards
+    std::vector<cards::Card> unnamed = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    std::shuffle(unnamed.begin(), unnamed.end(), random);
+    const auto slot = [&] {
+      if (pick(2) == 0 || unnamed.empty()) return kAny;
+      const CardMask named = CardMask{1} << unnamed.back();
+      unnamed.pop_back();
+      return (named & live) != 0 ? named : kAny;
+    };
+    Seats seats(2 + pick(2), {std::vector<CardMask>(2)});
+    for (auto& seat : seats) {
+      for (CardMask& mask : seat.front()) mask = slot();
+    }
+    std::vector<CardMask> board(3 + pick(3));
+    for (CardMask& mask : board) mask = slot();
+    std::vector<CardMask> full_board = board;
+    full_board.resize(5, kAny);
+    const bool expected = brute_force_dealable(seats, full_board, live);
+    const auto built = ask("holdem", seats, board, kAny & ~live);
+    if (expected) {
+      ASSERT_TRUE(built) << "trial " << trial << ": " << display(built.error());
+      EXPECT_TRUE(built->known_dealable);
+    } else {
+      ASSERT_TRUE(refused_with(built, RequestError::unsatisfiable(Unsatisfied::Together)))
+          << "trial " << trial;
+    }
+    accepted += expected;
+    refused += !expected;
+  }
+  EXPECT_GT(accepted, 50);
+  EXPECT_GT(refused, 50);
 }
 
 // Fourteen seats of one pair each, written in both orders, ahead of two seats that cannot be dealt

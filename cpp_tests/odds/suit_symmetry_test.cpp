@@ -59,6 +59,13 @@ INSTANTIATE_TEST_SUITE_P(
         // AhKh v QsQd: swapping spades and diamonds keeps the pair's set; hearts and clubs
         // stay where they are.
         GroupCase{"named_hands", prepared("holdem", {{hand("AhKh")}, {hand("QsQd")}}, {}, 2, 5), 1},
+        // AsAh v KsKh with a turn or a river of clubs and diamonds: swapping spades and hearts
+        // keeps either, the river's single deal included.
+        GroupCase{"named_turn",
+                  prepared("holdem", {{hand("AsAh")}, {hand("KsKh")}}, hand("2c3d4c5d"), 2, 5), 1},
+        GroupCase{"named_river",
+                  prepared("holdem", {{hand("AsAh")}, {hand("KsKh")}}, hand("2c3d4c5d9c"), 2, 5),
+                  1},
         // Each suit named once, in different ranks: nothing can move.
         GroupCase{"every_suit_named",
                   prepared("holdem", {{hand("AhKc")}, {hand("QsJd")}}, {}, 2, 5), 0},

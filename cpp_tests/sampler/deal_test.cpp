@@ -379,6 +379,60 @@ TEST(Pilot, CertainRejectionNeverFailsADraw) {
   }
 }
 
+// A plan the rejection sampler is certain for leaves the weighted sampler's tables out; built
+// afterwards they are what the samplers read from a plan that built them at once: no entry needs
+// a proposal norm (as the plan assumed without them), each stored logarithm counts the entry's
+// feasible sets, and the weighted sampler deals every valid deal alike, with weight 1.
+TEST(DealPlan, ShapeTablesBuiltWhenForced) {
+  const std::vector<PlannedDeal> spots = {
+      // Seven cards besides the named ones are live: an open board has 21 deals.
+      make_plan({{{bit(kAceSpades), bit(kAceHearts)}}, {{bit(0), bit(5)}}},
+                std::vector<CardMask>(5, kAll), bit(kAceSpades) | bit(kAceHearts) | 0x1FE1),
+      make_plan({{{bit(1), bit(2), bit(3)}}, {{bit(4), bit(8), bit(12)}}, {{bit(16), bit(30)}}}, {},
+                kAll),
+      // Six cards nobody names are live: the board's two wildcards make fifteen deals.
+      make_plan({{{bit(0), bit(1)}}, {{bit(2), bit(3)}}}, {bit(4), bit(5), bit(6), kAll, kAll},
+                0x1FFF)};
+  for (PlannedDeal spot : spots) {
+    ASSERT_TRUE(rejection_is_certain(spot.plan));
+    ASSERT_FALSE(spot.plan.has_shape_tables());
+    Generator generator = Generator::seeded(3);
+    std::vector<std::vector<Card>> seats(spot.plan.seat_count);
+    std::vector<Card> board;
+    WeightedScratch scratch;
+    EXPECT_FALSE(weighted_draw(spot.plan, generator, seats, board, scratch));
+
+    complete_shape_tables(spot.plan, spot.seats, spot.board);
+    ASSERT_TRUE(spot.plan.has_shape_tables());
+    EXPECT_FALSE(spot.plan.rejection_weights);
+    EXPECT_EQ(spot.plan.proposal_norms, std::vector<double>(spot.plan.seat_count + 1, 0.0));
+    for (std::size_t entry = 0; entry <= spot.plan.seat_count; ++entry) {
+      const auto& masks = entry < spot.plan.seat_count ? spot.seats[entry][0] : spot.board;
+      const CardMask admissible = spot.live & (spot.plan.own[entry] | ~spot.plan.reserved);
+      const double sets = masks.empty() ? 1.0 : feasible_sets(masks, admissible).size();
+      EXPECT_DOUBLE_EQ(spot.plan.log_weights[entry].at(0), std::log(sets)) << entry;
+    }
+
+    const auto deals = enumerate_deals(spot);
+    std::map<std::vector<CardMask>, double> probability;
+    for (const auto& deal : deals)
+      probability[deal.hands] = 1.0 / static_cast<double>(deals.size());
+    const bool with_board = spot.plan.board_size != 0;
+    const long draws = 4000;
+    std::map<std::vector<CardMask>, long> observed;
+    for (long i = 0; i < draws; ++i) {
+      const auto weight = weighted_draw(spot.plan, generator, seats, board, scratch);
+      ASSERT_TRUE(weight);
+      EXPECT_NEAR(*weight, 1.0, 1e-12);
+      ++observed[hands_of(seats, board, with_board)];
+    }
+    EXPECT_TRUE(only_expected_keys(probability, observed));
+    if (deals.size() > 1) {
+      EXPECT_TRUE(frequencies_match(probability, observed, draws));
+    }
+  }
+}
+
 TEST(Pilot, NotCertainWithWildcardsAlternativesOrBoardMasks) {
   const std::vector<CardMask> free_board(5, kAll);
   const std::vector<CardMask> named{bit(0), bit(5)};

@@ -151,7 +151,37 @@ std::optional<RequestError> check_named_cards(const Seats& seats,
   return std::nullopt;
 }
 
+// Seats of one alternative each, and a board, whose every mask names one card or allows every
+// live card: with the named cards distinct and live, a deal exists exactly when the wildcards
+// find enough live cards nobody names. Settled so, the common named spot skips the search (which
+// took a tenth of a small exact call). Nothing for any other request.
+std::optional<Dealability> plain_dealability(const Seats& seats, const std::vector<CardMask>& board,
+                                             CardMask live) {
+  CardMask named = 0;
+  std::size_t wildcards = 0;
+  const auto take = [&](CardMask mask) {
+    if (std::has_single_bit(mask) && (mask & live & ~named) != 0) {
+      named |= mask;
+      return true;
+    }
+    wildcards += (mask & live) == live;
+    return (mask & live) == live;
+  };
+  for (const SeatAlternatives& seat : seats) {
+    if (seat.size() != 1) return std::nullopt;
+    for (const CardMask mask : seat.front()) {
+      if (!take(mask)) return std::nullopt;
+    }
+  }
+  for (const CardMask mask : board) {
+    if (!take(mask)) return std::nullopt;
+  }
+  return wildcards <= static_cast<std::size_t>(std::popcount(live & ~named)) ? Dealability::Dealable
+                                                                             : Dealability::NoDeal;
+}
+
 Dealability dealability(const Seats& seats, const std::vector<CardMask>& board, CardMask live) {
+  if (const auto settled = plain_dealability(seats, board, live)) return *settled;
   if (!slots_can_be_filled(seats, board, live)) return Dealability::NoDeal;
   // An undecided search (a request built to defeat it) keeps the slot-by-slot verdict.
   return find_deal(seats, board, live);

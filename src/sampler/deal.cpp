@@ -143,6 +143,7 @@ std::optional<double> weighted_draw(const DealPlan& deal, Generator& generator,
                                     std::vector<std::vector<Card>>& seat_cards,
                                     std::vector<Card>& board_cards, WeightedScratch& scratch) {
   assert(seat_cards.size() == deal.seat_count);
+  if (!deal.has_shape_tables()) return std::nullopt;
   CardMask available = deal.live;
   double log_weight = 0.0;
   double set_count_factor = 1.0;  // stays exactly 1 unless some entry's alternatives differ

@@ -50,8 +50,9 @@ std::optional<double> weighed_rejection_draw(const DealPlan& deal, Generator& ge
                                              std::vector<std::vector<cards::Card>>& seat_cards,
                                              std::vector<cards::Card>& board_cards);
 
-// Draws one deal as above and returns its weight, or nothing when an alternative without a
-// shape was chosen or an entry had no feasible set left.
+// Draws one deal as above and returns its weight, or nothing when the plan left out the weighted
+// sampler's tables (complete_shape_tables()), an alternative without a shape was chosen or an
+// entry had no feasible set left.
 std::optional<double> weighted_draw(const DealPlan& deal, Generator& generator,
                                     std::vector<std::vector<cards::Card>>& seat_cards,
                                     std::vector<cards::Card>& board_cards,

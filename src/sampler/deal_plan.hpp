@@ -33,6 +33,9 @@ struct DealPlan {
   DrawPlan board_plan;
   // Every entry index 0..n once, the most constrained first (see plan_deal()).
   std::vector<std::size_t> draw_order;
+  // The weighted sampler's tables: shapes, log_weights and set_count_factors. Empty where the
+  // rejection sampler is certain (rejection_is_certain()) until complete_shape_tables() builds
+  // them for a caller that forces the weighted sampler.
   // Per entry, per alternative (the board has one): the shape under the entry's admissible
   // cards live & (E[i] | ~R), absent when the alternative has no masks or hit the pattern limit.
   std::vector<std::vector<std::optional<Shape>>> shapes;
@@ -54,6 +57,7 @@ struct DealPlan {
   bool weighted = false;
 
   bool board_in_order() const { return board_size != 0; }
+  bool has_shape_tables() const { return !shapes.empty(); }
   // Whether the deals a batch draws carry weights other than 1: always with the weighted
   // sampler, and with the rejection sampler where some entry's alternatives propose unevenly.
   bool deals_carry_weights() const { return weighted || rejection_weights; }
@@ -75,5 +79,11 @@ DealPlan plan_deal(std::span<const cards::SeatAlternatives> seats,
 std::optional<DealPlan> plan_deal_within(std::span<const cards::SeatAlternatives> seats,
                                          std::span<const cards::CardMask> board,
                                          cards::CardMask live, std::size_t most_bytes);
+
+// Builds the weighted sampler's tables of a plan that left them out (see DealPlan::shapes), from
+// the seats and board it was planned from; the weighted sampler then draws as it would from a
+// plan that built them at once. Does nothing where they exist.
+void complete_shape_tables(DealPlan& plan, std::span<const cards::SeatAlternatives> seats,
+                           std::span<const cards::CardMask> board);
 
 }  // namespace vantor::sampler
