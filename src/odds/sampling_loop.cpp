@@ -158,11 +158,10 @@ class PieceSampler {
     std::uint64_t used = 0;
     while (used < target) {
       if (auto ended = next_attempt(attempts, limit, used, stop)) return fail(std::move(*ended));
-      if constexpr (kRanges) {
-        if (!simple.draw<kPicking, kPlans, false, true>(generator, seats.data(), board)) continue;
-        counts.add(scorer_.score_summaries(seats.data(), seat_count_, board));
-      } else if constexpr (Scorer::kSummaries) {
-        if (!simple.draw<kPicking, kPlans>(generator, seats.data(), board)) continue;
+      if constexpr (Scorer::kSummaries) {
+        if (!simple.draw<kPicking, kPlans, false, kRanges>(generator, seats.data(), board)) {
+          continue;
+        }
         counts.add(scorer_.score_summaries(seats.data(), seat_count_, board));
       } else {
         // Omaha and badugi read the cards themselves: the seats that vary are prepared from
