@@ -58,16 +58,8 @@ bool draw_phase_one(const DrawPlan& plan, CardMask admissible, Generator& genera
 
 }  // namespace
 
-std::uint32_t split_multiplicity(const DrawPlan& plan, std::span<const Card> drawn) {
-  const auto& constrained = plan.constrained_masks;
-  if (plan.disjoint) {
-    // Disjoint masks are filled independently: the product of the choices per slot.
-    const CardMask drawn_mask = mask_of(drawn);
-    std::uint32_t ways = 1;
-    for (const CardMask slot : constrained)
-      ways *= static_cast<std::uint32_t>(std::popcount(drawn_mask & slot));
-    return ways;
-  }
+std::uint32_t split_multiplicity_by_subsets(std::span<const CardMask> constrained,
+                                            std::span<const Card> drawn) {
   const std::size_t k = constrained.size(), d = drawn.size();
   assert(d <= kSplitSlotLimit);
   std::uint32_t ways = 0;
@@ -81,6 +73,43 @@ std::uint32_t split_multiplicity(const DrawPlan& plan, std::span<const Card> dra
   }
   return ways;
 }
+
+std::uint32_t split_multiplicity(const DrawPlan& plan, std::span<const Card> drawn) {
+  if (plan.group_count == 0) return split_multiplicity_by_subsets(plan.constrained_masks, drawn);
+  // Disjoint groups are filled independently: the product of the choices per group.
+  const CardMask drawn_mask = mask_of(drawn);
+  std::uint32_t ways = 1;
+  for (std::size_t g = 0; g < plan.group_count; ++g) {
+    const DrawPlan::SlotGroup& group = plan.groups[g];
+    ways *= static_cast<std::uint32_t>(
+        class_binomial(static_cast<unsigned>(std::popcount(drawn_mask & group.mask)), group.size));
+  }
+  return ways;
+}
+
+namespace {
+
+// Gathers equal constrained masks into groups, and keeps the groups only when they are
+// pairwise disjoint.
+void group_constrained(DrawPlan& plan) {
+  std::array<DrawPlan::SlotGroup, kSplitSlotLimit> groups{};
+  std::size_t count = 0;
+  for (const CardMask slot : plan.constrained_masks) {
+    std::size_t g = 0;
+    while (g < count && groups[g].mask != slot) ++g;
+    if (g == count) groups[count++] = {slot, 0};
+    ++groups[g].size;
+  }
+  CardMask seen = 0;
+  for (std::size_t g = 0; g < count; ++g) {
+    if ((seen & groups[g].mask) != 0) return;
+    seen |= groups[g].mask;
+  }
+  plan.groups = groups;
+  plan.group_count = count;
+}
+
+}  // namespace
 
 DrawPlan build_plan(std::span<const CardMask> slots, CardMask available) {
   DrawPlan plan;
@@ -120,6 +149,7 @@ DrawPlan build_plan(std::span<const CardMask> slots, CardMask available) {
       if ((seen & slot) != 0) plan.disjoint = false;
       seen |= slot;
     }
+    group_constrained(plan);
     plan.covered_slots = plan.constrained_masks;
   } else {
     plan.covered_slots = remaining;
