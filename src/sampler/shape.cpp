@@ -136,24 +136,44 @@ void Shape::draw(std::span<const CardMask> class_masks, std::span<const Count> c
   // add nothing to the sum and so are never chosen.
   const auto chosen = static_cast<std::size_t>(
       std::upper_bound(cumulative.begin(), cumulative.end(), x) - cumulative.begin());
+  draw_pattern(class_masks, chosen, generator, out);
+}
+
+void Shape::draw(std::span<const CardMask> class_masks, std::span<const std::uint64_t> cumulative,
+                 std::uint64_t total, Generator& generator, std::vector<Card>& out) const {
+  assert(total > 0 && narrow());
+  const std::uint64_t x = uniform128_narrow(generator, total);
+  const auto chosen = static_cast<std::size_t>(
+      std::upper_bound(cumulative.begin(), cumulative.end(), x) - cumulative.begin());
+  draw_pattern(class_masks, chosen, generator, out);
+}
+
+CardMask Shape::draw_pattern(std::span<const CardMask> class_masks, std::size_t chosen,
+                             Generator& generator, std::vector<Card>& out) const {
   assert(chosen < pattern_count());
   const std::uint8_t* counts = counts_.data() + chosen * class_masks_.size();
   if (card_picking() == CardPicking::Deposit) {
-    draw_in_classes<CardPicking::Deposit>(class_masks, counts, generator, out);
-  } else {
-    draw_in_classes<CardPicking::Broadword>(class_masks, counts, generator, out);
+    return draw_in_classes<CardPicking::Deposit>(class_masks, counts, generator, out);
   }
+  return draw_in_classes<CardPicking::Broadword>(class_masks, counts, generator, out);
 }
 
 template <CardPicking kPicking>
-void Shape::draw_in_classes(std::span<const CardMask> class_masks, const std::uint8_t* counts,
-                            Generator& generator, std::vector<Card>& out) const {
+CardMask Shape::draw_in_classes(std::span<const CardMask> class_masks, const std::uint8_t* counts,
+                                Generator& generator, std::vector<Card>& out) const {
   constexpr bool kDeposit = kPicking == CardPicking::Deposit && kCanDeposit;
+  // The generator and the cards stay in locals until the end: a card is one byte, and a byte
+  // store may alias anything, so storing into `out` card by card would make the compiler reload
+  // the generator's state after every card.
+  Generator local = generator;
+  std::array<Card, kMatchingCapacity> drawn;  // a shape has at most that many slots
+  std::size_t size = 0;
+  CardMask taken = 0;
   for (std::size_t k = 0; k < class_masks_.size(); ++k) {
     CardMask mask = class_masks[k];
     for (unsigned i = 0; i < counts[k]; ++i) {
       const auto left = static_cast<std::uint32_t>(std::popcount(mask));
-      const std::uint32_t j = uniform32(generator, left);
+      const std::uint32_t j = uniform32(local, left);
       unsigned card;
       if constexpr (kDeposit) {
         const CardMask bit = deposit_bits(std::uint64_t{1} << j, mask);
@@ -163,9 +183,15 @@ void Shape::draw_in_classes(std::span<const CardMask> class_masks, const std::ui
         card = nth_card(mask, j);
         mask &= ~(CardMask{1} << card);
       }
-      if (card < static_cast<unsigned>(cards::kCardCount)) out.push_back(static_cast<Card>(card));
+      if (card < static_cast<unsigned>(cards::kCardCount)) {
+        drawn[size++] = static_cast<Card>(card);
+        taken |= CardMask{1} << card;
+      }
     }
   }
+  generator = local;
+  out.insert(out.end(), drawn.begin(), drawn.begin() + static_cast<std::ptrdiff_t>(size));
+  return taken;
 }
 
 std::size_t Shape::footprint() const {
@@ -193,6 +219,62 @@ Count Shape::reweight(CardMask available, std::vector<CardMask>& class_masks,
     running = saturating_add(running, weight);
     cumulative.push_back(running);
   }
+  return running;
+}
+
+std::uint64_t Shape::reweight(CardMask available, std::vector<CardMask>& class_masks,
+                              std::vector<std::uint64_t>& cumulative) const {
+  assert(narrow());
+  const std::size_t class_count = class_masks_.size();
+  class_masks.clear();
+  cumulative.clear();
+  std::array<unsigned, cards::kCardCount> size;
+  for (std::size_t k = 0; k < class_count; ++k) {
+    class_masks.push_back(class_masks_[k] & available);
+    size[k] = static_cast<unsigned>(std::popcount(class_masks.back()));
+  }
+  // No product or sum can pass the total at the start (see narrow()), so nothing saturates.
+  std::uint64_t running = 0;
+  const std::uint8_t* counts = counts_.data();
+  for (std::size_t p = 0; p < weights_.size(); ++p, counts += class_count) {
+    std::uint64_t weight = 1;
+    for (std::size_t k = 0; k < class_count && weight != 0; ++k) {
+      if (counts[k] != 0) weight *= class_binomial(size[k], counts[k]);
+    }
+    running += weight;
+    cumulative.push_back(running);
+  }
+  return running;
+}
+
+std::uint64_t Shape::reweight_and_draw(CardMask available, Generator& generator,
+                                       std::vector<std::uint64_t>& cumulative,
+                                       std::vector<Card>& out, CardMask& taken) const {
+  assert(narrow());
+  const std::size_t class_count = class_masks_.size();
+  std::array<CardMask, cards::kCardCount> class_masks;  // a class holds at least one card
+  std::array<unsigned, cards::kCardCount> size;
+  for (std::size_t k = 0; k < class_count; ++k) {
+    class_masks[k] = class_masks_[k] & available;
+    size[k] = static_cast<unsigned>(std::popcount(class_masks[k]));
+  }
+  cumulative.resize(weights_.size());
+  std::uint64_t running = 0;
+  const std::uint8_t* counts = counts_.data();
+  for (std::size_t p = 0; p < weights_.size(); ++p, counts += class_count) {
+    std::uint64_t weight = 1;
+    for (std::size_t k = 0; k < class_count && weight != 0; ++k) {
+      if (counts[k] != 0) weight *= class_binomial(size[k], counts[k]);
+    }
+    running += weight;
+    cumulative[p] = running;
+  }
+  taken = 0;
+  if (running == 0) return 0;
+  const std::uint64_t x = uniform128_narrow(generator, running);
+  const auto chosen = static_cast<std::size_t>(
+      std::upper_bound(cumulative.begin(), cumulative.end(), x) - cumulative.begin());
+  taken = draw_pattern({class_masks.data(), class_count}, chosen, generator, out);
   return running;
 }
 
