@@ -339,7 +339,9 @@ TEST(SplitMultiplicity, GroupsAgreeWithEverySubset) {
     for (int trial = 0; trial < 20; ++trial) {
       std::vector<Card> drawn;
       if (trial % 2 == 0) {
-        if (!draw_with_plan(plan, kAll, generator, hand)) continue;
+        CardMask taken = 0;
+        if (!draw_with_plan(plan, kAll, generator, hand, taken)) continue;
+        ASSERT_EQ(taken, mask_of(hand));
         drawn.assign(hand.begin() + static_cast<std::ptrdiff_t>(plan.fixed_cards.size()),
                      hand.end());
       } else {

@@ -39,10 +39,11 @@ template <CardPicking kPicking>
     // Through a copy, so that the caller's generator never has its address taken and can stay
     // in registers across the deal.
     Generator shared = generator;
-    const bool drawn = draw_with_plan(plan, admissible, shared, out);
+    CardMask taken;
+    const bool drawn = draw_with_plan(plan, admissible, shared, out, taken);
     generator = shared;
     if (!drawn) return std::nullopt;
-    return mask_of(out);
+    return taken;
   }
   admissible &= plan.available;
   if ((plan.fixed_mask & ~admissible) != 0) {

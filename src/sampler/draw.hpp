@@ -100,6 +100,9 @@ std::uint32_t split_multiplicity_by_subsets(std::span<const cards::CardMask> con
 // grown to the hand's size.
 bool draw_with_plan(const DrawPlan& plan, cards::CardMask admissible, Generator& generator,
                     std::vector<cards::Card>& out);
+// The same draw, giving the hand's cards as a set in `taken` when it succeeds.
+bool draw_with_plan(const DrawPlan& plan, cards::CardMask admissible, Generator& generator,
+                    std::vector<cards::Card>& out, cards::CardMask& taken);
 
 // How draw_with_plan() proposes a hand, as a count: under admissible cards C (the fixed cards
 // among them) it yields each hand it can yield with probability exactly 1 / N, where
