@@ -68,6 +68,14 @@ struct Enumeration {
   }
 };
 
+// uniform32_zone() of every size a class can have, looked up per card drawn.
+constexpr auto kClassZones = [] {
+  std::array<std::uint32_t, cards::kCardCount + 1> zones{};
+  for (std::uint32_t size = 1; size <= cards::kCardCount; ++size)
+    zones[size] = uniform32_zone(size);
+  return zones;
+}();
+
 void list_pattern(std::span<const CardMask> class_masks, std::span<const std::uint8_t> counts,
                   std::size_t k, std::vector<Card>& working, std::vector<std::vector<Card>>& out) {
   while (k < counts.size() && counts[k] == 0) ++k;
@@ -167,13 +175,20 @@ CardMask Shape::draw_in_classes(std::span<const CardMask> class_masks, const std
   // the generator's state after every card.
   Generator local = generator;
   std::array<Card, kMatchingCapacity> drawn;  // a shape has at most that many slots
-  std::size_t size = 0;
+  Card* next = drawn.data();
   CardMask taken = 0;
   for (std::size_t k = 0; k < class_masks_.size(); ++k) {
-    CardMask mask = class_masks[k];
-    for (unsigned i = 0; i < counts[k]; ++i) {
-      const auto left = static_cast<std::uint32_t>(std::popcount(mask));
-      const std::uint32_t j = uniform32(local, left);
+    unsigned count = counts[k];
+    if (count == 0) continue;
+    // Classes hold cards 0..51 only (see build()), so every index drawn is a card.
+    const CardMask whole = class_masks[k];
+    assert((whole & ~cards::kFullDeck) == 0);
+    CardMask mask = whole;
+    // The cards left in the class fall by one per card: counted apart from the mask, so that
+    // the next index does not wait for the last card to leave it.
+    auto left = static_cast<std::uint32_t>(std::popcount(mask));
+    for (; count != 0; --count, --left) {
+      const std::uint32_t j = uniform32(local, left, kClassZones[left]);
       unsigned card;
       if constexpr (kDeposit) {
         const CardMask bit = deposit_bits(std::uint64_t{1} << j, mask);
@@ -183,14 +198,12 @@ CardMask Shape::draw_in_classes(std::span<const CardMask> class_masks, const std
         card = nth_card(mask, j);
         mask &= ~(CardMask{1} << card);
       }
-      if (card < static_cast<unsigned>(cards::kCardCount)) {
-        drawn[size++] = static_cast<Card>(card);
-        taken |= CardMask{1} << card;
-      }
+      *next++ = static_cast<Card>(card);
     }
+    taken |= whole & ~mask;
   }
   generator = local;
-  out.insert(out.end(), drawn.begin(), drawn.begin() + static_cast<std::ptrdiff_t>(size));
+  out.insert(out.end(), drawn.data(), next);
   return taken;
 }
 
@@ -253,27 +266,30 @@ std::uint64_t Shape::reweight_and_draw(CardMask available, Generator& generator,
   assert(narrow());
   const std::size_t class_count = class_masks_.size();
   std::array<CardMask, cards::kCardCount> class_masks;  // a class holds at least one card
-  std::array<unsigned, cards::kCardCount> size;
+  // Per class, the binomials C(size, c) of its size under `available`.
+  std::array<const std::uint64_t*, cards::kCardCount> binomials;
   for (std::size_t k = 0; k < class_count; ++k) {
     class_masks[k] = class_masks_[k] & available;
-    size[k] = static_cast<unsigned>(std::popcount(class_masks[k]));
+    binomials[k] = detail::binomial_by_size_and_count[std::popcount(class_masks[k])].data();
   }
-  cumulative.resize(weights_.size());
+  const std::size_t pattern_count = weights_.size();
+  cumulative.resize(pattern_count);
+  std::uint64_t* const sums = cumulative.data();
   std::uint64_t running = 0;
   const std::uint8_t* counts = counts_.data();
-  for (std::size_t p = 0; p < weights_.size(); ++p, counts += class_count) {
+  for (std::size_t p = 0; p < pattern_count; ++p, counts += class_count) {
+    // Every class's factor, C(size, 0) = 1 included: a zero factor zeroes the rest, and before
+    // one every partial product stays below the pattern's weight at the start.
     std::uint64_t weight = 1;
-    for (std::size_t k = 0; k < class_count && weight != 0; ++k) {
-      if (counts[k] != 0) weight *= class_binomial(size[k], counts[k]);
-    }
+    for (std::size_t k = 0; k < class_count; ++k) weight *= binomials[k][counts[k]];
     running += weight;
-    cumulative[p] = running;
+    sums[p] = running;
   }
   taken = 0;
   if (running == 0) return 0;
   const std::uint64_t x = uniform128_narrow(generator, running);
-  const auto chosen = static_cast<std::size_t>(
-      std::upper_bound(cumulative.begin(), cumulative.end(), x) - cumulative.begin());
+  const auto chosen =
+      static_cast<std::size_t>(std::upper_bound(sums, sums + pattern_count, x) - sums);
   taken = draw_pattern({class_masks.data(), class_count}, chosen, generator, out);
   return running;
 }
