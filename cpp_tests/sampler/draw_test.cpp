@@ -288,28 +288,6 @@ TEST(PlanDistribution, RejectionWithAFreeSlotAndMultiplicity) {
   expect_plan_uniform(with_free, deck, kAll, plan.kind, 60000, 21, lowest_and_low_count);
 }
 
-// The slot masks hands are written with: ranks, suits, named cards, wildcards, and odd masks.
-CardMask random_slot_mask(std::mt19937_64& random) {
-  switch (random() % 6) {
-    case 0:
-      return CardMask{0xF} << (4 * (random() % 13));  // a rank
-    case 1: {
-      CardMask suit = 0;
-      const auto s = random() % 4;
-      for (unsigned rank = 0; rank < 13; ++rank) suit |= bit(static_cast<Card>(4 * rank + s));
-      return suit;
-    }
-    case 2:
-      return bit(static_cast<Card>(random() % 52));
-    case 3:
-      return kAll;
-    case 4:
-      return (CardMask{0xF} << (4 * (random() % 13))) | (CardMask{0xF} << (4 * (random() % 13)));
-    default:
-      return random() & random() & kAll;
-  }
-}
-
 // The multiplicity by groups against the count over subsets it replaces, and that count against
 // plain backtracking, on the plans of many random alternatives and hands drawn for them.
 TEST(SplitMultiplicity, GroupsAgreeWithEverySubset) {

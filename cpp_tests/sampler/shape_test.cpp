@@ -232,24 +232,10 @@ TEST(NarrowCounts, Uniform128BelowTwoToThe64MatchesTheFullProduct) {
 TEST(NarrowCounts, ReweightAndDrawMatchTheWideTables) {
   std::mt19937_64 random(64);
   const CardMask deck = cards::kFullDeck;
-  const auto slot_mask = [&] {
-    switch (random() % 5) {
-      case 0:
-        return CardMask{0xF} << (4 * (random() % 13));  // a rank
-      case 1:
-        return CardMask{0x1111111111111} << (random() % 4);  // a suit
-      case 2:
-        return deck;
-      case 3:
-        return (CardMask{0xF} << (4 * (random() % 13))) | (CardMask{0xF} << (4 * (random() % 13)));
-      default:
-        return random() & random() & deck;
-    }
-  };
-  int compared = 0;
+  int compared = 0, many_patterns = 0;
   for (int round = 0; round < 600; ++round) {
     std::vector<CardMask> slots(1 + random() % 7);
-    for (auto& slot : slots) slot = slot_mask();
+    for (auto& slot : slots) slot = random_slot_mask(random);
     const CardMask available = deck & ~(random() & random() & random());
     const auto shape = Shape::build(slots, available);
     if (!shape || shape->total_weight() == 0) continue;
@@ -295,9 +281,11 @@ TEST(NarrowCounts, ReweightAndDrawMatchTheWideTables) {
         ASSERT_EQ(fused_generator.state(), wide_generator.state());
       }
       ++compared;
+      if (shape->pattern_count() > 20) ++many_patterns;
     }
   }
   EXPECT_GT(compared, 1500);
+  EXPECT_GT(many_patterns, 100);
 }
 
 }  // namespace

@@ -235,62 +235,50 @@ Count Shape::reweight(CardMask available, std::vector<CardMask>& class_masks,
   return running;
 }
 
-std::uint64_t Shape::reweight(CardMask available, std::vector<CardMask>& class_masks,
-                              std::vector<std::uint64_t>& cumulative) const {
+std::uint64_t Shape::narrow_sums(CardMask available, CardMask* class_masks,
+                                 std::uint64_t* sums) const {
   assert(narrow());
   const std::size_t class_count = class_masks_.size();
-  class_masks.clear();
-  cumulative.clear();
-  std::array<unsigned, cards::kCardCount> size;
-  for (std::size_t k = 0; k < class_count; ++k) {
-    class_masks.push_back(class_masks_[k] & available);
-    size[k] = static_cast<unsigned>(std::popcount(class_masks.back()));
-  }
-  // No product or sum can pass the total at the start (see narrow()), so nothing saturates.
-  std::uint64_t running = 0;
-  const std::uint8_t* counts = counts_.data();
-  for (std::size_t p = 0; p < weights_.size(); ++p, counts += class_count) {
-    std::uint64_t weight = 1;
-    for (std::size_t k = 0; k < class_count && weight != 0; ++k) {
-      if (counts[k] != 0) weight *= class_binomial(size[k], counts[k]);
-    }
-    running += weight;
-    cumulative.push_back(running);
-  }
-  return running;
-}
-
-std::uint64_t Shape::reweight_and_draw(CardMask available, Generator& generator,
-                                       std::vector<std::uint64_t>& cumulative,
-                                       std::vector<Card>& out, CardMask& taken) const {
-  assert(narrow());
-  const std::size_t class_count = class_masks_.size();
-  std::array<CardMask, cards::kCardCount> class_masks;  // a class holds at least one card
   // Per class, the binomials C(size, c) of its size under `available`.
-  std::array<const std::uint64_t*, cards::kCardCount> binomials;
+  std::array<const std::uint64_t*, cards::kCardCount> binomials;  // a class holds a card
   for (std::size_t k = 0; k < class_count; ++k) {
     class_masks[k] = class_masks_[k] & available;
     binomials[k] = detail::binomial_by_size_and_count[std::popcount(class_masks[k])].data();
   }
-  const std::size_t pattern_count = weights_.size();
-  cumulative.resize(pattern_count);
-  std::uint64_t* const sums = cumulative.data();
   std::uint64_t running = 0;
   const std::uint8_t* counts = counts_.data();
-  for (std::size_t p = 0; p < pattern_count; ++p, counts += class_count) {
+  for (std::size_t p = 0; p < weights_.size(); ++p, counts += class_count) {
     // Every class's factor, C(size, 0) = 1 included: a zero factor zeroes the rest, and before
-    // one every partial product stays below the pattern's weight at the start.
+    // one every partial product stays below the pattern's weight at the start, so nothing
+    // passes the total at the start (see narrow()).
     std::uint64_t weight = 1;
     for (std::size_t k = 0; k < class_count; ++k) weight *= binomials[k][counts[k]];
     running += weight;
     sums[p] = running;
   }
+  return running;
+}
+
+std::uint64_t Shape::reweight(CardMask available, std::vector<CardMask>& class_masks,
+                              std::vector<std::uint64_t>& cumulative) const {
+  class_masks.resize(class_masks_.size());
+  cumulative.resize(weights_.size());
+  return narrow_sums(available, class_masks.data(), cumulative.data());
+}
+
+std::uint64_t Shape::reweight_and_draw(CardMask available, Generator& generator,
+                                       std::vector<std::uint64_t>& cumulative,
+                                       std::vector<Card>& out, CardMask& taken) const {
+  std::array<CardMask, cards::kCardCount> class_masks;
+  cumulative.resize(weights_.size());
+  std::uint64_t* const sums = cumulative.data();
+  const std::uint64_t running = narrow_sums(available, class_masks.data(), sums);
   taken = 0;
   if (running == 0) return 0;
   const std::uint64_t x = uniform128_narrow(generator, running);
   const auto chosen =
-      static_cast<std::size_t>(std::upper_bound(sums, sums + pattern_count, x) - sums);
-  taken = draw_pattern({class_masks.data(), class_count}, chosen, generator, out);
+      static_cast<std::size_t>(std::upper_bound(sums, sums + weights_.size(), x) - sums);
+  taken = draw_pattern({class_masks.data(), class_masks_.size()}, chosen, generator, out);
   return running;
 }
 

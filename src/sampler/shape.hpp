@@ -109,6 +109,10 @@ class Shape {
                                   std::vector<cards::Card>& out) const;
   cards::CardMask draw_pattern(std::span<const cards::CardMask> class_masks, std::size_t chosen,
                                Generator& generator, std::vector<cards::Card>& out) const;
+  // The narrow reweighting into caller's arrays (one entry per class, one per pattern); returns
+  // the total.
+  std::uint64_t narrow_sums(cards::CardMask available, cards::CardMask* class_masks,
+                            std::uint64_t* sums) const;
 
   Count total_weight_ = 0;
   std::size_t slot_count_ = 0;
