@@ -288,6 +288,67 @@ TEST(PlanDistribution, RejectionWithAFreeSlotAndMultiplicity) {
   expect_plan_uniform(with_free, deck, kAll, plan.kind, 60000, 21, lowest_and_low_count);
 }
 
+// The multiplicity by groups against the count over subsets it replaces, and that count against
+// plain backtracking, on the plans of many random alternatives and hands drawn for them.
+TEST(SplitMultiplicity, GroupsAgreeWithEverySubset) {
+  std::mt19937_64 random(515);
+  int grouped = 0, grouped_with_pairs = 0, checked = 0;
+  for (int round = 0; round < 4000; ++round) {
+    std::vector<CardMask> slots(2 + random() % 6);
+    for (auto& slot : slots) slot = random_slot_mask(random);
+    // A pair of equal masks now and then, as in "QQ**" and "hh**".
+    if (random() % 2 == 0) slots[1] = slots[0];
+    const CardMask available = kAll & ~(random() & random() & random());
+    const DrawPlan plan = build_plan(slots, available);
+    if (plan.constrained_masks.empty() || plan.free_count == 0) continue;
+    std::uint32_t grouped_slots = 0;
+    for (std::size_t g = 0; g < plan.group_count; ++g) {
+      grouped_slots += plan.groups[g].size;
+      for (std::size_t h = 0; h < g; ++h) ASSERT_EQ(plan.groups[g].mask & plan.groups[h].mask, 0u);
+      if (plan.groups[g].size > 1) ++grouped_with_pairs;
+    }
+    if (plan.group_count > 0) {
+      ++grouped;
+      ASSERT_EQ(grouped_slots, plan.constrained_masks.size());
+    }
+    // Hands the plan draws, and distinct cards picked anyhow (mostly not fitting).
+    Generator generator = Generator::seeded(static_cast<std::uint64_t>(round));
+    std::vector<Card> hand;
+    for (int trial = 0; trial < 20; ++trial) {
+      std::vector<Card> drawn;
+      if (trial % 2 == 0) {
+        CardMask taken = 0;
+        if (!draw_with_plan(plan, kAll, generator, hand, taken)) continue;
+        ASSERT_EQ(taken, mask_of(hand));
+        drawn.assign(hand.begin() + static_cast<std::ptrdiff_t>(plan.fixed_cards.size()),
+                     hand.end());
+      } else {
+        auto pool = cards_in(available & ~plan.fixed_mask);
+        if (pool.size() < plan.remaining_count()) continue;
+        std::shuffle(pool.begin(), pool.end(), random);
+        drawn.assign(pool.begin(),
+                     pool.begin() + static_cast<std::ptrdiff_t>(plan.remaining_count()));
+      }
+      std::uint32_t by_backtracking = 0;
+      for (std::uint32_t bits = 0; bits < (1u << drawn.size()); ++bits) {
+        if (static_cast<std::size_t>(std::popcount(bits)) != plan.constrained_masks.size())
+          continue;
+        std::vector<Card> subset;
+        for (std::size_t j = 0; j < drawn.size(); ++j)
+          if ((bits >> j) & 1) subset.push_back(drawn[j]);
+        if (brute_force_fits(plan.constrained_masks, subset)) ++by_backtracking;
+      }
+      ASSERT_EQ(split_multiplicity_by_subsets(plan.constrained_masks, drawn), by_backtracking);
+      ASSERT_EQ(split_multiplicity(plan, drawn), by_backtracking) << "round " << round;
+      ++checked;
+    }
+  }
+  // The comparison must have covered groups of several slots, not only single ones.
+  EXPECT_GT(grouped, 500);
+  EXPECT_GT(grouped_with_pairs, 100);
+  EXPECT_GT(checked, 20000);
+}
+
 // Completions against brute force, on random slot lists over a 14-card deck.
 TEST(PlanCompletions, AgreeWithBruteForce) {
   std::mt19937_64 random(99);

@@ -179,5 +179,114 @@ TEST(ShapeDraw, UniformAfterReweighting) {
   expect_uniform_draws({0x0F, 0x3C, 0xF0, 0xFF}, 0xFF, 0xFF & ~0x24ull, 4);
 }
 
+// The 64-bit paths of the weighted sampler against the 128-bit computations they stand for: the
+// same numbers, the same outputs consumed, the same cards.
+
+TEST(NarrowCounts, Uniform128BelowTwoToThe64MatchesTheFullProduct) {
+  std::mt19937_64 random(128);
+  std::vector<std::uint64_t> ranges = {1,
+                                       2,
+                                       3,
+                                       6,
+                                       198,
+                                       2598960,
+                                       (std::uint64_t{1} << 32) + 1,
+                                       std::uint64_t{1} << 63,
+                                       (std::uint64_t{1} << 63) - 1,
+                                       (std::uint64_t{1} << 63) + 1,
+                                       ~std::uint64_t{0},
+                                       ~std::uint64_t{0} - 1,
+                                       ~std::uint64_t{0} / 3 * 2 + 1};
+  // Every width from 1 to 64 bits, some of them just past a power of two, where up to half of
+  // all candidates are rejected.
+  for (int bits = 1; bits <= 64; ++bits) {
+    for (int i = 0; i < 6; ++i) {
+      const std::uint64_t top = std::uint64_t{1} << (bits - 1);
+      ranges.push_back(i % 2 == 0 ? top | (random() & (top - 1)) : top + 1 + (random() % 7));
+    }
+  }
+  long rejected = 0;
+  for (const std::uint64_t range : ranges) {
+    for (std::uint64_t seed = 0; seed < 40; ++seed) {
+      Generator narrow = Generator::seeded(seed * 1000003 + range);
+      Generator full = narrow;
+      for (int draw = 0; draw < 25; ++draw) {
+        Generator two_outputs = narrow;
+        two_outputs.next();
+        two_outputs.next();
+        const std::uint64_t got = uniform128_narrow(narrow, range);
+        ASSERT_EQ(Count{got}, uniform128_by_full_product(full, Count{range})) << range;
+        ASSERT_EQ(narrow.state(), full.state()) << range;
+        ASSERT_LT(got, range);
+        if (narrow.state() != two_outputs.state()) ++rejected;
+      }
+      // uniform128() itself takes the narrow path here.
+      Generator through = full;
+      ASSERT_EQ(uniform128(through, Count{range}), uniform128_by_full_product(full, Count{range}));
+      ASSERT_EQ(through.state(), full.state());
+    }
+  }
+  EXPECT_GT(rejected, 10000);  // the rejection branch was exercised, not only the first try
+}
+
+TEST(NarrowCounts, ReweightAndDrawMatchTheWideTables) {
+  std::mt19937_64 random(64);
+  const CardMask deck = cards::kFullDeck;
+  int compared = 0, many_patterns = 0;
+  for (int round = 0; round < 600; ++round) {
+    std::vector<CardMask> slots(1 + random() % 7);
+    for (auto& slot : slots) slot = random_slot_mask(random);
+    const CardMask available = deck & ~(random() & random() & random());
+    const auto shape = Shape::build(slots, available);
+    if (!shape || shape->total_weight() == 0) continue;
+    // No set of distinct cards of a 52-card deck is counted past C(52, 26) < 2^49.
+    ASSERT_TRUE(shape->narrow());
+    for (int take = 0; take < 5; ++take) {
+      // What earlier seats left: sometimes most of the cards, sometimes few.
+      CardMask left = available;
+      for (int i = 0; i <= take; ++i) left &= ~(random() & random());
+      std::vector<CardMask> wide_masks, narrow_masks;
+      std::vector<Count> wide_cumulative;
+      std::vector<std::uint64_t> narrow_cumulative;
+      const Count wide_total = shape->reweight(left, wide_masks, wide_cumulative);
+      const std::uint64_t narrow_total = shape->reweight(left, narrow_masks, narrow_cumulative);
+      ASSERT_EQ(Count{narrow_total}, wide_total) << "round " << round;
+      ASSERT_EQ(narrow_masks, wide_masks);
+      ASSERT_EQ(narrow_cumulative.size(), wide_cumulative.size());
+      for (std::size_t p = 0; p < wide_cumulative.size(); ++p)
+        ASSERT_EQ(Count{narrow_cumulative[p]}, wide_cumulative[p]) << "round " << round;
+      Generator wide_generator = Generator::seeded(static_cast<std::uint64_t>(round * 8 + take));
+      Generator narrow_generator = wide_generator, fused_generator = wide_generator;
+      std::vector<std::uint64_t> fused_cumulative;
+      for (int draw = 0; draw < 8; ++draw) {
+        std::vector<Card> wide_cards, narrow_cards, fused_cards;
+        CardMask taken = 1;
+        ASSERT_EQ(
+            shape->reweight_and_draw(left, fused_generator, fused_cumulative, fused_cards, taken),
+            narrow_total);
+        ASSERT_EQ(fused_cumulative, narrow_cumulative);
+        if (wide_total == 0) {
+          // Nothing is drawn and no output consumed.
+          ASSERT_TRUE(fused_cards.empty());
+          ASSERT_EQ(taken, 0u);
+          ASSERT_EQ(fused_generator.state(), wide_generator.state());
+          break;
+        }
+        shape->draw(wide_masks, wide_cumulative, wide_total, wide_generator, wide_cards);
+        shape->draw(narrow_masks, narrow_cumulative, narrow_total, narrow_generator, narrow_cards);
+        ASSERT_EQ(narrow_cards, wide_cards) << "round " << round;
+        ASSERT_EQ(fused_cards, wide_cards) << "round " << round;
+        ASSERT_EQ(taken, mask_of(wide_cards));
+        ASSERT_EQ(narrow_generator.state(), wide_generator.state());
+        ASSERT_EQ(fused_generator.state(), wide_generator.state());
+      }
+      ++compared;
+      if (shape->pattern_count() > 20) ++many_patterns;
+    }
+  }
+  EXPECT_GT(compared, 1500);
+  EXPECT_GT(many_patterns, 100);
+}
+
 }  // namespace
 }  // namespace vantor::sampler

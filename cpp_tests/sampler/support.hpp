@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -34,6 +35,25 @@ inline std::vector<Card> cards_in(CardMask mask) {
   std::vector<Card> out;
   for (; mask != 0; mask &= mask - 1) out.push_back(static_cast<Card>(std::countr_zero(mask)));
   return out;
+}
+
+// A slot mask as hands are written: a rank, a suit, a named card, a wildcard, two ranks, or an
+// odd mask.
+inline CardMask random_slot_mask(std::mt19937_64& random) {
+  switch (random() % 6) {
+    case 0:
+      return CardMask{0xF} << (4 * (random() % 13));
+    case 1:
+      return CardMask{0x1111111111111} << (random() % 4);
+    case 2:
+      return CardMask{1} << (random() % 52);
+    case 3:
+      return cards::kFullDeck;
+    case 4:
+      return (CardMask{0xF} << (4 * (random() % 13))) | (CardMask{0xF} << (4 * (random() % 13)));
+    default:
+      return random() & random() & cards::kFullDeck;
+  }
 }
 
 // Plain backtracking over every assignment of slots to unused card positions.

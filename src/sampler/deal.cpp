@@ -39,10 +39,11 @@ template <CardPicking kPicking>
     // Through a copy, so that the caller's generator never has its address taken and can stay
     // in registers across the deal.
     Generator shared = generator;
-    const bool drawn = draw_with_plan(plan, admissible, shared, out);
+    CardMask taken;
+    const bool drawn = draw_with_plan(plan, admissible, shared, out, taken);
     generator = shared;
     if (!drawn) return std::nullopt;
-    return mask_of(out);
+    return taken;
   }
   admissible &= plan.available;
   if ((plan.fixed_mask & ~admissible) != 0) {
@@ -145,8 +146,8 @@ std::optional<double> weighted_draw(const DealPlan& deal, Generator& generator,
   assert(seat_cards.size() == deal.seat_count);
   if (!deal.has_shape_tables()) return std::nullopt;
   CardMask available = deal.live;
-  double log_weight = 0.0;
   double set_count_factor = 1.0;  // stays exactly 1 unless some entry's alternatives differ
+  scratch.totals.clear();
   board_cards.clear();
   for (const std::size_t entry : deal.draw_order) {
     const bool is_board = entry == deal.seat_count;
@@ -156,19 +157,34 @@ std::optional<double> weighted_draw(const DealPlan& deal, Generator& generator,
         shapes.size() <= 1 ? 0 : static_cast<std::size_t>(uniform64(generator, shapes.size()));
     if (alternative >= shapes.size() || !shapes[alternative]) return std::nullopt;
     const Shape& shape = *shapes[alternative];
-    const Count total = shape.reweight(admissible_for(deal, entry, available), scratch.class_masks,
-                                       scratch.cumulative);
-    if (total == 0) return std::nullopt;
-    log_weight += std::log(static_cast<double>(total)) - deal.log_weights[entry][alternative];
+    const CardMask admissible = admissible_for(deal, entry, available);
+    std::vector<Card>& out = is_board ? board_cards : seat_cards[entry];
+    out.clear();
+    // A narrow shape gives the same numbers in 64-bit words (see Shape::narrow()).
+    double total_now;
+    CardMask taken;
+    if (shape.narrow()) {
+      const std::uint64_t total =
+          shape.reweight_and_draw(admissible, generator, scratch.narrow_cumulative, out, taken);
+      if (total == 0) return std::nullopt;
+      total_now = static_cast<double>(total);
+    } else {
+      const Count total = shape.reweight(admissible, scratch.class_masks, scratch.cumulative);
+      if (total == 0) return std::nullopt;
+      total_now = static_cast<double>(total);
+      shape.draw(scratch.class_masks, scratch.cumulative, total, generator, out);
+      taken = mask_of(out);
+    }
+    scratch.totals.emplace_back(total_now, deal.log_weights[entry][alternative]);
     // W / W0 alone gives each alternative the same total weight; the walk gives alternative a
     // its W0 sets, so where an entry's W0 differ the deal also weighs W0_a / mean W0.
     const auto& factors = deal.set_count_factors[entry];
     if (!factors.empty()) set_count_factor *= factors[alternative];
-    std::vector<Card>& out = is_board ? board_cards : seat_cards[entry];
-    out.clear();
-    shape.draw(scratch.class_masks, scratch.cumulative, total, generator, out);
-    available &= ~mask_of(out);
+    available &= ~taken;
   }
+  // The logarithms summed in the draw order, as W / W0 per entry.
+  double log_weight = 0.0;
+  for (const auto& [total, stored_log] : scratch.totals) log_weight += std::log(total) - stored_log;
   return std::exp(log_weight) * set_count_factor;
 }
 

@@ -18,7 +18,9 @@
 //
 // Both read the plan only; the generator, outputs and scratch belong to the calling worker.
 
+#include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "cards/card.hpp"
@@ -35,6 +37,10 @@ inline constexpr std::uint64_t kPilotSeed = 0x5EEDCA11;
 struct WeightedScratch {
   std::vector<cards::CardMask> class_masks;
   std::vector<Count> cumulative;
+  std::vector<std::uint64_t> narrow_cumulative;  // for narrow shapes (Shape::narrow())
+  // Per entry drawn: its reweighted total and its stored logarithm, turned into the weight only
+  // once every entry has drawn (most attempts of a crowded deal fail before that).
+  std::vector<std::pair<double, double>> totals;
 };
 
 // Draws one deal into seat_cards (one list per seat; the caller sizes it to the seat count) and

@@ -27,15 +27,21 @@ CardMask union_of(std::span<const CardMask> masks) {
   return mask;
 }
 
+// The kind's cards; `taken` gets them as a set when the draw succeeds.
 bool draw_phase_one(const DrawPlan& plan, CardMask admissible, Generator& generator,
-                    std::vector<Card>& out) {
+                    std::vector<Card>& out, CardMask& taken) {
   switch (plan.kind) {
-    case PlanKind::AllFree:
-      return draw_cards_as_chosen(generator, admissible, plan.remaining_count(), out);
+    case PlanKind::AllFree: {
+      CardMask left = admissible;
+      if (!draw_cards_as_chosen(generator, left, plan.remaining_count(), out)) return false;
+      taken = admissible & ~left;
+      return true;
+    }
     case PlanKind::Listed: {
       if (plan.listed_count() == 0) return false;
       const auto index = static_cast<std::size_t>(uniform64(generator, plan.listed_count()));
-      if ((plan.listed_masks[index] & ~admissible) != 0) return false;
+      taken = plan.listed_masks[index];
+      if ((taken & ~admissible) != 0) return false;
       const std::size_t size = plan.covered_slots.size();
       const Card* set = plan.listed_cards.data() + index * size;
       out.insert(out.end(), set, set + size);
@@ -44,30 +50,37 @@ bool draw_phase_one(const DrawPlan& plan, CardMask admissible, Generator& genera
     case PlanKind::Shaped: {
       const std::size_t first = out.size();
       plan.shape->draw(generator, out);
-      return (mask_of({out.data() + first, out.size() - first}) & ~admissible) == 0;
+      taken = mask_of({out.data() + first, out.size() - first});
+      return (taken & ~admissible) == 0;
     }
     case PlanKind::Rejection: {
       const std::size_t first = out.size();
-      CardMask pool = admissible & plan.union_mask;
-      if (!draw_cards_as_chosen(generator, pool, plan.covered_slots.size(), out)) return false;
+      const CardMask pool = admissible & plan.union_mask;
+      CardMask left = pool;
+      if (!draw_cards_as_chosen(generator, left, plan.covered_slots.size(), out)) return false;
+      taken = pool & ~left;
       return fits(plan.covered_slots, {out.data() + first, out.size() - first});
     }
   }
   return false;
 }
 
+// split_multiplicity() of a plan with groups, from the drawn cards as a set.
+std::uint32_t grouped_multiplicity(const DrawPlan& plan, CardMask drawn) {
+  // Disjoint groups are filled independently: the product of the choices per group.
+  std::uint32_t ways = 1;
+  for (std::size_t g = 0; g < plan.group_count; ++g) {
+    const DrawPlan::SlotGroup& group = plan.groups[g];
+    ways *= static_cast<std::uint32_t>(
+        class_binomial(static_cast<unsigned>(std::popcount(drawn & group.mask)), group.size));
+  }
+  return ways;
+}
+
 }  // namespace
 
-std::uint32_t split_multiplicity(const DrawPlan& plan, std::span<const Card> drawn) {
-  const auto& constrained = plan.constrained_masks;
-  if (plan.disjoint) {
-    // Disjoint masks are filled independently: the product of the choices per slot.
-    const CardMask drawn_mask = mask_of(drawn);
-    std::uint32_t ways = 1;
-    for (const CardMask slot : constrained)
-      ways *= static_cast<std::uint32_t>(std::popcount(drawn_mask & slot));
-    return ways;
-  }
+std::uint32_t split_multiplicity_by_subsets(std::span<const CardMask> constrained,
+                                            std::span<const Card> drawn) {
   const std::size_t k = constrained.size(), d = drawn.size();
   assert(d <= kSplitSlotLimit);
   std::uint32_t ways = 0;
@@ -81,6 +94,35 @@ std::uint32_t split_multiplicity(const DrawPlan& plan, std::span<const Card> dra
   }
   return ways;
 }
+
+std::uint32_t split_multiplicity(const DrawPlan& plan, std::span<const Card> drawn) {
+  if (plan.group_count == 0) return split_multiplicity_by_subsets(plan.constrained_masks, drawn);
+  return grouped_multiplicity(plan, mask_of(drawn));
+}
+
+namespace {
+
+// Gathers equal constrained masks into groups, and keeps the groups only when they are
+// pairwise disjoint.
+void group_constrained(DrawPlan& plan) {
+  std::array<DrawPlan::SlotGroup, kSplitSlotLimit> groups{};
+  std::size_t count = 0;
+  for (const CardMask slot : plan.constrained_masks) {
+    std::size_t g = 0;
+    while (g < count && groups[g].mask != slot) ++g;
+    if (g == count) groups[count++] = {slot, 0};
+    ++groups[g].size;
+  }
+  CardMask seen = 0;
+  for (std::size_t g = 0; g < count; ++g) {
+    if ((seen & groups[g].mask) != 0) return;
+    seen |= groups[g].mask;
+  }
+  plan.groups = groups;
+  plan.group_count = count;
+}
+
+}  // namespace
 
 DrawPlan build_plan(std::span<const CardMask> slots, CardMask available) {
   DrawPlan plan;
@@ -120,6 +162,7 @@ DrawPlan build_plan(std::span<const CardMask> slots, CardMask available) {
       if ((seen & slot) != 0) plan.disjoint = false;
       seen |= slot;
     }
+    group_constrained(plan);
     plan.covered_slots = plan.constrained_masks;
   } else {
     plan.covered_slots = remaining;
@@ -150,7 +193,7 @@ std::size_t footprint(const DrawPlan& plan) {
 }
 
 bool draw_with_plan(const DrawPlan& plan, CardMask admissible, Generator& generator,
-                    std::vector<Card>& out) {
+                    std::vector<Card>& out, CardMask& taken) {
   // The fixed cards are distinct, so one set test decides them all.
   admissible &= plan.available;
   if ((plan.fixed_mask & ~admissible) != 0) {
@@ -161,21 +204,39 @@ bool draw_with_plan(const DrawPlan& plan, CardMask admissible, Generator& genera
   const std::size_t fixed = plan.fixed_cards.size();
   out.resize(fixed);
   for (std::size_t i = 0; i < fixed; ++i) out[i] = plan.fixed_cards[i];
+  taken = plan.fixed_mask;
   admissible &= ~plan.fixed_mask;
   if (plan.remaining_count() == 0) return true;
 
   const std::size_t first = out.size();
-  bool drawn = draw_phase_one(plan, admissible, generator, out);
+  CardMask drawn_cards = 0;
+  bool drawn = draw_phase_one(plan, admissible, generator, out, drawn_cards);
   if (drawn && plan.free_count > 0 && !plan.constrained_masks.empty()) {
-    admissible &= ~mask_of({out.data() + first, out.size() - first});
-    drawn = draw_cards_as_chosen(generator, admissible, plan.free_count, out);
+    CardMask left = admissible & ~drawn_cards;
+    const CardMask before = left;
+    drawn = draw_cards_as_chosen(generator, left, plan.free_count, out);
     if (drawn) {
-      const std::uint32_t ways = split_multiplicity(plan, {out.data() + first, out.size() - first});
+      drawn_cards |= before & ~left;
+      const std::uint32_t ways =
+          plan.group_count != 0
+              ? grouped_multiplicity(plan, drawn_cards)
+              : split_multiplicity_by_subsets(plan.constrained_masks,
+                                              {out.data() + first, out.size() - first});
       drawn = ways < 2 || uniform32(generator, ways) == 0;
     }
   }
-  if (!drawn) out.clear();
-  return drawn;
+  if (!drawn) {
+    out.clear();
+    return false;
+  }
+  taken |= drawn_cards;
+  return true;
+}
+
+bool draw_with_plan(const DrawPlan& plan, CardMask admissible, Generator& generator,
+                    std::vector<Card>& out) {
+  CardMask taken;
+  return draw_with_plan(plan, admissible, generator, out, taken);
 }
 
 ProposalForm proposal_form(const DrawPlan& plan) {

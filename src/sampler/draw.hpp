@@ -9,6 +9,7 @@
 // A plan is built once with its request and read-only afterwards; drawing takes the generator
 // and the output list from the calling worker.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -53,6 +54,15 @@ struct DrawPlan {
   std::size_t free_count = 0;      // free slots drawn in phase two (0 without a split)
   std::vector<cards::CardMask> constrained_masks;  // empty without a split
   bool disjoint = false;                           // the constrained masks are pairwise disjoint
+  // The constrained masks gathered into groups of equal masks (slots like the two of "QQ**"),
+  // when the groups are pairwise disjoint; group_count is 0 otherwise. The multiplicity is then
+  // one binomial per group instead of a matching per subset of the drawn cards.
+  struct SlotGroup {
+    cards::CardMask mask = 0;
+    std::uint32_t size = 0;  // slots with this mask
+  };
+  std::array<SlotGroup, kSplitSlotLimit> groups{};
+  std::size_t group_count = 0;
   // Listed: the card sets back to back, covered_slots.size() cards each, and the mask of each
   // set so that one word test tells whether a set is still admissible.
   std::vector<cards::Card> listed_cards;
@@ -72,8 +82,17 @@ std::size_t footprint(const DrawPlan& plan);
 // The number of ways the cards drawn after the fixed ones (`drawn`: the constrained slots' cards,
 // then the free ones) can be split into a part that fits the constrained slots and a free rest.
 // A hand reachable through l splits is proposed l times as often as a hand with one split, so
-// draw_with_plan() keeps it with probability 1/l.
+// draw_with_plan() keeps it with probability 1/l. The drawn cards are distinct, as every draw
+// makes them.
 std::uint32_t split_multiplicity(const DrawPlan& plan, std::span<const cards::Card> drawn);
+
+// The same number for any constrained masks, by trying every subset of the drawn cards of the
+// constrained slots' size against them (at most kSplitSlotLimit cards). Where the plan has
+// groups, split_multiplicity() gets it as the product over groups g of
+// C(|drawn & mask_g|, size_g): with the groups' masks disjoint, a subset fits exactly when it
+// holds size_g cards of each group's mask.
+std::uint32_t split_multiplicity_by_subsets(std::span<const cards::CardMask> constrained,
+                                            std::span<const cards::Card> drawn);
 
 // Draws one hand into `out` (cleared first) using only cards of `admissible`: the fixed cards,
 // then the kind's cards, then the free cards, in that order. Returns false (with `out` empty)
@@ -81,6 +100,9 @@ std::uint32_t split_multiplicity(const DrawPlan& plan, std::span<const cards::Ca
 // grown to the hand's size.
 bool draw_with_plan(const DrawPlan& plan, cards::CardMask admissible, Generator& generator,
                     std::vector<cards::Card>& out);
+// The same draw, giving the hand's cards as a set in `taken` when it succeeds.
+bool draw_with_plan(const DrawPlan& plan, cards::CardMask admissible, Generator& generator,
+                    std::vector<cards::Card>& out, cards::CardMask& taken);
 
 // How draw_with_plan() proposes a hand, as a count: under admissible cards C (the fixed cards
 // among them) it yields each hand it can yield with probability exactly 1 / N, where

@@ -55,7 +55,7 @@ Generator Generator::seeded(std::uint64_t seed) {
   return generator;
 }
 
-Count uniform128(Generator& generator, Count range) {
+Count uniform128_by_full_product(Generator& generator, Count range) {
   assert(range > 0);
   const Count zone = (range << leading_zeros128(range)) - 1;
   for (;;) {
@@ -65,6 +65,11 @@ Count uniform128(Generator& generator, Count range) {
     multiply_wide(v, range, high, low);
     if (low <= zone) return high;
   }
+}
+
+Count uniform128(Generator& generator, Count range) {
+  if ((range >> 64) == 0) return uniform128_narrow(generator, static_cast<std::uint64_t>(range));
+  return uniform128_by_full_product(generator, range);
 }
 
 }  // namespace vantor::sampler

@@ -124,4 +124,28 @@ inline std::uint64_t uniform64(Generator& generator, std::uint64_t range) {
 
 Count uniform128(Generator& generator, Count range);
 
+// uniform128() for a range below 2^64, inline and without a 256-bit product: the same two
+// outputs per candidate, the same test and the same result. With v = lo + hi 2^64 and r < 2^64,
+// v r = lo r + (hi r) 2^64; its middle word m = (lo r >> 64) + (hi r mod 2^64) carries into the
+// high half, which is (hi r >> 64) + (m >> 64). The zone (r << (64 + clz64(r))) - 1 has an all-one
+// low word, so the low half lies in it exactly when m mod 2^64 <= (r << clz64(r)) - 1, which is
+// uniform64_zone(r).
+[[gnu::always_inline]] inline std::uint64_t uniform128_narrow(Generator& generator,
+                                                              std::uint64_t range) {
+  assert(range > 0);
+  const std::uint64_t zone = uniform64_zone(range);
+  for (;;) {
+    const Count low_product = Count{generator.next()} * range;
+    const Count high_product = Count{generator.next()} * range;
+    const Count middle = (low_product >> 64) + static_cast<std::uint64_t>(high_product);
+    if (static_cast<std::uint64_t>(middle) <= zone)
+      return static_cast<std::uint64_t>(high_product >> 64) +
+             static_cast<std::uint64_t>(middle >> 64);
+  }
+}
+
+// uniform128() always by the full 256-bit product, whatever the range: the definition the
+// narrow path above is checked against.
+Count uniform128_by_full_product(Generator& generator, Count range);
+
 }  // namespace vantor::sampler

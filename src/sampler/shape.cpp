@@ -68,6 +68,14 @@ struct Enumeration {
   }
 };
 
+// uniform32_zone() of every size a class can have, looked up per card drawn.
+constexpr auto kClassZones = [] {
+  std::array<std::uint32_t, cards::kCardCount + 1> zones{};
+  for (std::uint32_t size = 1; size <= cards::kCardCount; ++size)
+    zones[size] = uniform32_zone(size);
+  return zones;
+}();
+
 void list_pattern(std::span<const CardMask> class_masks, std::span<const std::uint8_t> counts,
                   std::size_t k, std::vector<Card>& working, std::vector<std::vector<Card>>& out) {
   while (k < counts.size() && counts[k] == 0) ++k;
@@ -136,24 +144,51 @@ void Shape::draw(std::span<const CardMask> class_masks, std::span<const Count> c
   // add nothing to the sum and so are never chosen.
   const auto chosen = static_cast<std::size_t>(
       std::upper_bound(cumulative.begin(), cumulative.end(), x) - cumulative.begin());
+  draw_pattern(class_masks, chosen, generator, out);
+}
+
+void Shape::draw(std::span<const CardMask> class_masks, std::span<const std::uint64_t> cumulative,
+                 std::uint64_t total, Generator& generator, std::vector<Card>& out) const {
+  assert(total > 0 && narrow());
+  const std::uint64_t x = uniform128_narrow(generator, total);
+  const auto chosen = static_cast<std::size_t>(
+      std::upper_bound(cumulative.begin(), cumulative.end(), x) - cumulative.begin());
+  draw_pattern(class_masks, chosen, generator, out);
+}
+
+CardMask Shape::draw_pattern(std::span<const CardMask> class_masks, std::size_t chosen,
+                             Generator& generator, std::vector<Card>& out) const {
   assert(chosen < pattern_count());
   const std::uint8_t* counts = counts_.data() + chosen * class_masks_.size();
   if (card_picking() == CardPicking::Deposit) {
-    draw_in_classes<CardPicking::Deposit>(class_masks, counts, generator, out);
-  } else {
-    draw_in_classes<CardPicking::Broadword>(class_masks, counts, generator, out);
+    return draw_in_classes<CardPicking::Deposit>(class_masks, counts, generator, out);
   }
+  return draw_in_classes<CardPicking::Broadword>(class_masks, counts, generator, out);
 }
 
 template <CardPicking kPicking>
-void Shape::draw_in_classes(std::span<const CardMask> class_masks, const std::uint8_t* counts,
-                            Generator& generator, std::vector<Card>& out) const {
+CardMask Shape::draw_in_classes(std::span<const CardMask> class_masks, const std::uint8_t* counts,
+                                Generator& generator, std::vector<Card>& out) const {
   constexpr bool kDeposit = kPicking == CardPicking::Deposit && kCanDeposit;
+  // The generator and the cards stay in locals until the end: a card is one byte, and a byte
+  // store may alias anything, so storing into `out` card by card would make the compiler reload
+  // the generator's state after every card.
+  Generator local = generator;
+  std::array<Card, kMatchingCapacity> drawn;  // a shape has at most that many slots
+  Card* next = drawn.data();
+  CardMask taken = 0;
   for (std::size_t k = 0; k < class_masks_.size(); ++k) {
-    CardMask mask = class_masks[k];
-    for (unsigned i = 0; i < counts[k]; ++i) {
-      const auto left = static_cast<std::uint32_t>(std::popcount(mask));
-      const std::uint32_t j = uniform32(generator, left);
+    unsigned count = counts[k];
+    if (count == 0) continue;
+    // Classes hold cards 0..51 only (see build()), so every index drawn is a card.
+    const CardMask whole = class_masks[k];
+    assert((whole & ~cards::kFullDeck) == 0);
+    CardMask mask = whole;
+    // The cards left in the class fall by one per card: counted apart from the mask, so that
+    // the next index does not wait for the last card to leave it.
+    auto left = static_cast<std::uint32_t>(std::popcount(mask));
+    for (; count != 0; --count, --left) {
+      const std::uint32_t j = uniform32(local, left, kClassZones[left]);
       unsigned card;
       if constexpr (kDeposit) {
         const CardMask bit = deposit_bits(std::uint64_t{1} << j, mask);
@@ -163,9 +198,13 @@ void Shape::draw_in_classes(std::span<const CardMask> class_masks, const std::ui
         card = nth_card(mask, j);
         mask &= ~(CardMask{1} << card);
       }
-      if (card < static_cast<unsigned>(cards::kCardCount)) out.push_back(static_cast<Card>(card));
+      *next++ = static_cast<Card>(card);
     }
+    taken |= whole & ~mask;
   }
+  generator = local;
+  out.insert(out.end(), drawn.data(), next);
+  return taken;
 }
 
 std::size_t Shape::footprint() const {
@@ -193,6 +232,53 @@ Count Shape::reweight(CardMask available, std::vector<CardMask>& class_masks,
     running = saturating_add(running, weight);
     cumulative.push_back(running);
   }
+  return running;
+}
+
+std::uint64_t Shape::narrow_sums(CardMask available, CardMask* class_masks,
+                                 std::uint64_t* sums) const {
+  assert(narrow());
+  const std::size_t class_count = class_masks_.size();
+  // Per class, the binomials C(size, c) of its size under `available`.
+  std::array<const std::uint64_t*, cards::kCardCount> binomials;  // a class holds a card
+  for (std::size_t k = 0; k < class_count; ++k) {
+    class_masks[k] = class_masks_[k] & available;
+    binomials[k] = detail::binomial_by_size_and_count[std::popcount(class_masks[k])].data();
+  }
+  std::uint64_t running = 0;
+  const std::uint8_t* counts = counts_.data();
+  for (std::size_t p = 0; p < weights_.size(); ++p, counts += class_count) {
+    // Every class's factor, C(size, 0) = 1 included: a zero factor zeroes the rest, and before
+    // one every partial product stays below the pattern's weight at the start, so nothing
+    // passes the total at the start (see narrow()).
+    std::uint64_t weight = 1;
+    for (std::size_t k = 0; k < class_count; ++k) weight *= binomials[k][counts[k]];
+    running += weight;
+    sums[p] = running;
+  }
+  return running;
+}
+
+std::uint64_t Shape::reweight(CardMask available, std::vector<CardMask>& class_masks,
+                              std::vector<std::uint64_t>& cumulative) const {
+  class_masks.resize(class_masks_.size());
+  cumulative.resize(weights_.size());
+  return narrow_sums(available, class_masks.data(), cumulative.data());
+}
+
+std::uint64_t Shape::reweight_and_draw(CardMask available, Generator& generator,
+                                       std::vector<std::uint64_t>& cumulative,
+                                       std::vector<Card>& out, CardMask& taken) const {
+  std::array<CardMask, cards::kCardCount> class_masks;
+  cumulative.resize(weights_.size());
+  std::uint64_t* const sums = cumulative.data();
+  const std::uint64_t running = narrow_sums(available, class_masks.data(), sums);
+  taken = 0;
+  if (running == 0) return 0;
+  const std::uint64_t x = uniform128_narrow(generator, running);
+  const auto chosen =
+      static_cast<std::size_t>(std::upper_bound(sums, sums + weights_.size(), x) - sums);
+  taken = draw_pattern({class_masks.data(), class_masks_.size()}, chosen, generator, out);
   return running;
 }
 

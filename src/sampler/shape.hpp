@@ -69,6 +69,9 @@ class Shape {
   void draw(Generator& generator, std::vector<cards::Card>& out) const {
     draw(class_masks_, cumulative_, total_weight_, generator, out);
   }
+  // The same draw from a narrow reweighting (below): the same outputs consumed, the same cards.
+  void draw(std::span<const cards::CardMask> class_masks, std::span<const std::uint64_t> cumulative,
+            std::uint64_t total, Generator& generator, std::vector<cards::Card>& out) const;
 
   // The number of feasible card sets that use only cards of `available`. Fills the scratch lists
   // (cleared first, capacity kept) with the class masks under `available` and the cumulative
@@ -77,15 +80,39 @@ class Shape {
   Count reweight(cards::CardMask available, std::vector<cards::CardMask>& class_masks,
                  std::vector<Count>& cumulative) const;
 
+  // Whether every count of this shape fits 64 bits: its total does, and a reweighting only
+  // shrinks classes, so it can only lower each binomial, each pattern's weight (and every
+  // partial product of it) and every running sum. Such a shape is reweighted and drawn from in
+  // 64-bit words, exactly.
+  bool narrow() const { return (total_weight_ >> 64) == 0; }
+  // reweight() of a narrow shape in 64-bit words: the same numbers.
+  std::uint64_t reweight(cards::CardMask available, std::vector<cards::CardMask>& class_masks,
+                         std::vector<std::uint64_t>& cumulative) const;
+  // reweight() of a narrow shape and, when some set is left, draw() from it in one pass, the
+  // class masks kept in locals: the same total, the same outputs consumed and the same cards.
+  // Returns the total (0: nothing drawn, no output consumed); `taken` gets the cards' mask.
+  // `cumulative` is working space (cleared, capacity kept).
+  std::uint64_t reweight_and_draw(cards::CardMask available, Generator& generator,
+                                  std::vector<std::uint64_t>& cumulative,
+                                  std::vector<cards::Card>& out, cards::CardMask& taken) const;
+
   // Every feasible card set: pattern by pattern, classes in order, each class's combinations in
   // lexicographic order of the cards' positions in ascending index order.
   std::vector<std::vector<cards::Card>> list_all() const;
 
  private:
   // The cards of the chosen pattern, counts[k] from class k, picked the way kPicking says.
+  // Both return the mask of the cards drawn.
   template <CardPicking kPicking>
-  void draw_in_classes(std::span<const cards::CardMask> class_masks, const std::uint8_t* counts,
-                       Generator& generator, std::vector<cards::Card>& out) const;
+  cards::CardMask draw_in_classes(std::span<const cards::CardMask> class_masks,
+                                  const std::uint8_t* counts, Generator& generator,
+                                  std::vector<cards::Card>& out) const;
+  cards::CardMask draw_pattern(std::span<const cards::CardMask> class_masks, std::size_t chosen,
+                               Generator& generator, std::vector<cards::Card>& out) const;
+  // The narrow reweighting into caller's arrays (one entry per class, one per pattern); returns
+  // the total.
+  std::uint64_t narrow_sums(cards::CardMask available, cards::CardMask* class_masks,
+                            std::uint64_t* sums) const;
 
   Count total_weight_ = 0;
   std::size_t slot_count_ = 0;
