@@ -263,6 +263,37 @@ TEST(Badugi, MatchesEverySubsetOnRandomHands) {
   }
 }
 
+// Four cards take their own kernel (the clashes between them name the candidate subsets), whose
+// result must not depend on the order the cards come in: every hand, in each of its 24 orders.
+TEST(Badugi, FourCardsMatchEverySubsetOnEveryHandInEveryOrder) {
+  std::size_t hands = 0;
+  for (Card a = 0; a < 52; ++a)
+    for (Card b = a + 1; b < 52; ++b)
+      for (Card c = b + 1; c < 52; ++c)
+        for (Card d = c + 1; d < 52; ++d) {
+          const std::array<Card, 4> sorted = {a, b, c, d};
+          const std::uint32_t expected = brute_badugi(sorted);
+          std::array<int, 4> order = {0, 1, 2, 3};
+          do {
+            const std::array<Card, 4> cards = {sorted[order[0]], sorted[order[1]], sorted[order[2]],
+                                               sorted[order[3]]};
+            ASSERT_EQ(badugi(cards), expected)
+                << cards::card_text(cards[0]) << cards::card_text(cards[1])
+                << cards::card_text(cards[2]) << cards::card_text(cards[3]);
+          } while (std::next_permutation(order.begin(), order.end()));
+          ++hands;
+        }
+  EXPECT_EQ(hands, 270725u);
+}
+
+// Repeated cards (which the kernel accepts through `score_hands`) count once, as in the
+// general path.
+TEST(Badugi, FourCardsWithRepeatsCountEachCardOnce) {
+  EXPECT_EQ(badugi(hand("AcAcAcAc")), badugi(hand("Ac")));
+  EXPECT_EQ(badugi(hand("2d3h2d3h")), badugi(hand("2d3h")));
+  EXPECT_EQ(badugi(hand("Ac2d3h3h")), 78352u);
+}
+
 TEST(Badugi, AWholeDeckStaysCheapAndFindsTheWheel) {
   std::vector<Card> deck(52);
   for (int i = 0; i < 52; ++i) deck[i] = static_cast<Card>(i);
