@@ -82,7 +82,8 @@ class DealScorer {
       : tables_(rankings::fast_tables()),
         omaha_tables_(kOmaha ? &omaha::omaha_tables() : nullptr),
         board_size_(board_size),
-        rankable_(hand_size + board_size >= 5 && hand_size + board_size <= 7) {}
+        rankable_(hand_size + board_size >= 5 && hand_size + board_size <= 7),
+        whole_hands_(kOmaha && hand_size == kHole && board_size == 5) {}
 
   // The summary of a seat's cards; with no board to come its values are final and kept too.
   SeatHand prepare(std::span<const cards::Card> hand) const {
@@ -130,6 +131,18 @@ class DealScorer {
                         const omaha::BoardTriples& triples) const {
     detail::Winners high;
     detail::Winners low;
+    if (whole_hands_) {
+      constexpr std::size_t kPairs = kHole * (kHole - 1) / 2;
+      for (unsigned seat = 0; seat < seat_count; ++seat) {
+        high.offer(seat, omaha::best_high_of_five<kPairs>(pairs[seat], triples, *omaha_tables_));
+        if constexpr (kHasLow) {
+          const std::uint32_t value =
+              omaha::best_low_of_five<kPairs>(pairs[seat], triples, *omaha_tables_);
+          if (value < kEightOrBetter) low.offer(seat, value);
+        }
+      }
+      return {high.seats, low.seats};
+    }
     for (unsigned seat = 0; seat < seat_count; ++seat) {
       high.offer(seat, omaha::best_high(pairs[seat], triples, *omaha_tables_));
       if constexpr (kHasLow) {
@@ -226,6 +239,7 @@ class DealScorer {
   const omaha::OmahaTables* omaha_tables_;
   std::size_t board_size_;
   bool rankable_;
+  bool whole_hands_;  // Omaha: every seat holds its hole cards and the board all five cards
 };
 
 }  // namespace vantor::variants

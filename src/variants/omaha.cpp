@@ -34,15 +34,18 @@ template <std::size_t n>
 void pairs_of(std::span<const cards::Card> hole, HolePairs& out, const OmahaTables& tables) {
   const CardFacts f(hole, n);
   std::uint8_t count = 0;
+  unsigned suited_suits = 0;
   for (std::size_t a = 0; a < n; ++a) {
     for (std::size_t b = a + 1; b < n; ++b) {
       const unsigned same_suit = f.suit[a] == f.suit[b];
       out.items[count++] = {tables.pair_class_by_ranks[f.rank[a] * 13u + f.rank[b]],
                             static_cast<std::uint16_t>(f.rank_bit[a] | f.rank_bit[b]),
                             common_suit(same_suit, f.suit[a])};
+      suited_suits |= same_suit << f.suit[a];
     }
   }
   out.count = count;
+  out.suited_suits = static_cast<std::uint8_t>(suited_suits);
 }
 
 template <std::size_t n>
@@ -88,6 +91,20 @@ void five_card_board(std::span<const cards::Card> board, BoardTriples& out,
                     : 0;
 }
 
+// A pair's best flush with a five-card board, kNoHand32 if none. Rare: a suited pair in the
+// board's flush suit. Every three of the board's suited ranks.
+std::uint32_t whole_board_flush(const HolePair& pair, const BoardTriples& triples,
+                                const std::uint16_t* flush_value_by_suit_mask) {
+  std::uint32_t best = rankings::kNoHand32;
+  if (pair.common_suit != triples.flush_suit) return best;
+  const unsigned ranks = triples.flush_ranks;
+  for (unsigned three = ranks; three; three = (three - 1) & ranks) {
+    if (std::popcount(three) != 3) continue;
+    best = std::min<std::uint32_t>(best, flush_value_by_suit_mask[pair.rank_bits | three]);
+  }
+  return best;
+}
+
 template <bool kFlushes>
 std::uint32_t best_of(const HolePairs& pairs, const BoardTriples& triples,
                       const std::vector<std::uint16_t>& value_by_board,
@@ -116,13 +133,7 @@ std::uint32_t best_of(const HolePairs& pairs, const BoardTriples& triples,
     for (std::size_t p = 0; p < pairs.count; ++p) {
       const CardGroup& pair = pairs.items[p];
       if (whole_board) {
-        // Rare: a suited pair in the board's flush suit. Every three of the board's suited ranks.
-        if (pair.common_suit != triples.flush_suit) continue;
-        const unsigned ranks = triples.flush_ranks;
-        for (unsigned three = ranks; three; three = (three - 1) & ranks) {
-          if (std::popcount(three) != 3) continue;
-          best = std::min<std::uint32_t>(best, flush_value_by_suit_mask[pair.rank_bits | three]);
-        }
+        best = std::min(best, whole_board_flush(pair, triples, flush_value_by_suit_mask));
       } else {
         if (pair.common_suit == kNoCommonSuit) continue;
         for (std::size_t t = 0; t < triples.count; ++t) {
@@ -139,6 +150,15 @@ std::uint32_t best_of(const HolePairs& pairs, const BoardTriples& triples,
 
 }  // namespace
 
+std::uint32_t detail::with_board_flushes(const HolePairs& pairs, const BoardTriples& triples,
+                                         std::uint32_t best, const OmahaTables& tables) {
+  const std::uint16_t* flush_values = tables.ranks->high.flush_value_by_suit_mask.data();
+  for (std::size_t p = 0; p < pairs.count; ++p) {
+    best = std::min(best, whole_board_flush(pairs.items[p], triples, flush_values));
+  }
+  return best;
+}
+
 void prepare_hole_pairs(std::span<const cards::Card> hole, HolePairs& out,
                         const OmahaTables& tables) {
   switch (std::min<std::size_t>(hole.size(), 6)) {
@@ -154,6 +174,7 @@ void prepare_hole_pairs(std::span<const cards::Card> hole, HolePairs& out,
       return pairs_of<2>(hole, out, tables);
     default:
       out.count = 0;
+      out.suited_suits = 0;
   }
 }
 

@@ -6,6 +6,7 @@
 // omaha_tables.hpp, which hold the very entries the perfect hash would find for the summed rank
 // keys, so the results are those of scoring every pair with every triple.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <span>
@@ -35,6 +36,7 @@ using BoardTriple = CardGroup;
 struct HolePairs {
   std::array<HolePair, kMaxHolePairs> items;
   std::uint8_t count = 0;
+  std::uint8_t suited_suits = 0;  // bit s: some pair shares suit s
 };
 // A board's triples. A five-card board is read as a whole: its rank class stands for all ten
 // triples at once, and a flush can only use the one suit holding three of its cards or more, so
@@ -64,6 +66,41 @@ std::uint32_t best_high(const HolePairs& pairs, const BoardTriples& triples,
 // kNoHand32 when either list is empty. Whether it qualifies is the caller's rule.
 std::uint32_t best_low(const HolePairs& pairs, const BoardTriples& triples,
                        const OmahaTables& tables = omaha_tables());
+
+namespace detail {
+// best_high() of a five-card board's flushes only, at least as good as `best`.
+std::uint32_t with_board_flushes(const HolePairs& pairs, const BoardTriples& triples,
+                                 std::uint32_t best, const OmahaTables& tables);
+}  // namespace detail
+
+// best_high() and best_low() where the board has five cards and the hand kPairs pairs, both known
+// before the deal (a game's hole-card count is fixed): the reads unroll to straight-line code,
+// and the flush step runs only for a hand with a pair suited in the board's flush suit.
+template <std::size_t kPairs>
+inline std::uint32_t best_high_of_five(const HolePairs& pairs, const BoardTriples& triples,
+                                       const OmahaTables& tables) {
+  const std::uint16_t* row = tables.high_by_board.data() + triples.board_row;
+  std::uint32_t best = rankings::kNoHand32;
+  for (std::size_t p = 0; p < kPairs; ++p) {
+    best = std::min<std::uint32_t>(best, row[pairs.items[p].rank_class]);
+  }
+  // kNoFlushSuit shifts every suit out.
+  if ((pairs.suited_suits >> triples.flush_suit) & 1) {
+    best = detail::with_board_flushes(pairs, triples, best, tables);
+  }
+  return best;
+}
+
+template <std::size_t kPairs>
+inline std::uint32_t best_low_of_five(const HolePairs& pairs, const BoardTriples& triples,
+                                      const OmahaTables& tables) {
+  const std::uint16_t* row = tables.low_by_board.data() + triples.board_row;
+  std::uint32_t best = rankings::kNoHand32;
+  for (std::size_t p = 0; p < kPairs; ++p) {
+    best = std::min<std::uint32_t>(best, row[pairs.items[p].rank_class]);
+  }
+  return best;
+}
 
 // The `omaha` kernel: the first four cards (all, if fewer) are the hole cards, the rest the
 // board. Fewer than two hole cards, fewer than three or more than five board cards: kNoHand32.
