@@ -1,8 +1,8 @@
 #pragma once
 
 // Omaha evaluation: exactly two hole cards with exactly three board cards. Each side is prepared
-// once as a short list (a HolePair per two hole cards, a BoardTriple per three board cards, and
-// for a five-card board its rank class). Candidates are read from the derived tables of
+// once as a short list (the rank class of every two hole cards, a BoardTriple per three board
+// cards, and for a five-card board its rank class). Candidates are read from the derived tables of
 // omaha_tables.hpp, which hold the very entries the perfect hash would find for the summed rank
 // keys, so the results are those of scoring every pair with every triple.
 
@@ -23,20 +23,23 @@ inline constexpr std::uint8_t kNoCommonSuit = 4;
 inline constexpr std::uint8_t kNoFlushSuit = 5;  // differs from kNoCommonSuit: they never match
 inline constexpr std::uint32_t kNoBoardRow = 0xFFFFFFFF;
 
-// Two hole cards or three board cards, ready to combine. The rank class stands for the group's
-// half of the rank key: its multiset of ranks, numbered among pairs (91) or triples (455).
+// Three board cards, ready to combine. The rank class stands for the group's half of the rank
+// key: its multiset of ranks, numbered among triples (455).
 struct CardGroup {
   std::uint16_t rank_class;
   std::uint16_t rank_bits;   // ranks held, one bit each
   std::uint8_t common_suit;  // the suit all the cards share, or kNoCommonSuit
 };
-using HolePair = CardGroup;
 using BoardTriple = CardGroup;
 
+// A hand's hole pairs: each pair's rank class (its multiset of ranks, numbered among the 91
+// pairs), and for the flush step the hole cards' ranks by suit, from which the pairs of a suit
+// are taken where a flush is possible at all.
 struct HolePairs {
-  std::array<HolePair, kMaxHolePairs> items;
+  std::array<std::uint8_t, kMaxHolePairs> rank_class;
+  std::array<std::uint16_t, 4> suit_ranks;  // [suit]: the hole cards' ranks in it, one bit each
   std::uint8_t count = 0;
-  std::uint8_t suited_suits = 0;  // bit s: some pair shares suit s
+  std::uint8_t suited_suits = 0;  // bit s: two hole cards or more in suit s
 };
 // A board's triples. A five-card board is read as a whole: its rank class stands for all ten
 // triples at once, and a flush can only use the one suit holding three of its cards or more, so
@@ -82,7 +85,7 @@ inline std::uint32_t best_high_of_five(const HolePairs& pairs, const BoardTriple
   const std::uint16_t* row = tables.high_by_board.data() + triples.board_row;
   std::uint32_t best = rankings::kNoHand32;
   for (std::size_t p = 0; p < kPairs; ++p) {
-    best = std::min<std::uint32_t>(best, row[pairs.items[p].rank_class]);
+    best = std::min<std::uint32_t>(best, row[pairs.rank_class[p]]);
   }
   // kNoFlushSuit shifts every suit out.
   if ((pairs.suited_suits >> triples.flush_suit) & 1) {
@@ -97,7 +100,7 @@ inline std::uint32_t best_low_of_five(const HolePairs& pairs, const BoardTriples
   const std::uint16_t* row = tables.low_by_board.data() + triples.board_row;
   std::uint32_t best = rankings::kNoHand32;
   for (std::size_t p = 0; p < kPairs; ++p) {
-    best = std::min<std::uint32_t>(best, row[pairs.items[p].rank_class]);
+    best = std::min<std::uint32_t>(best, row[pairs.rank_class[p]]);
   }
   return best;
 }
