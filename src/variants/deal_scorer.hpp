@@ -87,10 +87,12 @@ class DealScorer {
 
   // The summary of a seat's cards; with no board to come its values are final and kept too.
   SeatHand prepare(std::span<const cards::Card> hand) const {
-    SeatHand seat{summarize(hand)};
+    SeatHand seat;
+    // Badugi reads the cards alone: its hands are never summed.
+    if constexpr (kRule != ShowdownRule::BadugiLow) seat.summary = summarize(hand);
     if (board_size_ == 0) {
       if constexpr (kRule == ShowdownRule::BadugiLow) {
-        seat.high = rankings::badugi(hand);
+        seat.high = rankings::badugi_order(hand);  // compared only, never reported
       } else if constexpr (!kOmaha) {
         seat.high = high_value(seat.summary);
         if constexpr (kHasLow) seat.low = low_value(seat.summary);

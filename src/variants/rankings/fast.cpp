@@ -54,7 +54,7 @@ constexpr unsigned badugi_rank(cards::Card card) {
 
 // Few cards, as every game deals: every subset, its rank and suit sets built from the subset
 // without its lowest card. A subset is a candidate when no rank and no suit repeats.
-std::uint32_t badugi_by_subsets(std::span<const cards::Card> cards) {
+std::uint32_t badugi_key_by_subsets(std::span<const cards::Card> cards) {
   constexpr std::size_t kMaxCards = 10;
   // Every entry is written before it is read, so the arrays are not cleared.
   std::array<std::uint16_t, 1 << kMaxCards> ranks;
@@ -73,7 +73,7 @@ std::uint32_t badugi_by_subsets(std::span<const cards::Card> cards) {
     const std::uint32_t key = (4u - size) << 16 | ranks[subset];
     best = std::min(best, key | (distinct - 1));
   }
-  return badugi_score(best);
+  return best;
 }
 
 // Two of four cards clash when they share a rank or a suit; a pattern of clashes has one bit per
@@ -135,7 +135,7 @@ constexpr std::uint64_t kClashByXor = [] {
 // The four cards a badugi hand holds: the pattern of clashes names the candidate subsets, and
 // the best of them (at most four) is the one with the lowest rank mask. A third of the work of
 // trying all fifteen subsets, and no branch.
-std::uint32_t badugi_of_four(std::span<const cards::Card> cards) {
+std::uint32_t badugi_key_of_four(std::span<const cards::Card> cards) {
   unsigned pattern = 0;
   for (unsigned pair = 0; pair < 6; ++pair) {
     const auto [a, b] = kFourCardPairs[pair];
@@ -155,12 +155,12 @@ std::uint32_t badugi_of_four(std::span<const cards::Card> cards) {
         static_cast<std::uint16_t>(first >> (16 * (subset & 3)) | last >> (16 * (subset >> 2)));
     best = std::min<std::uint32_t>(best, ranks);
   }
-  return badugi_score((entry & ~0xFFFFu) | best);
+  return (entry & ~0xFFFFu) | best;
 }
 
 // Many cards: a repeated card adds nothing, and no candidate holds more than four, so the search
 // runs over the distinct cards and over sets of at most four, which bounds its cost.
-std::uint32_t badugi_by_search(std::span<const cards::Card> cards) {
+std::uint32_t badugi_key_by_search(std::span<const cards::Card> cards) {
   cards::CardMask held = 0;
   for (const cards::Card card : cards) held |= cards::card_bit(card);
   std::array<cards::Card, cards::kCardCount> distinct{};
@@ -178,15 +178,20 @@ std::uint32_t badugi_by_search(std::span<const cards::Card> cards) {
     }
   };
   extend(extend, 0, 0, 0, 0);
-  return badugi_score(best);
+  return best;
 }
 
 }  // namespace
 
+std::uint32_t badugi_order(std::span<const cards::Card> cards) {
+  if (cards.empty()) return kNoHand32;
+  if (cards.size() == 4) return badugi_key_of_four(cards);
+  return cards.size() <= 10 ? badugi_key_by_subsets(cards) : badugi_key_by_search(cards);
+}
+
 std::uint32_t badugi(std::span<const cards::Card> cards) {
   if (cards.empty()) return kNoHand32;
-  if (cards.size() == 4) return badugi_of_four(cards);
-  return cards.size() <= 10 ? badugi_by_subsets(cards) : badugi_by_search(cards);
+  return badugi_score(badugi_order(cards));
 }
 
 }  // namespace vantor::rankings
