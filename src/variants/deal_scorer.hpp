@@ -7,6 +7,7 @@
 // it is enumerated, and a deal then costs one table read per seat and ranking. split_pot() turns
 // the winners into pot shares. Nothing here allocates.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -126,6 +127,56 @@ class DealScorer {
       }
     }
     return {high.seats, low.seats};
+  }
+
+  // Omaha rules, where every seat holds the game's hole cards and the board five cards.
+  bool whole_hands() const { return whole_hands_; }
+
+  // Omaha rules with whole_hands(), a seat whose hand is the same in every deal: its values on
+  // each board class before flushes (the best over its pairs), the high ones and, for hi/lo,
+  // the low ones after them, in `values` of kTabulatedValues entries. A deal then reads one
+  // entry per seat and half, where it reads one per pair.
+  static constexpr std::size_t kTabulatedValues = omaha::kBoardClasses * (kHasLow ? 2 : 1);
+  void tabulate(const omaha::HolePairs& pairs, std::span<std::uint16_t> values) const {
+    constexpr std::size_t kPairs = kHole * (kHole - 1) / 2;
+    for (std::size_t board = 0; board < omaha::kBoardClasses; ++board) {
+      const std::size_t row = board * omaha::kPairClasses;
+      std::uint16_t high = rankings::kNoHand, low = rankings::kNoHand;
+      for (std::size_t p = 0; p < kPairs; ++p) {
+        high = std::min(high, omaha_tables_->high_by_board[row + pairs.rank_class[p]]);
+        if constexpr (kHasLow)
+          low = std::min(low, omaha_tables_->low_by_board[row + pairs.rank_class[p]]);
+      }
+      values[board] = high;
+      if constexpr (kHasLow) values[omaha::kBoardClasses + board] = low;
+    }
+  }
+
+  // score_triples() for seats whose values are tabulated: values[seat] as tabulate() fills it.
+  [[gnu::always_inline]] Outcome score_tabulated(std::size_t seat_count,
+                                                 const omaha::HolePairs* pairs,
+                                                 const std::uint16_t* const* values,
+                                                 const omaha::BoardTriples& triples) const {
+    detail::Winners high;
+    detail::Winners low;
+    for (unsigned seat = 0; seat < seat_count; ++seat) {
+      std::uint32_t value = values[seat][triples.board_class];
+      // kNoFlushSuit shifts every suit out.
+      if ((pairs[seat].suited_suits >> triples.flush_suit) & 1) {
+        value = omaha::detail::with_board_flushes(pairs[seat], triples, value, *omaha_tables_);
+      }
+      high.offer(seat, value);
+      if constexpr (kHasLow) {
+        const std::uint32_t low_value = values[seat][omaha::kBoardClasses + triples.board_class];
+        if (low_value < kEightOrBetter) low.offer(seat, low_value);
+      }
+    }
+    return {high.seats, low.seats};
+  }
+
+  // Omaha rules: a board's triples, for score_triples() and score_tabulated().
+  void prepare_board(std::span<const cards::Card> board, omaha::BoardTriples& triples) const {
+    omaha::prepare_board_triples(board, triples, *omaha_tables_);
   }
 
   // Omaha rules: the winners of one deal whose board is prepared as `triples`.

@@ -80,6 +80,7 @@ void triples_of(std::span<const cards::Card> board, BoardTriples& out, const Oma
   }
   out.count = count;
   out.board_row = kNoBoardRow;
+  out.board_class = kNoBoardClass;
   out.flush_suit = kNoFlushSuit;
   out.flush_ranks = 0;
 }
@@ -95,6 +96,7 @@ void five_card_board(std::span<const cards::Card> board, BoardTriples& out,
       tables.board_class_by_slot[rankings::slot(key, tables.ranks->displacement_by_bucket.data())];
   out.count = kMaxBoardTriples;
   out.board_row = board_class * static_cast<std::uint32_t>(kPairClasses);
+  out.board_class = board_class;
   // Adding 5 to a suit counter sets its top bit exactly when the suit holds three or more.
   const std::uint64_t three_or_more =
       (code + (std::uint64_t{0x5555} << 32)) & (std::uint64_t{0x8888} << 32);

@@ -48,6 +48,7 @@ struct BoardTriples {
   std::array<BoardTriple, kMaxBoardTriples> items;  // boards of three or four cards only
   std::uint8_t count = 0;                           // triples the board has
   std::uint32_t board_row = kNoBoardRow;            // five cards: board class * kPairClasses
+  std::uint16_t board_class = kNoBoardClass;        // five cards: the class of its ranks
   std::uint8_t flush_suit = kNoFlushSuit;           // five cards: the suit with three or more
   std::uint16_t flush_ranks = 0;                    // five cards: that suit's ranks
 };
