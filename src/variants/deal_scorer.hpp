@@ -7,7 +7,6 @@
 // it is enumerated, and a deal then costs one table read per seat and ranking. split_pot() turns
 // the winners into pot shares. Nothing here allocates.
 
-#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -141,14 +140,11 @@ class DealScorer {
     constexpr std::size_t kPairs = kHole * (kHole - 1) / 2;
     for (std::size_t board = 0; board < omaha::kBoardClasses; ++board) {
       const std::size_t row = board * omaha::kPairClasses;
-      std::uint16_t high = rankings::kNoHand, low = rankings::kNoHand;
-      for (std::size_t p = 0; p < kPairs; ++p) {
-        high = std::min(high, omaha_tables_->high_by_board[row + pairs.rank_class[p]]);
-        if constexpr (kHasLow)
-          low = std::min(low, omaha_tables_->low_by_board[row + pairs.rank_class[p]]);
+      values[board] = omaha::best_in_row<kPairs>(pairs, omaha_tables_->high_by_board.data() + row);
+      if constexpr (kHasLow) {
+        values[omaha::kBoardClasses + board] =
+            omaha::best_in_row<kPairs>(pairs, omaha_tables_->low_by_board.data() + row);
       }
-      values[board] = high;
-      if constexpr (kHasLow) values[omaha::kBoardClasses + board] = low;
     }
   }
 

@@ -77,17 +77,22 @@ std::uint32_t with_board_flushes(const HolePairs& pairs, const BoardTriples& tri
                                  std::uint32_t best, const OmahaTables& tables);
 }  // namespace detail
 
+// The best entry of a five-card board's row of a `*_by_board` table over a hand's kPairs pairs.
+template <std::size_t kPairs>
+inline std::uint16_t best_in_row(const HolePairs& pairs, const std::uint16_t* row) {
+  static_assert(kPairs >= 1 && kPairs <= kMaxHolePairs);
+  std::uint16_t best = row[pairs.rank_class[0]];
+  for (std::size_t p = 1; p < kPairs; ++p) best = std::min(best, row[pairs.rank_class[p]]);
+  return best;
+}
+
 // best_high() and best_low() where the board has five cards and the hand kPairs pairs, both known
 // before the deal (a game's hole-card count is fixed): the reads unroll to straight-line code,
 // and the flush step runs only for a hand with a pair suited in the board's flush suit.
 template <std::size_t kPairs>
 inline std::uint32_t best_high_of_five(const HolePairs& pairs, const BoardTriples& triples,
                                        const OmahaTables& tables) {
-  const std::uint16_t* row = tables.high_by_board.data() + triples.board_row;
-  std::uint32_t best = rankings::kNoHand32;
-  for (std::size_t p = 0; p < kPairs; ++p) {
-    best = std::min<std::uint32_t>(best, row[pairs.rank_class[p]]);
-  }
+  std::uint32_t best = best_in_row<kPairs>(pairs, tables.high_by_board.data() + triples.board_row);
   // kNoFlushSuit shifts every suit out.
   if ((pairs.suited_suits >> triples.flush_suit) & 1) {
     best = detail::with_board_flushes(pairs, triples, best, tables);
@@ -98,12 +103,7 @@ inline std::uint32_t best_high_of_five(const HolePairs& pairs, const BoardTriple
 template <std::size_t kPairs>
 inline std::uint32_t best_low_of_five(const HolePairs& pairs, const BoardTriples& triples,
                                       const OmahaTables& tables) {
-  const std::uint16_t* row = tables.low_by_board.data() + triples.board_row;
-  std::uint32_t best = rankings::kNoHand32;
-  for (std::size_t p = 0; p < kPairs; ++p) {
-    best = std::min<std::uint32_t>(best, row[pairs.rank_class[p]]);
-  }
-  return best;
+  return best_in_row<kPairs>(pairs, tables.low_by_board.data() + triples.board_row);
 }
 
 // The `omaha` kernel: the first four cards (all, if fewer) are the hole cards, the rest the
