@@ -171,8 +171,7 @@ class PieceSampler {
         for (std::size_t i = 0; i < varying_count_; ++i) {
           const std::size_t seat = varying_seats_[i];
           const std::span<const Card> hand(lists[seat].data(), hand_size_);
-          hands_[seat] = scorer_.prepare(hand);
-          if constexpr (Scorer::kOmaha) scorer_.prepare_pairs(hand, pairs_[seat]);
+          prepare_seat(seat, hand);
         }
         counts.add(scorer_.score(std::span(chosen_.data(), seat_count_), pairs_.data(), board,
                                  std::span<const Card>(lists[seat_count_].data(), board_size_)));
@@ -253,11 +252,19 @@ class PieceSampler {
     return std::move(tally);
   }
 
+  // A varying seat's hand as the scorer reads it: Omaha seats by their pairs alone.
+  [[gnu::always_inline]] void prepare_seat(std::size_t seat, std::span<const Card> hand) {
+    if constexpr (Scorer::kOmaha) {
+      scorer_.prepare_pairs(hand, pairs_[seat]);
+    } else {
+      hands_[seat] = scorer_.prepare(hand);
+    }
+  }
+
   [[gnu::always_inline]] Outcome score() {
     for (std::size_t i = 0; i < varying_count_; ++i) {
       const std::size_t seat = varying_seats_[i];
-      hands_[seat] = scorer_.prepare(seat_cards_[seat]);
-      if constexpr (Scorer::kOmaha) scorer_.prepare_pairs(seat_cards_[seat], pairs_[seat]);
+      prepare_seat(seat, seat_cards_[seat]);
     }
     return scorer_.score(std::span(chosen_.data(), seat_count_), pairs_.data(),
                          variants::summarize(board_cards_), board_cards_);
