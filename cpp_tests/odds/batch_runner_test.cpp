@@ -158,6 +158,26 @@ INSTANTIATE_TEST_SUITE_P(BothSamplers, EveryGame,
                                   (std::get<1>(info.param) ? "_weighted" : "_rejection");
                          });
 
+// A piece long enough to tabulate its named Omaha seats by board class scores its deals as the
+// plain loop does: high and low, four to six hole cards, suited pairs that meet flush boards.
+TEST(Pieces, TabulatedOmahaSeatsMatchThePlainLoop) {
+  const std::vector<Spot> spots = {
+      {"omaha", "omaha", {"AsKsQhJh", "9c9d8c7d"}, ""},
+      {"omaha_hi_lo", "omaha_hi_lo", {"As2sKhQh", "9c9d8c7d", "3h4h5d6d"}, ""},
+      {"omaha_six", "omaha_six", {"AsKsQhJh2c3c", "9c9d8c7d3h4h"}, "Td"},
+      {"courchevel_hi_lo", "courchevel_hi_lo", {"As2sKhQh3c", "9c9d8c7d4h"}, "*"},
+  };
+  for (const Spot& spot : spots) {
+    const PreparedRequest request = build(spot.game, spot.hands, spot.board);
+    const auto piece = sample_piece(request, kTabulateSeatsFrom, 5);
+    const auto plain = plain_piece(request, kTabulateSeatsFrom, 5);
+    ASSERT_TRUE(piece) << spot.name << ": " << display(piece.error());
+    ASSERT_TRUE(plain) << spot.name;
+    SCOPED_TRACE(spot.name);
+    expect_same_tally(*piece, *plain);
+  }
+}
+
 TEST(Pieces, SplitAsDocumented) {
   EXPECT_EQ(piece_count(0, 4), 1u);
   EXPECT_EQ(piece_count(3, 8), 3u);

@@ -72,6 +72,48 @@ TEST(OmahaPairsAndTriples, HighAndLowMatchBruteForceForEveryHoleCount) {
   }
 }
 
+// The five-card board's unrolled reads for a game's fixed hole count, against brute force; one
+// deal in two from two suits only, so that most boards have a flush suit and many hands a pair
+// in it (the step those hands alone take).
+template <std::size_t kHole>
+void check_whole_board_reads(std::mt19937_64& rng) {
+  constexpr std::size_t kPairs = kHole * (kHole - 1) / 2;
+  const OmahaTables& tables = omaha_tables();
+  const cards::CardMask two_suits = cards::kClubs | cards::kClubs << 1;
+  for (int trial = 0; trial < 40000; ++trial) {
+    const auto cards =
+        testing::random_hand(rng, kHole + 5, trial % 2 ? two_suits : cards::kFullDeck);
+    const std::span<const Card> hole = std::span<const Card>(cards).first(kHole);
+    const std::span<const Card> board = std::span<const Card>(cards).subspan(kHole);
+    HolePairs pairs;
+    BoardTriples triples;
+    prepare_hole_pairs(hole, pairs);
+    prepare_board_triples(board, triples);
+    ASSERT_EQ(best_high_of_five<kPairs>(pairs, triples, tables), brute(hole, board, rankings::high))
+        << trial;
+    ASSERT_EQ(best_low_of_five<kPairs>(pairs, triples, tables),
+              brute(hole, board, rankings::low_a5))
+        << trial;
+  }
+}
+
+TEST(OmahaPairsAndTriples, FiveCardBoardsForAFixedHoleCountMatchBruteForce) {
+  std::mt19937_64 rng(48);
+  check_whole_board_reads<4>(rng);
+  check_whole_board_reads<5>(rng);
+  check_whole_board_reads<6>(rng);
+}
+
+TEST(OmahaPairsAndTriples, SuitedSuitsNameTheSuitsOfSuitedPairs) {
+  HolePairs pairs;
+  prepare_hole_pairs(hand("AhKh2c3d"), pairs);
+  EXPECT_EQ(pairs.suited_suits, 1u << cards::suit_of(hand("2h")[0]));
+  prepare_hole_pairs(hand("AhKh2c3c9s"), pairs);
+  EXPECT_EQ(pairs.suited_suits, (1u << cards::suit_of(hand("2h")[0])) | 1u);
+  prepare_hole_pairs(hand("AhKd2c3s"), pairs);
+  EXPECT_EQ(pairs.suited_suits, 0u);
+}
+
 // Boards of three and four cards list their triples and meet every pair with every triple.
 TEST(OmahaPairsAndTriples, ShortBoardsMatchBruteForce) {
   std::mt19937_64 rng(47);

@@ -171,8 +171,7 @@ class PieceSampler {
         for (std::size_t i = 0; i < varying_count_; ++i) {
           const std::size_t seat = varying_seats_[i];
           const std::span<const Card> hand(lists[seat].data(), hand_size_);
-          hands_[seat] = scorer_.prepare(hand);
-          if constexpr (Scorer::kOmaha) scorer_.prepare_pairs(hand, pairs_[seat]);
+          prepare_seat(seat, hand);
         }
         counts.add(scorer_.score(std::span(chosen_.data(), seat_count_), pairs_.data(), board,
                                  std::span<const Card>(lists[seat_count_].data(), board_size_)));
@@ -187,10 +186,32 @@ class PieceSampler {
 
   // run_simple() for a request where only the board's wildcards differ between deals. Every
   // attempt succeeds, so the attempt limit (never below the target) cannot be reached, and the
-  // deals between two stop checks run without one.
+  // deals between two stop checks run without one. Omaha seats are tabulated by board class
+  // (DealScorer::tabulate()) when the piece has deals enough to repay it.
   template <sampler::CardPicking kPicking>
   Expected<ChunkTally, EngineError> run_fixed_seats(const SimpleDeals& simple, std::uint64_t target,
                                                     StopCheck* stop, ChunkTally& tally) {
+    if constexpr (Scorer::kOmaha) {
+      if (scorer_.whole_hands() && varying_count_ == 0 && target >= kTabulateSeatsFrom)
+        return run_fixed_seats<kPicking, true>(simple, target, stop, tally);
+    }
+    return run_fixed_seats<kPicking, false>(simple, target, stop, tally);
+  }
+
+  template <sampler::CardPicking kPicking, bool kTabulated>
+  Expected<ChunkTally, EngineError> run_fixed_seats(const SimpleDeals& simple, std::uint64_t target,
+                                                    StopCheck* stop, ChunkTally& tally) {
+    std::vector<std::uint16_t> values;
+    std::array<const std::uint16_t*, kMostSeats> tabulated{};
+    if constexpr (kTabulated) {
+      constexpr std::size_t kValues = Scorer::kTabulatedValues;
+      values.resize(seat_count_ * kValues);
+      for (std::size_t seat = 0; seat < seat_count_; ++seat) {
+        const std::span<std::uint16_t> own(values.data() + seat * kValues, kValues);
+        scorer_.tabulate(pairs_[seat], own);
+        tabulated[seat] = own.data();
+      }
+    }
     OutcomeCounts counts(seat_count_);
     std::array<variants::CardSummary, kMostSeats> seats{};
     for (std::size_t seat = 0; seat < seat_count_; ++seat) seats[seat] = simple.fixed_seat(seat);
@@ -212,6 +233,12 @@ class PieceSampler {
         if constexpr (Scorer::kSummaries) {
           simple.draw_board<kPicking>(generator, board);
           counts.add(scorer_.score_summaries(seats.data(), seat_count_, board));
+        } else if constexpr (kTabulated) {
+          simple.draw_board<kPicking, true>(generator, board, &board_list);
+          omaha::BoardTriples triples;
+          scorer_.prepare_board(std::span<const Card>(board_list.data(), board_size_), triples);
+          counts.add(
+              scorer_.score_tabulated(seat_count_, pairs_.data(), tabulated.data(), triples));
         } else {
           simple.draw_board<kPicking, true>(generator, board, &board_list);
           counts.add(scorer_.score(std::span(chosen_.data(), seat_count_), pairs_.data(), board,
@@ -225,11 +252,19 @@ class PieceSampler {
     return std::move(tally);
   }
 
+  // A varying seat's hand as the scorer reads it: Omaha seats by their pairs alone.
+  [[gnu::always_inline]] void prepare_seat(std::size_t seat, std::span<const Card> hand) {
+    if constexpr (Scorer::kOmaha) {
+      scorer_.prepare_pairs(hand, pairs_[seat]);
+    } else {
+      hands_[seat] = scorer_.prepare(hand);
+    }
+  }
+
   [[gnu::always_inline]] Outcome score() {
     for (std::size_t i = 0; i < varying_count_; ++i) {
       const std::size_t seat = varying_seats_[i];
-      hands_[seat] = scorer_.prepare(seat_cards_[seat]);
-      if constexpr (Scorer::kOmaha) scorer_.prepare_pairs(seat_cards_[seat], pairs_[seat]);
+      prepare_seat(seat, seat_cards_[seat]);
     }
     return scorer_.score(std::span(chosen_.data(), seat_count_), pairs_.data(),
                          variants::summarize(board_cards_), board_cards_);

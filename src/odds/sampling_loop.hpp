@@ -21,6 +21,10 @@ inline constexpr std::uint64_t kAttemptsPerSample = 1'000;
 
 std::uint64_t attempt_limit(std::uint64_t target);
 
+// A piece of at least this many deals whose Omaha seats are all named hands tabulates their
+// values by board class first (some 6,000 entries a seat), which a shorter piece would not repay.
+inline constexpr std::uint64_t kTabulateSeatsFrom = 4'096;
+
 // The tally of `target` deals drawn with a generator seeded by `seed`, its `attempts` counting
 // every draw, or the error that stopped the piece. Touches no Python object and nothing shared
 // but the read-only request, so pieces run on any threads at once. `stop`, when given, is asked

@@ -82,14 +82,17 @@ class DealScorer {
       : tables_(rankings::fast_tables()),
         omaha_tables_(kOmaha ? &omaha::omaha_tables() : nullptr),
         board_size_(board_size),
-        rankable_(hand_size + board_size >= 5 && hand_size + board_size <= 7) {}
+        rankable_(hand_size + board_size >= 5 && hand_size + board_size <= 7),
+        whole_hands_(kOmaha && hand_size == kHole && board_size == 5) {}
 
   // The summary of a seat's cards; with no board to come its values are final and kept too.
   SeatHand prepare(std::span<const cards::Card> hand) const {
-    SeatHand seat{summarize(hand)};
+    SeatHand seat;
+    // Badugi reads the cards alone: its hands are never summed.
+    if constexpr (kRule != ShowdownRule::BadugiLow) seat.summary = summarize(hand);
     if (board_size_ == 0) {
       if constexpr (kRule == ShowdownRule::BadugiLow) {
-        seat.high = rankings::badugi(hand);
+        seat.high = rankings::badugi_order(hand);  // compared only, never reported
       } else if constexpr (!kOmaha) {
         seat.high = high_value(seat.summary);
         if constexpr (kHasLow) seat.low = low_value(seat.summary);
@@ -125,11 +128,70 @@ class DealScorer {
     return {high.seats, low.seats};
   }
 
+  // Omaha rules, where every seat holds the game's hole cards and the board five cards.
+  bool whole_hands() const { return whole_hands_; }
+
+  // Omaha rules with whole_hands(), a seat whose hand is the same in every deal: its values on
+  // each board class before flushes (the best over its pairs), the high ones and, for hi/lo,
+  // the low ones after them, in `values` of kTabulatedValues entries. A deal then reads one
+  // entry per seat and half, where it reads one per pair.
+  static constexpr std::size_t kTabulatedValues = omaha::kBoardClasses * (kHasLow ? 2 : 1);
+  void tabulate(const omaha::HolePairs& pairs, std::span<std::uint16_t> values) const {
+    constexpr std::size_t kPairs = kHole * (kHole - 1) / 2;
+    for (std::size_t board = 0; board < omaha::kBoardClasses; ++board) {
+      const std::size_t row = board * omaha::kPairClasses;
+      values[board] = omaha::best_in_row<kPairs>(pairs, omaha_tables_->high_by_board.data() + row);
+      if constexpr (kHasLow) {
+        values[omaha::kBoardClasses + board] =
+            omaha::best_in_row<kPairs>(pairs, omaha_tables_->low_by_board.data() + row);
+      }
+    }
+  }
+
+  // score_triples() for seats whose values are tabulated: values[seat] as tabulate() fills it.
+  [[gnu::always_inline]] Outcome score_tabulated(std::size_t seat_count,
+                                                 const omaha::HolePairs* pairs,
+                                                 const std::uint16_t* const* values,
+                                                 const omaha::BoardTriples& triples) const {
+    detail::Winners high;
+    detail::Winners low;
+    for (unsigned seat = 0; seat < seat_count; ++seat) {
+      std::uint32_t value = values[seat][triples.board_class];
+      // kNoFlushSuit shifts every suit out.
+      if ((pairs[seat].suited_suits >> triples.flush_suit) & 1) {
+        value = omaha::detail::with_board_flushes(pairs[seat], triples, value, *omaha_tables_);
+      }
+      high.offer(seat, value);
+      if constexpr (kHasLow) {
+        const std::uint32_t low_value = values[seat][omaha::kBoardClasses + triples.board_class];
+        if (low_value < kEightOrBetter) low.offer(seat, low_value);
+      }
+    }
+    return {high.seats, low.seats};
+  }
+
+  // Omaha rules: a board's triples, for score_triples() and score_tabulated().
+  void prepare_board(std::span<const cards::Card> board, omaha::BoardTriples& triples) const {
+    omaha::prepare_board_triples(board, triples, *omaha_tables_);
+  }
+
   // Omaha rules: the winners of one deal whose board is prepared as `triples`.
   Outcome score_triples(std::size_t seat_count, const omaha::HolePairs* pairs,
                         const omaha::BoardTriples& triples) const {
     detail::Winners high;
     detail::Winners low;
+    if (whole_hands_) {
+      constexpr std::size_t kPairs = kHole * (kHole - 1) / 2;
+      for (unsigned seat = 0; seat < seat_count; ++seat) {
+        high.offer(seat, omaha::best_high_of_five<kPairs>(pairs[seat], triples, *omaha_tables_));
+        if constexpr (kHasLow) {
+          const std::uint32_t value =
+              omaha::best_low_of_five<kPairs>(pairs[seat], triples, *omaha_tables_);
+          if (value < kEightOrBetter) low.offer(seat, value);
+        }
+      }
+      return {high.seats, low.seats};
+    }
     for (unsigned seat = 0; seat < seat_count; ++seat) {
       high.offer(seat, omaha::best_high(pairs[seat], triples, *omaha_tables_));
       if constexpr (kHasLow) {
@@ -226,6 +288,7 @@ class DealScorer {
   const omaha::OmahaTables* omaha_tables_;
   std::size_t board_size_;
   bool rankable_;
+  bool whole_hands_;  // Omaha: every seat holds its hole cards and the board all five cards
 };
 
 }  // namespace vantor::variants

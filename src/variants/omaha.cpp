@@ -30,19 +30,37 @@ struct CardFacts {
 // The card count is a template parameter so that the loops unroll into straight-line code for
 // the counts that games deal; the dispatch happens once per list. Counting in a local keeps the
 // compiler from re-reading a byte-sized member after every store, which might alias anything.
+// A pair is one read of its class; what the flush step needs is kept per suit, not per pair.
 template <std::size_t n>
 void pairs_of(std::span<const cards::Card> hole, HolePairs& out, const OmahaTables& tables) {
-  const CardFacts f(hole, n);
+  std::array<unsigned, 6> rank{};
+  std::array<std::uint16_t, 4> suit_ranks{};
+  unsigned seen = 0, suited = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    rank[i] = cards::rank_of(hole[i]);
+    const unsigned suit = cards::suit_of(hole[i]);
+    suited |= seen & (1u << suit);
+    seen |= 1u << suit;
+    suit_ranks[suit] = static_cast<std::uint16_t>(suit_ranks[suit] | 1u << rank[i]);
+  }
   std::uint8_t count = 0;
   for (std::size_t a = 0; a < n; ++a) {
-    for (std::size_t b = a + 1; b < n; ++b) {
-      const unsigned same_suit = f.suit[a] == f.suit[b];
-      out.items[count++] = {tables.pair_class_by_ranks[f.rank[a] * 13u + f.rank[b]],
-                            static_cast<std::uint16_t>(f.rank_bit[a] | f.rank_bit[b]),
-                            common_suit(same_suit, f.suit[a])};
-    }
+    for (std::size_t b = a + 1; b < n; ++b)
+      out.rank_class[count++] = tables.pair_class_by_ranks[rank[a] * 13u + rank[b]];
   }
   out.count = count;
+  out.suit_ranks = suit_ranks;
+  out.suited_suits = static_cast<std::uint8_t>(suited);
+}
+
+// Calls f(pair) for the rank bits of every two cards of `ranks` (one bit per card).
+template <class F>
+inline void for_each_two(unsigned ranks, F&& f) {
+  for (unsigned first = ranks; first; first &= first - 1) {
+    const unsigned low = first & (0u - first);
+    for (unsigned second = first & (first - 1); second; second &= second - 1)
+      f(low | (second & (0u - second)));
+  }
 }
 
 template <std::size_t n>
@@ -62,6 +80,7 @@ void triples_of(std::span<const cards::Card> board, BoardTriples& out, const Oma
   }
   out.count = count;
   out.board_row = kNoBoardRow;
+  out.board_class = kNoBoardClass;
   out.flush_suit = kNoFlushSuit;
   out.flush_ranks = 0;
 }
@@ -77,6 +96,7 @@ void five_card_board(std::span<const cards::Card> board, BoardTriples& out,
       tables.board_class_by_slot[rankings::slot(key, tables.ranks->displacement_by_bucket.data())];
   out.count = kMaxBoardTriples;
   out.board_row = board_class * static_cast<std::uint32_t>(kPairClasses);
+  out.board_class = board_class;
   // Adding 5 to a suit counter sets its top bit exactly when the suit holds three or more.
   const std::uint64_t three_or_more =
       (code + (std::uint64_t{0x5555} << 32)) & (std::uint64_t{0x8888} << 32);
@@ -86,6 +106,23 @@ void five_card_board(std::span<const cards::Card> board, BoardTriples& out,
   out.flush_ranks =
       three_or_more ? static_cast<std::uint16_t>(rankings::suit_ranks(board.data(), 5, suit & 3))
                     : 0;
+}
+
+// The best flush of a hand with a five-card board, kNoHand32 if none: every two of the hole
+// cards in the board's flush suit with every three of the board's (rare: it takes a pair of
+// hole cards in the one suit where the board holds three or more).
+std::uint32_t whole_board_flush(const HolePairs& pairs, const BoardTriples& triples,
+                                const std::uint16_t* flush_value_by_suit_mask) {
+  std::uint32_t best = rankings::kNoHand32;
+  if (triples.flush_suit >= 4) return best;
+  const unsigned ranks = triples.flush_ranks;
+  for_each_two(pairs.suit_ranks[triples.flush_suit], [&](unsigned two) {
+    for (unsigned three = ranks; three; three = (three - 1) & ranks) {
+      if (std::popcount(three) != 3) continue;
+      best = std::min<std::uint32_t>(best, flush_value_by_suit_mask[two | three]);
+    }
+  });
+  return best;
 }
 
 template <bool kFlushes>
@@ -99,12 +136,11 @@ std::uint32_t best_of(const HolePairs& pairs, const BoardTriples& triples,
   if (whole_board) {
     const std::uint16_t* row = value_by_board.data() + triples.board_row;
     for (std::size_t p = 0; p < pairs.count; ++p) {
-      best = std::min<std::uint32_t>(best, row[pairs.items[p].rank_class]);
+      best = std::min<std::uint32_t>(best, row[pairs.rank_class[p]]);
     }
   } else {
     for (std::size_t p = 0; p < pairs.count; ++p) {
-      const std::uint16_t* row =
-          value_by_classes.data() + pairs.items[p].rank_class * kTripleClasses;
+      const std::uint16_t* row = value_by_classes.data() + pairs.rank_class[p] * kTripleClasses;
       for (std::size_t t = 0; t < triples.count; ++t) {
         best = std::min<std::uint32_t>(best, row[triples.items[t].rank_class]);
       }
@@ -113,24 +149,15 @@ std::uint32_t best_of(const HolePairs& pairs, const BoardTriples& triples,
   // A flush's five ranks are all different, so its flush-table entry beats the value-table entry
   // of the same ranks; taking the minimum over both is the same as using the flush entry alone.
   if constexpr (kFlushes) {
-    for (std::size_t p = 0; p < pairs.count; ++p) {
-      const CardGroup& pair = pairs.items[p];
-      if (whole_board) {
-        // Rare: a suited pair in the board's flush suit. Every three of the board's suited ranks.
-        if (pair.common_suit != triples.flush_suit) continue;
-        const unsigned ranks = triples.flush_ranks;
-        for (unsigned three = ranks; three; three = (three - 1) & ranks) {
-          if (std::popcount(three) != 3) continue;
-          best = std::min<std::uint32_t>(best, flush_value_by_suit_mask[pair.rank_bits | three]);
-        }
-      } else {
-        if (pair.common_suit == kNoCommonSuit) continue;
-        for (std::size_t t = 0; t < triples.count; ++t) {
-          const CardGroup& triple = triples.items[t];
-          if (triple.common_suit != pair.common_suit) continue;
-          best = std::min<std::uint32_t>(
-              best, flush_value_by_suit_mask[pair.rank_bits | triple.rank_bits]);
-        }
+    if (whole_board) {
+      best = std::min(best, whole_board_flush(pairs, triples, flush_value_by_suit_mask));
+    } else {
+      for (std::size_t t = 0; t < triples.count; ++t) {
+        const CardGroup& triple = triples.items[t];
+        if (triple.common_suit == kNoCommonSuit) continue;
+        for_each_two(pairs.suit_ranks[triple.common_suit], [&](unsigned two) {
+          best = std::min<std::uint32_t>(best, flush_value_by_suit_mask[two | triple.rank_bits]);
+        });
       }
     }
   }
@@ -138,6 +165,12 @@ std::uint32_t best_of(const HolePairs& pairs, const BoardTriples& triples,
 }
 
 }  // namespace
+
+std::uint32_t detail::with_board_flushes(const HolePairs& pairs, const BoardTriples& triples,
+                                         std::uint32_t best, const OmahaTables& tables) {
+  return std::min(
+      best, whole_board_flush(pairs, triples, tables.ranks->high.flush_value_by_suit_mask.data()));
+}
 
 void prepare_hole_pairs(std::span<const cards::Card> hole, HolePairs& out,
                         const OmahaTables& tables) {
@@ -154,6 +187,8 @@ void prepare_hole_pairs(std::span<const cards::Card> hole, HolePairs& out,
       return pairs_of<2>(hole, out, tables);
     default:
       out.count = 0;
+      out.suit_ranks = {};
+      out.suited_suits = 0;
   }
 }
 

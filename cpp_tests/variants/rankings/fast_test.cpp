@@ -263,6 +263,63 @@ TEST(Badugi, MatchesEverySubsetOnRandomHands) {
   }
 }
 
+// Four cards take their own kernel (the clashes between them name the candidate subsets), whose
+// result must not depend on the order the cards come in: every hand, in each of its 24 orders.
+TEST(Badugi, FourCardsMatchEverySubsetOnEveryHandInEveryOrder) {
+  std::size_t hands = 0;
+  for (Card a = 0; a < 52; ++a)
+    for (Card b = a + 1; b < 52; ++b)
+      for (Card c = b + 1; c < 52; ++c)
+        for (Card d = c + 1; d < 52; ++d) {
+          const std::array<Card, 4> sorted = {a, b, c, d};
+          const std::uint32_t expected = brute_badugi(sorted);
+          std::array<int, 4> order = {0, 1, 2, 3};
+          do {
+            const std::array<Card, 4> cards = {sorted[order[0]], sorted[order[1]], sorted[order[2]],
+                                               sorted[order[3]]};
+            ASSERT_EQ(badugi(cards), expected)
+                << cards::card_text(cards[0]) << cards::card_text(cards[1])
+                << cards::card_text(cards[2]) << cards::card_text(cards[3]);
+          } while (std::next_permutation(order.begin(), order.end()));
+          ++hands;
+        }
+  EXPECT_EQ(hands, 270725u);
+}
+
+// Repeated cards (which the kernel accepts through `score_hands`) count once, as in the
+// general path.
+TEST(Badugi, FourCardsWithRepeatsCountEachCardOnce) {
+  EXPECT_EQ(badugi(hand("AcAcAcAc")), badugi(hand("Ac")));
+  EXPECT_EQ(badugi(hand("2d3h2d3h")), badugi(hand("2d3h")));
+  EXPECT_EQ(badugi(hand("Ac2d3h3h")), 78352u);
+}
+
+// badugi_order() ranks hands as badugi() does: on every four-card hand and on random hands of
+// other sizes, a higher order is a higher value and equal orders are equal values.
+TEST(Badugi, OrderRanksHandsAsTheValuesDo) {
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> order_and_value;
+  for (Card a = 0; a < 52; ++a)
+    for (Card b = a + 1; b < 52; ++b)
+      for (Card c = b + 1; c < 52; ++c)
+        for (Card d = c + 1; d < 52; ++d) {
+          const std::array<Card, 4> cards = {d, b, a, c};
+          order_and_value.emplace_back(badugi_order(cards), badugi(cards));
+        }
+  std::mt19937_64 rng(8);
+  for (int trial = 0; trial < 30000; ++trial) {
+    const auto cards = testing::random_hand(rng, trial % 13);
+    order_and_value.emplace_back(badugi_order(cards), badugi(cards));
+  }
+  std::sort(order_and_value.begin(), order_and_value.end());
+  for (std::size_t i = 1; i < order_and_value.size(); ++i) {
+    const auto& [order, value] = order_and_value[i];
+    const auto& [previous_order, previous_value] = order_and_value[i - 1];
+    ASSERT_EQ(order == previous_order, value == previous_value) << order << " " << value;
+    ASSERT_LE(previous_value, value) << order;
+  }
+  EXPECT_EQ(badugi_order(hand("")), kNoHand32);
+}
+
 TEST(Badugi, AWholeDeckStaysCheapAndFindsTheWheel) {
   std::vector<Card> deck(52);
   for (int i = 0; i < 52; ++i) deck[i] = static_cast<Card>(i);

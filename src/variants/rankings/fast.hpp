@@ -111,4 +111,9 @@ std::uint16_t deuce_seven(std::span<const cards::Card> cards);
 // card adds nothing, so the search runs over the distinct cards and its cost stays bounded.
 std::uint32_t badugi(std::span<const cards::Card> cards);
 
+// The same order as badugi() (lower is better, equal values tie) without its values: the best
+// set's (4 - s) << 16 | its rank bits, before they are spelt out rank by rank. For scorers that
+// only compare hands.
+std::uint32_t badugi_order(std::span<const cards::Card> cards);
+
 }  // namespace vantor::rankings
