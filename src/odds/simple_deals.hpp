@@ -55,16 +55,17 @@ class SimpleDeals {
     std::uint32_t fixed_count = 0;
     std::array<cards::Card, kMostCards> fixed_cards{};
     // A listed plan: one of its card sets by a 64-bit uniform before the wildcards (pointing
-    // into the plan, which outlives the piece), and the constrained slots whose fillings the
-    // wildcards could duplicate (see split_multiplicity() in draw.hpp).
+    // into the plan, which outlives the piece), and, where it splits its slots into constrained
+    // ones and wildcards, the plan itself, which counts the ways the wildcards could duplicate
+    // the constrained slots' fillings (see split_multiplicity() in draw.hpp): from the cards'
+    // set where its constrained slots fall into disjoint groups, from the cards themselves
+    // where they overlap otherwise.
     const cards::CardMask* listed_masks = nullptr;
     const cards::Card* listed_cards = nullptr;
     std::uint32_t listed_count = 0;  // 0: not a listed plan
     std::uint32_t listed_size = 0;   // cards per set
-    std::uint32_t constrained_count = 0;
-    std::array<cards::CardMask, kMostCards> constrained{};
-    // The plan, when its constrained slots overlap: their splits are counted by the plan itself.
-    const sampler::DrawPlan* overlapping = nullptr;
+    const sampler::DrawPlan* split = nullptr;
+    bool overlapping = false;  // slots that overlap other than as disjoint groups of equal masks
   };
   // One entry of the draw order.
   struct Entry {
@@ -207,7 +208,7 @@ class SimpleDeals {
       HandList* list = nullptr;
       if (kLists && entry.varies) {
         list = &lists[entry.slot];
-      } else if (kPlans == SimplePlans::Overlapping && alternative->overlapping != nullptr) {
+      } else if (kPlans == SimplePlans::Overlapping && alternative->overlapping) {
         list = &own;
       }
       std::uint32_t listed = 0;
@@ -236,20 +237,18 @@ class SimpleDeals {
         complete = false;
         break;
       }
-      if (kPlans != SimplePlans::NamedAndWild && alternative->constrained_count != 0 &&
+      if (kPlans != SimplePlans::NamedAndWild && alternative->split != nullptr &&
           alternative->free_count != 0) {
         // A hand that splits into the constrained slots' cards and wildcards in several ways is
         // proposed that many times as often, so it is kept with one chance in that many.
-        std::uint32_t ways = 1;
-        if (kPlans == SimplePlans::Overlapping && alternative->overlapping != nullptr) {
+        std::uint32_t ways;
+        if (kPlans == SimplePlans::Overlapping && alternative->overlapping) {
           ways = sampler::split_multiplicity(
-              *alternative->overlapping,
+              *alternative->split,
               std::span<const cards::Card>(list->data() + alternative->fixed_count,
                                            alternative->listed_size + alternative->free_count));
         } else {
-          const cards::CardMask drawn = set | (before_free & ~left);
-          for (std::uint32_t k = 0; k < alternative->constrained_count; ++k)
-            ways *= static_cast<std::uint32_t>(std::popcount(drawn & alternative->constrained[k]));
+          ways = sampler::grouped_multiplicity(*alternative->split, set | (before_free & ~left));
         }
         if (ways >= 2 && sampler::uniform32(local, ways) != 0) {
           complete = false;
@@ -285,13 +284,9 @@ class SimpleDeals {
       alternative.listed_size = static_cast<std::uint32_t>(plan.covered_slots.size());
       if (!plan.constrained_masks.empty()) {
         alternative.free_count = static_cast<std::uint32_t>(plan.free_count);
-        alternative.constrained_count = static_cast<std::uint32_t>(plan.constrained_masks.size());
-        std::copy(plan.constrained_masks.begin(), plan.constrained_masks.end(),
-                  alternative.constrained.begin());
-        if (!plan.disjoint) {
-          alternative.overlapping = &plan;
-          plans_ = SimplePlans::Overlapping;
-        }
+        alternative.split = &plan;
+        alternative.overlapping = plan.group_count == 0;
+        if (!plan.disjoint) plans_ = SimplePlans::Overlapping;
       }
     } else {
       return false;

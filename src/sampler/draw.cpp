@@ -65,18 +65,6 @@ bool draw_phase_one(const DrawPlan& plan, CardMask admissible, Generator& genera
   return false;
 }
 
-// split_multiplicity() of a plan with groups, from the drawn cards as a set.
-std::uint32_t grouped_multiplicity(const DrawPlan& plan, CardMask drawn) {
-  // Disjoint groups are filled independently: the product of the choices per group.
-  std::uint32_t ways = 1;
-  for (std::size_t g = 0; g < plan.group_count; ++g) {
-    const DrawPlan::SlotGroup& group = plan.groups[g];
-    ways *= static_cast<std::uint32_t>(
-        class_binomial(static_cast<unsigned>(std::popcount(drawn & group.mask)), group.size));
-  }
-  return ways;
-}
-
 }  // namespace
 
 std::uint32_t split_multiplicity_by_subsets(std::span<const CardMask> constrained,

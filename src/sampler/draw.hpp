@@ -10,6 +10,7 @@
 // and the output list from the calling worker.
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "cards/card.hpp"
+#include "sampler/count.hpp"
 #include "sampler/random.hpp"
 #include "sampler/shape.hpp"
 
@@ -85,6 +87,18 @@ std::size_t footprint(const DrawPlan& plan);
 // draw_with_plan() keeps it with probability 1/l. The drawn cards are distinct, as every draw
 // makes them.
 std::uint32_t split_multiplicity(const DrawPlan& plan, std::span<const cards::Card> drawn);
+
+// split_multiplicity() of a plan with groups (group_count > 0), from the drawn cards as a set:
+// disjoint groups are filled independently, so the product of the choices per group.
+inline std::uint32_t grouped_multiplicity(const DrawPlan& plan, cards::CardMask drawn) {
+  std::uint32_t ways = 1;
+  for (std::size_t g = 0; g < plan.group_count; ++g) {
+    const DrawPlan::SlotGroup& group = plan.groups[g];
+    ways *= static_cast<std::uint32_t>(
+        class_binomial(static_cast<unsigned>(std::popcount(drawn & group.mask)), group.size));
+  }
+  return ways;
+}
 
 // The same number for any constrained masks, by trying every subset of the drawn cards of the
 // constrained slots' size against them (at most kSplitSlotLimit cards). Where the plan has
