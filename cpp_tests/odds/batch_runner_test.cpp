@@ -58,10 +58,13 @@ std::optional<ChunkTally> plain_piece(const PreparedRequest& r, std::uint64_t ta
     std::fill(low_share.begin(), low_share.end(), 0.0);
     variants::PotShares shares{share, low_share};
     const std::vector<std::span<const Card>> seats(seat_cards.begin(), seat_cards.end());
-    variants::with_showdown(*r.game, [&](auto showdown) {
-      EXPECT_TRUE(variants::ReferenceShowdown<decltype(showdown)>::score({seats, board}, shares,
-                                                                         rankings::fast_tables()));
-    });
+    variants::with_showdown(
+        *r.game,
+        [&](auto showdown) {
+          EXPECT_TRUE(variants::ReferenceShowdown<decltype(showdown)>::score(
+              {seats, board}, shares, rankings::fast_tables()));
+        },
+        [] { ADD_FAILURE() << "a game outside the catalogue"; });
     tally.add(share, low_share, *weight);
   }
   return tally;

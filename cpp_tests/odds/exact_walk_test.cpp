@@ -69,10 +69,13 @@ ChunkTally plain_walk(const variants::Variant& game, const PreparedRequest& r) {
       std::fill(share.begin(), share.end(), 0.0);
       std::fill(low_share.begin(), low_share.end(), 0.0);
       variants::PotShares shares{share, low_share};
-      variants::with_showdown(game, [&](auto showdown) {
-        ASSERT_TRUE(variants::ReferenceShowdown<decltype(showdown)>::score(
-            {seats, board}, shares, rankings::fast_tables()));
-      });
+      variants::with_showdown(
+          game,
+          [&](auto showdown) {
+            ASSERT_TRUE(variants::ReferenceShowdown<decltype(showdown)>::score(
+                {seats, board}, shares, rankings::fast_tables()));
+          },
+          [] { FAIL() << "a game outside the catalogue"; });
       tally.add(share, low_share, 1.0);
     }
   };

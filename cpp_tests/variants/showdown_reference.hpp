@@ -9,10 +9,13 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <utility>
+#include <vector>
 
 #include "cards/card.hpp"
 #include "expected.hpp"
 #include "variants/omaha.hpp"
+#include "variants/pot.hpp"
 #include "variants/rankings/fast.hpp"
 #include "variants/showdown.hpp"
 
@@ -74,6 +77,30 @@ struct OmahaSeat {
   }
 };
 
+// The values the seats offer to one half of the pot, as (seat, value); lower is better.
+using Values = std::vector<std::pair<unsigned, std::uint32_t>>;
+
+// The seats holding the lowest value, in seat order; none when nothing was offered.
+inline std::vector<unsigned> lowest(const Values& values) {
+  std::vector<unsigned> seats;
+  for (const auto& [seat, value] : values) {
+    const bool best = std::none_of(values.begin(), values.end(),
+                                   [&](const auto& other) { return other.second < value; });
+    if (best) seats.push_back(seat);
+  }
+  return seats;
+}
+
+// `amount` in equal parts to `seats`, added to their shares (and their low shares for the low
+// half).
+inline void split_evenly(double amount, const std::vector<unsigned>& seats, PotShares& shares,
+                         bool is_low_half) {
+  for (const unsigned seat : seats) {
+    shares.share[seat] += amount / static_cast<double>(seats.size());
+    if (is_low_half) shares.low_share[seat] += amount / static_cast<double>(seats.size());
+  }
+}
+
 }  // namespace reference_detail
 
 // The reference scoring of one Showdown combination.
@@ -96,12 +123,12 @@ struct ReferenceShowdown {
     } else if constexpr (kRule == ShowdownRule::StudHiLo) {
       score_stud_hi_lo(deal, shares, tables);
     } else {
-      detail::Winners winners;
+      reference_detail::Values values;
       const std::uint64_t board_code = rankings::hand_code(deal.board.data(), deal.board.size());
       for (unsigned seat = 0; seat < deal.seats.size(); ++seat) {
-        winners.offer(seat, single_value(deal.seats[seat], deal.board, board_code, tables));
+        values.emplace_back(seat, single_value(deal.seats[seat], deal.board, board_code, tables));
       }
-      detail::split(1.0, winners.seats, shares, false);
+      reference_detail::split_evenly(1.0, reference_detail::lowest(values), shares, false);
     }
     return {};
   }
@@ -132,14 +159,14 @@ struct ReferenceShowdown {
     const omaha::OmahaTables& tables = omaha::omaha_tables();
     omaha::BoardTriples triples;
     omaha::prepare_board_triples(deal.board, triples, tables);
-    detail::Winners high;
-    detail::Winners low;
+    reference_detail::Values high;
+    reference_detail::Values low;
     for (unsigned seat = 0; seat < deal.seats.size(); ++seat) {
       const reference_detail::OmahaSeat<kHole> hand(deal.seats[seat], deal.board, triples, tables);
-      high.offer(seat, omaha::best_high(hand.pairs, *hand.triples, tables));
+      high.emplace_back(seat, omaha::best_high(hand.pairs, *hand.triples, tables));
       if constexpr (kRule == ShowdownRule::OmahaHiLo) {
         const std::uint32_t value = omaha::best_low(hand.pairs, *hand.triples, tables);
-        if (value < kEightOrBetter) low.offer(seat, value);
+        if (value < kEightOrBetter) low.emplace_back(seat, value);
       }
     }
     split_hi_lo(high, low, shares);
@@ -149,28 +176,28 @@ struct ReferenceShowdown {
                                const rankings::FastTables& tables) {
     const auto& d = tables.displacement_by_bucket;
     const std::uint64_t board_code = rankings::hand_code(deal.board.data(), deal.board.size());
-    detail::Winners high;
-    detail::Winners low;
+    reference_detail::Values high;
+    reference_detail::Values low;
     for (unsigned seat = 0; seat < deal.seats.size(); ++seat) {
       const auto own = deal.seats[seat];
       const std::uint32_t value =
           reference_detail::table_value<false>(tables.low_a5, d, own, deal.board, board_code);
-      if (value < kEightOrBetter) low.offer(seat, value);
-      high.offer(seat,
-                 reference_detail::table_value<true>(tables.high, d, own, deal.board, board_code));
+      if (value < kEightOrBetter) low.emplace_back(seat, value);
+      high.emplace_back(
+          seat, reference_detail::table_value<true>(tables.high, d, own, deal.board, board_code));
     }
     split_hi_lo(high, low, shares);
   }
 
   // Half the pot to the best qualifying low, if any, added first; the rest to the best high.
-  static void split_hi_lo(const detail::Winners& high, const detail::Winners& low,
+  static void split_hi_lo(const reference_detail::Values& high, const reference_detail::Values& low,
                           PotShares& shares) {
     double high_amount = 1.0;
-    if (low.seats) {
-      detail::split(0.5, low.seats, shares, true);
+    if (!low.empty()) {
+      reference_detail::split_evenly(0.5, reference_detail::lowest(low), shares, true);
       high_amount = 0.5;
     }
-    detail::split(high_amount, high.seats, shares, false);
+    reference_detail::split_evenly(high_amount, reference_detail::lowest(high), shares, false);
   }
 };
 

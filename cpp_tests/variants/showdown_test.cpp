@@ -26,6 +26,12 @@ struct Division {
   std::string error;
 };
 
+// Every Variant these tests score is a catalogue row.
+Expected<void, cards::CardError> not_a_row() {
+  ADD_FAILURE() << "a game outside the catalogue";
+  return {};
+}
+
 // One deal scored as the exact walk and the sampling loop score it: every hand's size checked
 // first, then each seat prepared, the board summarised and the winners given their shares.
 template <class Showdown>
@@ -55,7 +61,8 @@ Division play(std::string_view game, const std::vector<std::vector<Card>>& seats
   Division division{std::vector<double>(seats.size()), std::vector<double>(seats.size()), ""};
   PotShares shares{division.share, division.low_share};
   const auto scored = with_showdown(
-      variant, [&](auto showdown) { return score_deal<decltype(showdown)>(seats, board, shares); });
+      variant, [&](auto showdown) { return score_deal<decltype(showdown)>(seats, board, shares); },
+      not_a_row);
   if (!scored) division.error = scored.error().display();
   return division;
 }
@@ -67,9 +74,12 @@ Division play_reference(const Variant& variant, const std::vector<std::vector<Ca
   Division division{std::vector<double>(seats.size()), std::vector<double>(seats.size()), ""};
   PotShares shares{division.share, division.low_share};
   const ReferenceDeal deal{views, board};
-  const auto scored = with_showdown(variant, [&](auto showdown) {
-    return ReferenceShowdown<decltype(showdown)>::score(deal, shares, rankings::fast_tables());
-  });
+  const auto scored = with_showdown(
+      variant,
+      [&](auto showdown) {
+        return ReferenceShowdown<decltype(showdown)>::score(deal, shares, rankings::fast_tables());
+      },
+      not_a_row);
   if (!scored) division.error = scored.error().display();
   return division;
 }
@@ -295,19 +305,38 @@ TEST(Showdown, EightSeatStudSharesOneBoardCard) {
 TEST(WithShowdown, EveryRowGetsItsOwnShowdown) {
   std::set<std::pair<ShowdownRule, unsigned>> combinations;
   for (const Variant& v : kCatalogue) {
-    with_showdown(v, [&](auto showdown) {
-      using S = decltype(showdown);
-      EXPECT_EQ(S::rule, v.showdown) << v.key;
-      EXPECT_EQ(S::hole_cards, v.hole_cards) << v.key;
-      EXPECT_EQ(S::capacity, v.hand_capacity()) << v.key;
-      EXPECT_EQ(S::has_low, v.is_hi_lo()) << v.key;
-      combinations.insert({S::rule, S::hole_cards});
-    });
+    with_showdown(
+        v,
+        [&](auto showdown) {
+          using S = decltype(showdown);
+          EXPECT_EQ(S::rule, v.showdown) << v.key;
+          EXPECT_EQ(S::hole_cards, v.hole_cards) << v.key;
+          EXPECT_EQ(S::capacity, v.hand_capacity()) << v.key;
+          EXPECT_EQ(S::has_low, v.is_hi_lo()) << v.key;
+          combinations.insert({S::rule, S::hole_cards});
+        },
+        [&] { ADD_FAILURE() << v.key << " is refused"; });
   }
   // Courchevel plays as five-card Omaha, hi/lo too: thirteen loops serve fifteen games.
   EXPECT_EQ(combinations.size(), 13u);
   static_assert(std::is_same_v<ShowdownOf<7>, ShowdownOf<3>>);  // courchevel, omaha_five
   static_assert(std::is_same_v<ShowdownOf<8>, ShowdownOf<6>>);  // and their hi/lo forms
+}
+
+// A Variant that is not a row of the catalogue (a copy of one, here) runs no loop, in every build:
+// the caller's refusal answers instead of some row's showdown.
+TEST(WithShowdown, RefusesAVariantOutsideTheCatalogue) {
+  const Variant copy = kCatalogue.back();
+  bool ran = false;
+  const int answer = with_showdown(
+      copy,
+      [&](auto) {
+        ran = true;
+        return 1;
+      },
+      [] { return -1; });
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(answer, -1);
 }
 
 }  // namespace

@@ -286,16 +286,12 @@ class Walker {
   // half of the pot. The last seat's hands are counted by those ways, each way scored once. No
   // renaming ties the seats before (`tied` is empty), so every hand stands for group_size_.
   bool last_seat_by_value(std::size_t seat, CardMask available) {
-    variants::detail::Winners high;
-    variants::detail::Winners low;
+    typename Scorer::Winners others;
     for (std::size_t other = 0; other < seat; ++other) {
-      high.offer(static_cast<unsigned>(other), chosen_[other]->high);
-      if constexpr (Scorer::kHasLow) {
-        if (chosen_[other]->low < variants::kEightOrBetter) {
-          low.offer(static_cast<unsigned>(other), chosen_[other]->low);
-        }
-      }
+      others.offer(static_cast<unsigned>(other), chosen_[other]->high, chosen_[other]->low);
     }
+    const variants::Winners& high = others.high();
+    const variants::Winners& low = others.low();
     // By (high way) * 3 + low way; a way is 0 worse (or no qualifying low), 1 equal, 2 better.
     std::array<std::uint64_t, 9> by_way{};
     const SeatCandidates& last = candidates_[seat];
@@ -579,14 +575,19 @@ class Walker {
 Expected<std::optional<ChunkTally>, EngineError> walk_exactly(const variants::Variant& game,
                                                               const PreparedRequest& request,
                                                               Caller* caller, WalkMode mode) {
+  using Walked = Expected<std::optional<ChunkTally>, EngineError>;
   const std::size_t seat_count = request.deal.seat_count;
-  if (seat_count == 0 || seat_count > kMostSeats || request.deal.board_size > kMostBoardCards ||
-      variants::catalogue_index(game) == variants::kCatalogue.size()) {
-    return fail(EngineError{InternalFault{"the exact walk was given an unprepared request"}});
+  const auto unprepared = [] {
+    return Walked{
+        fail(EngineError{InternalFault{"the exact walk was given an unprepared request"}})};
+  };
+  if (seat_count == 0 || seat_count > kMostSeats || request.deal.board_size > kMostBoardCards) {
+    return unprepared();
   }
   const std::size_t hand_size = request.seats.front().front().size();
   return variants::with_showdown(
-      game, [&](auto showdown) -> Expected<std::optional<ChunkTally>, EngineError> {
+      game,
+      [&](auto showdown) -> Walked {
         using Showdown = decltype(showdown);
         const std::size_t count = hand_size + request.deal.board_size;
         if (!Showdown::holds(count)) {
@@ -602,7 +603,8 @@ Expected<std::optional<ChunkTally>, EngineError> walk_exactly(const variants::Va
         tally.exact = true;
         walker.counts().add_to(tally);
         return std::optional<ChunkTally>{std::move(tally)};
-      });
+      },
+      unprepared);
 }
 
 }  // namespace vantor::odds

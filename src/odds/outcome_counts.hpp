@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "odds/chunk.hpp"
-#include "variants/deal_scorer.hpp"
+#include "variants/pot.hpp"
 
 namespace vantor::odds {
 
@@ -52,8 +52,7 @@ class OutcomeCounts {
   }
 
   // Adds every counted deal to `tally` with `weight` (once: the counts are folded on the way),
-  // each seat's shares computed as the showdown computes them: the low half first, then the high
-  // amount split among its winners.
+  // each seat's shares by the pot-split rule (variants::seat_share()).
   void add_to(ChunkTally& tally, double weight = 1.0) {
     if (dense_) {
       by_seat_.assign(seat_count_ * stride_ * stride_ * 2, 0);
@@ -75,14 +74,8 @@ class OutcomeCounts {
           for (std::size_t low_awarded = 0; low_awarded < 2; ++low_awarded) {
             const std::uint64_t count = by_seat_[index(seat, high, low, low_awarded)];
             if (count == 0) continue;
-            double share = 0;
-            double low_share = 0;
-            if (low) {
-              low_share = 0.5 / static_cast<double>(low);
-              share += low_share;
-            }
-            if (high) share += (low_awarded ? 0.5 : 1.0) / static_cast<double>(high);
-            tally.add_seat_outcome(seat, share, low_share, low_awarded, count, weight);
+            const variants::SeatShare part = variants::seat_share(high, low, low_awarded != 0);
+            tally.add_seat_outcome(seat, part.share, part.low_share, low_awarded, count, weight);
           }
         }
       }

@@ -16,6 +16,7 @@
 #include "sampler/random.hpp"
 #include "variants/deal_scorer.hpp"
 #include "variants/omaha.hpp"
+#include "variants/pot.hpp"
 #include "variants/showdown.hpp"
 
 namespace vantor::odds {
@@ -306,14 +307,16 @@ std::uint64_t attempt_limit(std::uint64_t target) {
 
 Expected<ChunkTally, EngineError> sample_piece(const PreparedRequest& request, std::uint64_t target,
                                                std::uint64_t seed, StopCheck* stop) {
+  using Sampled = Expected<ChunkTally, EngineError>;
   const std::size_t seat_count = request.deal.seat_count;
-  if (seat_count == 0 || seat_count > kMostSeats || request.game == nullptr ||
-      variants::catalogue_index(*request.game) == variants::kCatalogue.size()) {
-    return fail(EngineError{InternalFault{"a batch was given an unprepared request"}});
-  }
+  const auto unprepared = [] {
+    return Sampled{fail(EngineError{InternalFault{"a batch was given an unprepared request"}})};
+  };
+  if (seat_count == 0 || seat_count > kMostSeats || request.game == nullptr) return unprepared();
   const std::size_t hand_size = request.seats.front().front().size();
   return variants::with_showdown(
-      *request.game, [&](auto showdown) -> Expected<ChunkTally, EngineError> {
+      *request.game,
+      [&](auto showdown) -> Sampled {
         using Showdown = decltype(showdown);
         const std::size_t count = hand_size + request.deal.board_size;
         if (!Showdown::holds(count)) {
@@ -321,7 +324,8 @@ Expected<ChunkTally, EngineError> sample_piece(const PreparedRequest& request, s
         }
         PieceSampler<Showdown> sampler(request, hand_size);
         return sampler.run(target, seed, stop);
-      });
+      },
+      unprepared);
 }
 
 }  // namespace vantor::odds

@@ -4,8 +4,8 @@
 // the exact walk and the sampling loop score them. It works from summaries kept while cards are
 // placed: a seat's hand is summarised once when it is chosen (summed card codes and per-suit rank
 // bits, or its final values when the game deals no board), a board is summarised card by card as
-// it is enumerated, and a deal then costs one table read per seat and ranking. split_pot() turns
-// the winners into pot shares. Nothing here allocates.
+// it is enumerated, and a deal then costs one table read per seat and ranking. The winners are
+// found and the pot divided as pot.hpp says. Nothing here allocates.
 
 #include <array>
 #include <cstddef>
@@ -16,6 +16,7 @@
 #include "variants/equity.hpp"
 #include "variants/omaha.hpp"
 #include "variants/omaha_tables.hpp"
+#include "variants/pot.hpp"
 #include "variants/rankings/fast.hpp"
 #include "variants/showdown.hpp"
 
@@ -41,24 +42,6 @@ inline CardSummary summarize(std::span<const cards::Card> hand) {
   return summary;
 }
 
-// A deal's winners as seat bit sets: the high (or only) ranking, and the qualifying low (empty
-// when no seat qualifies or the game has no low half).
-struct Outcome {
-  std::uint32_t high = 0;
-  std::uint32_t low = 0;
-};
-
-// Adds a deal's division of the pot into `shares` (zeroed by the caller): half to the qualifying
-// low when there is one, added first, and the rest to the high.
-inline void split_pot(const Outcome& outcome, PotShares& shares) {
-  double high_amount = 1.0;
-  if (outcome.low != 0) {
-    detail::split(0.5, outcome.low, shares, true);
-    high_amount = 0.5;
-  }
-  detail::split(high_amount, outcome.high, shares, false);
-}
-
 // What the scorer keeps of one seat's hand between deals.
 struct SeatHand {
   CardSummary summary;
@@ -76,6 +59,8 @@ class DealScorer {
   static constexpr unsigned kHole = Showdown::hole_cards;
   static constexpr bool kOmaha = Showdown::is_omaha;
   static constexpr bool kHasLow = Showdown::has_low;
+  // A deal's winners under this rule.
+  using Winners = DealWinners<kHasLow>;
 
   // Every seat holds `hand_size` cards and the board `board_size`; both are fixed per request.
   DealScorer(std::size_t hand_size, std::size_t board_size)
@@ -95,7 +80,7 @@ class DealScorer {
         seat.high = rankings::badugi_order(hand);  // compared only, never reported
       } else if constexpr (!kOmaha) {
         seat.high = high_value(seat.summary);
-        if constexpr (kHasLow) seat.low = low_value(seat.summary);
+        seat.low = low_value(seat.summary);
       }
     }
     return seat;
@@ -115,17 +100,12 @@ class DealScorer {
                                                  cards::Card card) const {
     const std::uint64_t code = rankings::kCardCode[card];
     const std::uint64_t bit = rankings::kSuitRankBit[card];
-    detail::Winners high;
-    detail::Winners low;
+    Winners winners;
     for (unsigned seat = 0; seat < seat_count; ++seat) {
       const CardSummary hand{partial[seat].code + code, partial[seat].suit_ranks | bit};
-      high.offer(seat, high_value(hand));
-      if constexpr (kHasLow) {
-        const std::uint32_t value = low_value(hand);
-        if (value < kEightOrBetter) low.offer(seat, value);
-      }
+      winners.offer(seat, high_value(hand), low_value(hand));
     }
-    return {high.seats, low.seats};
+    return winners.outcome();
   }
 
   // Omaha rules, where every seat holds the game's hole cards and the board five cards.
@@ -153,21 +133,18 @@ class DealScorer {
                                                  const omaha::HolePairs* pairs,
                                                  const std::uint16_t* const* values,
                                                  const omaha::BoardTriples& triples) const {
-    detail::Winners high;
-    detail::Winners low;
+    Winners winners;
     for (unsigned seat = 0; seat < seat_count; ++seat) {
       std::uint32_t value = values[seat][triples.board_class];
       // kNoFlushSuit shifts every suit out.
       if ((pairs[seat].suited_suits >> triples.flush_suit) & 1) {
         value = omaha::detail::with_board_flushes(pairs[seat], triples, value, *omaha_tables_);
       }
-      high.offer(seat, value);
-      if constexpr (kHasLow) {
-        const std::uint32_t low_value = values[seat][omaha::kBoardClasses + triples.board_class];
-        if (low_value < kEightOrBetter) low.offer(seat, low_value);
-      }
+      std::uint32_t low = rankings::kNoHand32;
+      if constexpr (kHasLow) low = values[seat][omaha::kBoardClasses + triples.board_class];
+      winners.offer(seat, value, low);
     }
-    return {high.seats, low.seats};
+    return winners.outcome();
   }
 
   // Omaha rules: a board's triples, for score_triples() and score_tabulated().
@@ -178,28 +155,25 @@ class DealScorer {
   // Omaha rules: the winners of one deal whose board is prepared as `triples`.
   Outcome score_triples(std::size_t seat_count, const omaha::HolePairs* pairs,
                         const omaha::BoardTriples& triples) const {
-    detail::Winners high;
-    detail::Winners low;
+    Winners winners;
     if (whole_hands_) {
       constexpr std::size_t kPairs = kHole * (kHole - 1) / 2;
       for (unsigned seat = 0; seat < seat_count; ++seat) {
-        high.offer(seat, omaha::best_high_of_five<kPairs>(pairs[seat], triples, *omaha_tables_));
+        std::uint32_t low = rankings::kNoHand32;
         if constexpr (kHasLow) {
-          const std::uint32_t value =
-              omaha::best_low_of_five<kPairs>(pairs[seat], triples, *omaha_tables_);
-          if (value < kEightOrBetter) low.offer(seat, value);
+          low = omaha::best_low_of_five<kPairs>(pairs[seat], triples, *omaha_tables_);
         }
+        winners.offer(seat, omaha::best_high_of_five<kPairs>(pairs[seat], triples, *omaha_tables_),
+                      low);
       }
-      return {high.seats, low.seats};
+      return winners.outcome();
     }
     for (unsigned seat = 0; seat < seat_count; ++seat) {
-      high.offer(seat, omaha::best_high(pairs[seat], triples, *omaha_tables_));
-      if constexpr (kHasLow) {
-        const std::uint32_t value = omaha::best_low(pairs[seat], triples, *omaha_tables_);
-        if (value < kEightOrBetter) low.offer(seat, value);
-      }
+      std::uint32_t low = rankings::kNoHand32;
+      if constexpr (kHasLow) low = omaha::best_low(pairs[seat], triples, *omaha_tables_);
+      winners.offer(seat, omaha::best_high(pairs[seat], triples, *omaha_tables_), low);
     }
-    return {high.seats, low.seats};
+    return winners.outcome();
   }
 
   // The winners of one deal given every seat's whole hand, board included, as one summary.
@@ -212,49 +186,36 @@ class DealScorer {
   [[gnu::always_inline]] Outcome score_summaries(const CardSummary* seats, std::size_t seat_count,
                                                  const CardSummary& board) const {
     static_assert(kSummaries);
-    detail::Winners high;
-    detail::Winners low;
+    Winners winners;
     for (unsigned seat = 0; seat < seat_count; ++seat) {
       const CardSummary hand{seats[seat].code + board.code,
                              seats[seat].suit_ranks | board.suit_ranks};
-      high.offer(seat, high_value(hand));
-      if constexpr (kHasLow) {
-        const std::uint32_t value = low_value(hand);
-        if (value < kEightOrBetter) low.offer(seat, value);
-      }
+      winners.offer(seat, high_value(hand), low_value(hand));
     }
-    return {high.seats, low.seats};
+    return winners.outcome();
   }
 
   // The winners of one deal: every seat's hand (seats[i]) with the board, given by its summary
   // and its cards. `pairs` is read by the Omaha rules only.
   Outcome score(std::span<const SeatHand* const> seats, const omaha::HolePairs* pairs,
                 const CardSummary& board, std::span<const cards::Card> board_cards) const {
-    detail::Winners high;
-    detail::Winners low;
+    Winners winners;
     if constexpr (kOmaha) {
       omaha::BoardTriples triples;
       omaha::prepare_board_triples(board_cards, triples, *omaha_tables_);
       return score_triples(seats.size(), pairs, triples);
     } else if (board_size_ == 0) {
       for (unsigned seat = 0; seat < seats.size(); ++seat) {
-        high.offer(seat, seats[seat]->high);
-        if constexpr (kHasLow) {
-          if (seats[seat]->low < kEightOrBetter) low.offer(seat, seats[seat]->low);
-        }
+        winners.offer(seat, seats[seat]->high, seats[seat]->low);
       }
     } else {
       for (unsigned seat = 0; seat < seats.size(); ++seat) {
         const CardSummary& own = seats[seat]->summary;
         const CardSummary hand{own.code + board.code, own.suit_ranks | board.suit_ranks};
-        high.offer(seat, high_value(hand));
-        if constexpr (kHasLow) {
-          const std::uint32_t value = low_value(hand);
-          if (value < kEightOrBetter) low.offer(seat, value);
-        }
+        winners.offer(seat, high_value(hand), low_value(hand));
       }
     }
-    return {high.seats, low.seats};
+    return winners.outcome();
   }
 
  private:
@@ -278,10 +239,15 @@ class DealScorer {
     }
   }
 
-  [[gnu::always_inline]] std::uint32_t low_value(const CardSummary& hand) const {
-    if (!rankable_) return rankings::kNoHand;
-    return rankings::value_of_summary<false>(tables_.low_a5, tables_.displacement_by_bucket,
-                                             hand.code, hand.suit_ranks);
+  // The low half's ranking, for the rules that have one; the others never compute it.
+  [[gnu::always_inline]] std::uint32_t low_value([[maybe_unused]] const CardSummary& hand) const {
+    if constexpr (!kHasLow) {
+      return rankings::kNoHand32;
+    } else {
+      if (!rankable_) return rankings::kNoHand;
+      return rankings::value_of_summary<false>(tables_.low_a5, tables_.displacement_by_bucket,
+                                               hand.code, hand.suit_ranks);
+    }
   }
 
   const rankings::FastTables& tables_;

@@ -1,70 +1,21 @@
 #pragma once
 
-// The showdown of each game: who wins a complete deal and how the pot divides. A game's rule and
-// hole-card count are fixed at compile time, so the exact walk and the sampling loop are compiled
-// once per (rule, hole cards) combination with the scoring inlined, instead of switching on the
-// rule for every deal. Here is what every combination shares (pot shares, winner sets, splitting
-// an amount), the compile-time description of one combination (Showdown), and with_showdown(),
-// which runs a caller's loop with the showdown of a catalogue row. The scorer that applies a rule
-// to deals is DealScorer (deal_scorer.hpp). Nothing here allocates.
+// The showdown of each game as a type. A game's rule and hole-card count are fixed at compile
+// time, so the exact walk and the sampling loop are compiled once per (rule, hole cards)
+// combination with the scoring inlined, instead of switching on the rule for every deal. Here is
+// the compile-time description of one combination (Showdown) and with_showdown(), which runs a
+// caller's loop with the showdown of a catalogue row. Who wins a deal and how the pot divides is
+// pot.hpp; the scorer that applies a rule to deals is DealScorer (deal_scorer.hpp).
 
-#include <array>
-#include <bit>
-#include <cassert>
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <utility>
 
-#include "cards/card.hpp"
-#include "expected.hpp"
 #include "variants/equity.hpp"
-#include "variants/rankings/fast.hpp"
 
 namespace vantor::variants {
 
-// A deal's division of the pot, in arrays the caller owns (one entry per seat) and zeroes before
-// each deal. share is the seat's fraction of the pot (they sum to 1); low_share the part of it
-// won with the low half, written only by the hi/lo rules.
-struct PotShares {
-  std::span<double> share;
-  std::span<double> low_share;
-};
-
-// A low_a5 value below this is a five-card low of different ranks, none above eight.
-inline constexpr std::uint32_t kEightOrBetter = 56;
-
 namespace detail {
-
-// The seats holding the lowest value seen so far, as a bit set.
-struct Winners {
-  static_assert(kMostSeats <= 32, "a winner set is one 32-bit word");
-
-  std::uint32_t seats = 0;
-  std::uint32_t best = rankings::kNoHand32;
-
-  // Written without branches: which seat leads is a coin toss per deal, and a mispredicted
-  // branch costs more than scoring a hand.
-  // The choices are made as masks: written as conditionals, g++ turns the comparisons into
-  // jumps.
-  void offer(unsigned seat, std::uint32_t value) {
-    const std::uint32_t better = 0u - static_cast<std::uint32_t>(value < best);
-    const std::uint32_t tied = 0u - static_cast<std::uint32_t>(value == best);
-    seats = (seats & ~better) | ((better | tied) & (1u << seat));
-    best = value < best ? value : best;
-  }
-};
-
-// Adds `amount` split evenly among the winners to their shares (and low shares, for a low half),
-// seat by seat in increasing order.
-inline void split(double amount, std::uint32_t winners, PotShares& shares, bool is_low_half) {
-  const double each = amount / std::popcount(winners);
-  for (; winners; winners &= winners - 1) {
-    const int seat = std::countr_zero(winners);
-    shares.share[seat] += each;
-    if (is_low_half) shares.low_share[seat] += each;
-  }
-}
 
 // The rules the scorer implements. A rule added to ShowdownRule must be added here and to
 // DealScorer before a catalogue row can use it.
@@ -122,9 +73,9 @@ constexpr bool every_row_has_its_showdown(std::index_sequence<I...>) {
           ...);
 }
 
-// Calls body(ShowdownOf<row>{}), trying rows I, I + 1, ... in turn; the last row is what is left.
-// Direct calls rather than a table of pointers, so that each loop can be inlined where it is
-// called, as a switch would allow.
+// Calls body(ShowdownOf<row>{}) for the row among I, I + 1, ... that is `row`, which is below the
+// catalogue's size. Direct calls rather than a table of pointers, so that each loop can be
+// inlined where it is called, as a switch would allow.
 template <std::size_t I = 0, class Body>
 decltype(auto) call_with_showdown(std::size_t row, Body& body) {
   if constexpr (I + 1 == kCatalogue.size()) {
@@ -142,13 +93,14 @@ decltype(auto) call_with_showdown(std::size_t row, Body& body) {
 static_assert(detail::every_row_has_its_showdown(std::make_index_sequence<kCatalogue.size()>{}));
 
 // Calls `body` with the showdown of a catalogue row as a tag value, so the caller's loop is
-// instantiated once per combination: `with_showdown(v, [&](auto s) { run<decltype(s)>(); })`.
-// `variant` must be a row of kCatalogue itself (catalogue_index() finds it), as every Variant the
-// engine hands out is.
-template <class Body>
-decltype(auto) with_showdown(const Variant& variant, Body&& body) {
+// instantiated once per combination: `with_showdown(v, [&](auto s) { return run<decltype(s)>(); },
+// refuse)`. `variant` must be a row of kCatalogue itself (catalogue_index() finds it), as every
+// Variant the engine hands out is; for any other, in every build, the result is refuse(), which
+// returns what `body` returns.
+template <class Body, class Refuse>
+decltype(auto) with_showdown(const Variant& variant, Body&& body, Refuse&& refuse) {
   const std::size_t row = catalogue_index(variant);
-  assert(row < kCatalogue.size());
+  if (row >= kCatalogue.size()) return refuse();
   return detail::call_with_showdown(row, body);
 }
 
