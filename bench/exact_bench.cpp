@@ -23,7 +23,6 @@ using namespace vantor;
 using bench::Spot;
 
 void measure(const Spot& spot) {
-  const auto& game = **variants::find_variant(spot.game);
   const auto built = bench::build_spot(spot);
   if (!built) return;
   const odds::PreparedRequest& request = *built;
@@ -34,7 +33,7 @@ void measure(const Spot& spot) {
   int rounds = 0;
   while (rounds < 5 || (Clock::now() < until && rounds < 200)) {
     const auto start = Clock::now();
-    const auto tally = odds::walk_exactly(game, request);
+    const auto tally = odds::walk_exactly(request);
     best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
     deals = tally && *tally ? (*tally)->samples : 0;
     ++rounds;

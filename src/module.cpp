@@ -108,8 +108,8 @@ Expected<odds::PreparedRequest, EngineError> build_spot(SpotArguments& a, bool f
 // dictionary, None when the walk declines, or the raised engine error (or the exception of a
 // signal handler that stopped the walk).
 PyObject* answer_exactly(const odds::PreparedRequest& request) {
-  const auto walked = without_lock(
-      [&](odds::Caller* caller) { return odds::walk_exactly(*request.game, request, caller); });
+  const auto walked =
+      without_lock([&](odds::Caller* caller) { return odds::walk_exactly(request, caller); });
   if (!walked) return raise(walked.error());
   if (!*walked) Py_RETURN_NONE;
   return result_dict(**walked, request.deal.deals_carry_weights());

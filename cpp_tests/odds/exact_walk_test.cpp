@@ -109,7 +109,7 @@ TEST_P(ExactWalkTest, MatchesThePlainWalk) {
   const Spot& spot = GetParam();
   const auto& game = **variants::find_variant(spot.game);
   const PreparedRequest r = prepare(spot);
-  const auto walked = walk_exactly(game, r);
+  const auto walked = walk_exactly(r);
   ASSERT_TRUE(walked) << display(walked.error());
   ASSERT_TRUE(walked->has_value()) << "declined";
   const ChunkTally& tally = **walked;
@@ -129,10 +129,9 @@ TEST_P(ExactWalkTest, MatchesThePlainWalk) {
 // of scoring every deal to the last bit: both fold the same whole-number counts.
 TEST_P(ExactWalkTest, ClassesGiveEveryDealsTallyExactly) {
   const Spot& spot = GetParam();
-  const auto& game = **variants::find_variant(spot.game);
   const PreparedRequest r = prepare(spot);
-  const auto by_classes = walk_exactly(game, r, nullptr, WalkMode::ByClasses);
-  const auto every_deal = walk_exactly(game, r, nullptr, WalkMode::EveryDeal);
+  const auto by_classes = walk_exactly(r, nullptr, WalkMode::ByClasses);
+  const auto every_deal = walk_exactly(r, nullptr, WalkMode::EveryDeal);
   ASSERT_TRUE(by_classes && every_deal);
   ASSERT_TRUE(by_classes->has_value() && every_deal->has_value());
   const ChunkTally& a = **by_classes;
@@ -558,10 +557,9 @@ TEST(ExactWalk, ClassesGiveEveryDealsTallyOnLargeSpots) {
       {"stud_two_to_come", "stud", {{hand("AhAsKhKs2h")}, {hand("QhQsJhJs3s")}}, {}, 7, 0},
       {"razz_two_to_come", "razz", {{hand("Ah2s3h4s9h")}, {hand("5h6s7h8sTs")}}, {}, 7, 0}};
   for (const Spot& spot : spots) {
-    const auto& game = **variants::find_variant(spot.game);
     const PreparedRequest r = prepare(spot);
-    const auto by_classes = walk_exactly(game, r, nullptr, WalkMode::ByClasses);
-    const auto every_deal = walk_exactly(game, r, nullptr, WalkMode::EveryDeal);
+    const auto by_classes = walk_exactly(r, nullptr, WalkMode::ByClasses);
+    const auto every_deal = walk_exactly(r, nullptr, WalkMode::EveryDeal);
     ASSERT_TRUE(by_classes && every_deal) << spot.name;
     ASSERT_TRUE(by_classes->has_value() && every_deal->has_value()) << spot.name;
     const ChunkTally& a = **by_classes;
@@ -577,27 +575,25 @@ TEST(ExactWalk, ClassesGiveEveryDealsTallyOnLargeSpots) {
 // The limit counts the deals the request allows, not the ones the walk scores: AKs against QQ or
 // JJ allows 4 * 12 * C(48, 5) = 82,190,592 deals, of which the walk by classes would score few.
 TEST(ExactWalk, ClassesDeclineWhereEveryDealWould) {
-  const auto& game = **variants::find_variant("holdem");
   const PreparedRequest r =
       prepared("holdem", {suited(12, 11), joined(pair(10), pair(9))}, {}, 2, 5);
   for (const WalkMode mode : {WalkMode::ByClasses, WalkMode::EveryDeal}) {
-    const auto walked = walk_exactly(game, r, nullptr, mode);
+    const auto walked = walk_exactly(r, nullptr, mode);
     ASSERT_TRUE(walked);
     EXPECT_FALSE(walked->has_value());
   }
   // One pair fewer: 41,095,296 deals, answered both ways.
   const PreparedRequest fewer = prepared("holdem", {suited(12, 11), pair(10)}, {}, 2, 5);
-  const auto walked = walk_exactly(game, fewer, nullptr, WalkMode::ByClasses);
+  const auto walked = walk_exactly(fewer, nullptr, WalkMode::ByClasses);
   ASSERT_TRUE(walked && walked->has_value());
   EXPECT_EQ((*walked)->samples, 41'095'296u);
 }
 
 TEST(ExactWalk, SeatsMultiplyingPastTheLimitDecline) {
-  const auto& game = **variants::find_variant("holdem");
   const Seat wild{{kAll, kAll}};
   const PreparedRequest r =
       prepare({"three_wildcard_seats", "holdem", {wild, wild, wild}, {}, 2, 5});
-  const auto walked = walk_exactly(game, r);
+  const auto walked = walk_exactly(r);
   ASSERT_TRUE(walked);
   EXPECT_FALSE(walked->has_value());
 }
@@ -605,19 +601,17 @@ TEST(ExactWalk, SeatsMultiplyingPastTheLimitDecline) {
 TEST(ExactWalk, DealsPastTheBudgetDecline) {
   // 1326 hands against one named hand multiply to well under the limit, but each pair of hands
   // leaves C(46, 5) boards.
-  const auto& game = **variants::find_variant("holdem");
   const PreparedRequest r =
       prepare({"wildcard_against_named", "holdem", {{{kAll, kAll}}, {hand("AhKh")}}, {}, 2, 5});
-  const auto walked = walk_exactly(game, r);
+  const auto walked = walk_exactly(r);
   ASSERT_TRUE(walked);
   EXPECT_FALSE(walked->has_value());
 }
 
 TEST(ExactWalk, PreflopHeadsUpWalksEveryBoard) {
-  const auto& game = **variants::find_variant("holdem");
   const PreparedRequest r =
       prepare({"named_preflop", "holdem", {{hand("AhKh")}, {hand("QsQd")}}, {}, 2, 5});
-  const auto walked = walk_exactly(game, r);
+  const auto walked = walk_exactly(r);
   ASSERT_TRUE(walked && walked->has_value());
   EXPECT_EQ((*walked)->samples, 1'712'304u);  // C(48, 5)
   const double shares = (*walked)->sum(SeatSum::ShareSum)[0] + (*walked)->sum(SeatSum::ShareSum)[1];
@@ -675,11 +669,11 @@ TEST(ExactWalk, ClassesMatchEveryDealOnRandomRequests) {
     const std::string& dead = deads[random() % deads.size()];
     const auto request = build_request_from_text(game, hands, board, dead);
     if (!request) continue;
-    const auto by_classes = walk_exactly(game, *request, nullptr, WalkMode::ByClasses);
+    const auto by_classes = walk_exactly(*request, nullptr, WalkMode::ByClasses);
     ASSERT_TRUE(by_classes) << round;
     // Large spots are left to the other tests: scoring every deal would take long here.
     if (*by_classes && (*by_classes)->samples > 1'000'000) continue;
-    const auto every_deal = walk_exactly(game, *request, nullptr, WalkMode::EveryDeal);
+    const auto every_deal = walk_exactly(*request, nullptr, WalkMode::EveryDeal);
     ASSERT_TRUE(every_deal) << round;
     ASSERT_EQ(by_classes->has_value(), every_deal->has_value()) << round;
     if (!*by_classes) continue;

@@ -16,7 +16,11 @@
 #include "odds/exact_walk.hpp"
 #include "odds/request.hpp"
 #include "odds/sampling_loop.hpp"
+#include "odds/seat_candidates.hpp"
+#include "odds/walk_budget.hpp"
+#include "variants/deal_scorer.hpp"
 #include "variants/equity.hpp"
+#include "variants/showdown.hpp"
 
 namespace vantor::odds {
 namespace {
@@ -129,8 +133,8 @@ TEST(RunBatch, ACallerThatStopsEndsAnEndlessBatch) {
 TEST(WalkExactly, ACallerThatNeverStopsChangesNothing) {
   const PreparedRequest request = build("omaha_hi_lo", {"AhKhQhJh", "T***"}, "2c3c4d5h");
   CountingCaller never;
-  const auto watched = walk_exactly(*request.game, request, &never);
-  const auto plain = walk_exactly(*request.game, request);
+  const auto watched = walk_exactly(request, &never);
+  const auto plain = walk_exactly(request);
   ASSERT_TRUE(watched && plain && *watched && *plain);
   EXPECT_EQ((*watched)->samples, (*plain)->samples);
   EXPECT_EQ((*watched)->sum(SeatSum::ShareSum), (*plain)->sum(SeatSum::ShareSum));
@@ -141,10 +145,36 @@ TEST(WalkExactly, ACallerThatStopsEndsTheWalk) {
   // About 39 million deals, far longer than the two periods before the stop.
   const PreparedRequest request = build("omaha_hi_lo", {"AhKhQhJh", "T***"}, "2c3c4d");
   CountingCaller second(2);
-  const auto walked = walk_exactly(*request.game, request, &second);
+  const auto walked = walk_exactly(request, &second);
   ASSERT_FALSE(walked);
   EXPECT_TRUE(is_stopped(walked.error()));
   EXPECT_EQ(second.asked(), 2);
+}
+
+// Listing the seats' hands answers a stop as the walk does: here a shaped seat's 1.7 million
+// hands, whose listing used to run to its end before the first look.
+TEST(ListCandidates, StopsAtTheCheckThatSaysSo) {
+  constexpr std::size_t kOmahaSix = [] {
+    std::size_t row = 0;
+    while (variants::kCatalogue[row].key != "omaha_six") ++row;
+    return row;
+  }();
+  const PreparedRequest request = build("omaha_six", {"A*****", "AhKhQhJhTh9h"}, "2c3c4d5s");
+  const variants::DealScorer<variants::ShowdownOf<kOmahaSix>> scorer(6, 5);
+  CountingCheck third(3);
+  WalkBudget budget(third);
+  std::vector<SeatCandidates> candidates;
+  EXPECT_FALSE(list_candidates(request, scorer, budget, candidates));
+  EXPECT_TRUE(budget.stopped());
+  EXPECT_EQ(third.asked(), 3u);
+  EXPECT_LT(candidates.front().listed, 3 * kStopCheckInterval);
+
+  // Unstopped, the same listing runs to its end, far past the third check.
+  CountingCheck never;
+  WalkBudget whole(never);
+  EXPECT_TRUE(list_candidates(request, scorer, whole, candidates));
+  EXPECT_GT(candidates.front().listed, 1'000 * kStopCheckInterval);
+  EXPECT_GT(never.asked(), 3u);
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ TEST_P(SampledAgainstExact, WithinFourAndAHalfStandardErrors) {
   const auto& game = **variants::find_variant(spot.game);
   auto request = build_request_from_text(game, spot.hands, spot.board, spot.dead);
   ASSERT_TRUE(request) << display(request.error());
-  const auto walked = walk_exactly(game, *request);
+  const auto walked = walk_exactly(*request);
   ASSERT_TRUE(walked && *walked);
   const ChunkTally& exact = **walked;
   // The weighted sampler needs every alternative to allow some hand.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 #include <random>
+#include <span>
 #include <vector>
 
 #include "support.hpp"
@@ -106,10 +107,13 @@ TEST(Shape, CountsListsAndReweightsLikeBruteForce) {
     ASSERT_EQ(shape->total_weight(), Count{expected.size()}) << "round " << round;
 
     std::vector<CardMask> listed;
-    for (const auto& set : shape->list_all()) {
-      ASSERT_EQ(set.size(), slots.size());
-      listed.push_back(mask_of(set));
-    }
+    bool sizes_right = true;
+    EXPECT_TRUE(shape->for_each_set([&](std::span<const Card> set) {
+      sizes_right = sizes_right && set.size() == slots.size();
+      listed.push_back(cards::mask_of(set));
+      return true;
+    }));
+    ASSERT_TRUE(sizes_right) << "round " << round;
     std::sort(listed.begin(), listed.end());
     auto sorted_expected = expected;
     std::sort(sorted_expected.begin(), sorted_expected.end());
@@ -121,6 +125,21 @@ TEST(Shape, CountsListsAndReweightsLikeBruteForce) {
     const auto survivors = std::count_if(expected.begin(), expected.end(),
                                          [&](CardMask set) { return (set & ~remaining) == 0; });
     ASSERT_EQ(shape->reweight(remaining, masks, cumulative), Count(survivors)) << "round " << round;
+  }
+}
+
+// A visit that says stop ends the listing there: nothing after it is visited.
+TEST(Shape, ListingStopsWhenTheVisitSaysSo) {
+  const std::vector<CardMask> slots{0xFF, 0xFF, 0xFF};
+  const auto shape = Shape::build(slots, 0xFF);
+  ASSERT_TRUE(shape);
+  ASSERT_EQ(shape->total_weight(), Count{56});  // C(8, 3)
+  for (const std::size_t stop_at : {1u, 20u, 56u}) {
+    std::size_t visited = 0;
+    const bool finished =
+        shape->for_each_set([&](std::span<const Card>) { return ++visited < stop_at; });
+    EXPECT_FALSE(finished) << stop_at;
+    EXPECT_EQ(visited, stop_at);
   }
 }
 

@@ -10,8 +10,11 @@
 
 #include "cards/masks.hpp"
 #include "odds/boards_by_ranks.hpp"
+#include "odds/last_seat_ways.hpp"
 #include "odds/outcome_counts.hpp"
+#include "odds/seat_candidates.hpp"
 #include "odds/suit_symmetry.hpp"
+#include "odds/walk_budget.hpp"
 #include "sampler/count.hpp"
 #include "sampler/draw.hpp"
 #include "variants/deal_scorer.hpp"
@@ -29,49 +32,6 @@ using variants::SeatHand;
 
 namespace {
 
-// Every complete hand one seat may hold, over all its alternatives in order, back to back.
-struct SeatCandidates {
-  std::size_t width = 0;
-  std::size_t listed = 0;       // hands listed, including any that repeat a card
-  std::vector<Card> cards;      // the usable hands' cards, `width` each
-  std::vector<CardMask> masks;  // each usable hand's cards as a set
-  std::vector<SeatHand> hands;  // each usable hand as the scorer keeps it
-
-  std::size_t size() const { return masks.size(); }
-  std::span<const Card> hand(std::size_t i) const { return {cards.data() + i * width, width}; }
-};
-
-// The exact number of hands a plan lists under `admissible`, when it is cheap to know: plans of
-// wildcard slots only (and fixed cards). Used to decline a hopeless request before listing it.
-std::optional<sampler::Count> quick_count(const sampler::DrawPlan& plan, CardMask admissible) {
-  if (plan.kind != sampler::PlanKind::AllFree && plan.remaining_count() != 0) return std::nullopt;
-  admissible &= plan.available & cards::kFullDeck;
-  const CardMask fixed = plan.fixed_mask;
-  if ((fixed & ~admissible) != 0) return sampler::Count{0};
-  const auto free_cards = static_cast<std::uint64_t>(std::popcount(admissible & ~fixed));
-  return sampler::binomial(free_cards, plan.remaining_count());
-}
-
-// True when the seats certainly multiply past the limit: the product of the seats whose counts
-// are known without listing is already too large. Every path of the full check declines then.
-bool hopeless(const PreparedRequest& request) {
-  sampler::Count product = 1;
-  for (const auto& plans : request.deal.seat_plans) {
-    sampler::Count seat_total = 0;
-    for (const auto& plan : plans) {
-      const auto count = quick_count(plan, request.deal.live);
-      if (!count) {
-        seat_total = 0;
-        break;
-      }
-      seat_total = sampler::saturating_add(seat_total, *count);
-    }
-    if (seat_total == 0) continue;  // unknown, or none: the walk itself decides
-    product = sampler::saturating_mul(product, seat_total);
-  }
-  return product > kDealLimit;
-}
-
 template <class Showdown>
 class Walker {
  public:
@@ -81,121 +41,24 @@ class Walker {
         scorer_(hand_size, request.deal.board_size),
         counts_(request.deal.seat_count),
         seat_count_(request.deal.seat_count),
-        stop_(stop) {}
+        budget_(stop) {}
 
-  // False when the walk declines, or was stopped.
+  // False when the walk declines, or was stopped (stopped() tells which).
   bool run() {
-    if (!list_candidates()) return false;
+    if (!list_candidates(request_, scorer_, budget_, candidates_)) return false;
     // When every board is a plain combination the deals can be counted without scoring them,
     // so a walk that would run out of budget declines before doing the work.
     if (free_board() && count_deals(0, request_.deal.live, 0) > kDealLimit) return false;
-    if (mode_ == WalkMode::ByClasses) take_renamings(request_symmetries(request_));
-    return walk_seat(0, request_.deal.live, (std::uint32_t{1} << renamings_.size()) - 1);
+    if (mode_ == WalkMode::ByClasses) ties_ = RenamingTies(request_symmetries(request_));
+    return walk_seat(0, request_.deal.live, ties_.all());
   }
+
+  bool stopped() const { return budget_.stopped(); }
 
   OutcomeCounts& counts() { return counts_; }
 
  private:
   using Scorer = variants::DealScorer<Showdown>;
-
-  // The renamings of suits that keep the request, with what the walk reads of them: the weight of
-  // a deal by how many renamings keep it (the group's size over its stabiliser's), and what each
-  // renaming makes of a set of suits.
-  void take_renamings(std::vector<SuitRenaming> renamings) {
-    renamings_ = std::move(renamings);
-    group_size_ = renamings_.size() + 1;
-    for (std::size_t k = 0; k <= renamings_.size(); ++k) weight_by_ties_[k] = group_size_ / (k + 1);
-    for (std::size_t j = 0; j < renamings_.size(); ++j) {
-      for (unsigned suits = 0; suits < 16; ++suits) {
-        unsigned renamed = 0;
-        for (unsigned suit = 0; suit < 4; ++suit) {
-          if (suits >> suit & 1) renamed |= 1u << renamings_[j].to[suit];
-        }
-        nibble_to_[j][suits] = static_cast<std::uint8_t>(renamed);
-      }
-    }
-  }
-
-  // False when the call is to stop: asks the stop check once per kStopCheckInterval steps of
-  // listing and counting. The walk asks it by the deals spent (walk_seat()).
-  bool keep_going() { return --until_check_ != 0 || look_after_steps(); }
-
-  // The looks are out of line and cold, so that they add next to nothing to the loops they sit in.
-  [[gnu::noinline, gnu::cold]] bool look_after_steps() {
-    until_check_ = kStopCheckInterval;
-    return look();
-  }
-  [[gnu::noinline, gnu::cold]] bool look_after_deals() {
-    next_look_ = budget_ > kStopCheckInterval ? budget_ - kStopCheckInterval : 0;
-    return look();
-  }
-  bool look() {
-    stopped_ = stopped_ || stop_.should_stop();
-    return !stopped_;
-  }
-
-  // Lists every seat's hands in two passes over its plans: the first counts them, storing
-  // nothing, so that a walk that declines does so before any memory is spent; the second stores
-  // the ones that can be dealt, at their exact number. A hand with a card another seat or the
-  // board certainly holds is in no deal: it counts as listed (which the product rule goes by)
-  // but is not kept.
-  bool list_candidates() {
-    candidates_.resize(seat_count_);
-    sampler::Count product = 1;
-    std::uint64_t kept_in_all = 0;
-    for (std::size_t seat = 0; seat < seat_count_; ++seat) {
-      SeatCandidates& out = candidates_[seat];
-      out.width = request_.seats[seat].front().size();
-      const CardMask elsewhere = request_.deal.reserved & ~request_.deal.own[seat];
-      const auto usable = [&](std::span<const Card> hand, CardMask mask) {
-        // A hand repeating a card is never usable; it still counts as listed.
-        return static_cast<std::size_t>(std::popcount(mask)) == hand.size() &&
-               (mask & elsewhere) == 0;
-      };
-      // A seat listing more hands than the deal limit declines by the product rule anyway, and
-      // one keeping more than the candidate limit declines too: the count stops at either.
-      std::uint64_t kept = 0;
-      const bool counted = for_each_hand(seat, [&](std::span<const Card> hand) {
-        ++out.listed;
-        if (usable(hand, cards::mask_of(hand))) ++kept;
-        return out.listed <= kDealLimit && kept_in_all + kept <= kCandidateLimit;
-      });
-      if (!counted || out.listed == 0) return false;
-      product = sampler::saturating_mul(product, out.listed);
-      kept_in_all += kept;
-      if (product > kDealLimit || kept_in_all > kCandidateLimit) return false;
-
-      out.cards.reserve(kept * out.width);
-      out.masks.reserve(kept);
-      out.hands.reserve(kept);
-      const bool stored = for_each_hand(seat, [&](std::span<const Card> hand) {
-        const CardMask mask = cards::mask_of(hand);
-        if (usable(hand, mask)) {
-          out.cards.insert(out.cards.end(), hand.begin(), hand.end());
-          out.masks.push_back(mask);
-          out.hands.push_back(scorer_.prepare(hand));
-        }
-        return true;
-      });
-      if (!stored) return false;
-    }
-    return true;
-  }
-
-  // Every hand of the seat's plans, in order, while `visit` returns true; false when a plan
-  // lists more than the deal limit, `visit` said stop or the call is to stop (the rest of the
-  // plan's hands are then passed over).
-  template <class Visit>
-  bool for_each_hand(std::size_t seat, Visit&& visit) {
-    bool going = true;
-    for (const auto& plan : request_.deal.seat_plans[seat]) {
-      const bool listed = sampler::for_each_completion(
-          plan, request_.deal.live, kDealLimit,
-          [&](std::span<const Card> hand) { going = going && keep_going() && visit(hand); });
-      if (!listed || !going) return false;
-    }
-    return true;
-  }
 
   bool free_board() const {
     const sampler::DrawPlan& plan = request_.deal.board_plan;
@@ -216,13 +79,12 @@ class Walker {
         for (std::size_t i = begin; i < end; ++i) {
           so_far += (seat_candidates.masks[i] & ~available) == 0;
         }
-        until_check_ = until_check_ > end - begin ? until_check_ - (end - begin) : 1;
-        if (!keep_going()) return kDealLimit + 1;
+        if (!budget_.steps(end - begin)) return kDealLimit + 1;
       }
       return so_far;
     }
     for (std::size_t i = 0; i < seat_candidates.size() && so_far <= kDealLimit; ++i) {
-      if (!keep_going()) return kDealLimit + 1;
+      if (!budget_.step()) return kDealLimit + 1;
       const CardMask mask = seat_candidates.masks[i];
       if ((mask & ~available) == 0) so_far = count_deals(seat + 1, available & ~mask, so_far);
     }
@@ -257,8 +119,8 @@ class Walker {
     // inlined and kept registers in them, and slowed whole walks by 5-8%).
     if (seat == seat_count_) {
       seat_ties_ = tied;
-      weight_ = weight_of(tied);
-      return (budget_ >= next_look_ || look_after_deals()) && walk_board(available);
+      weight_ = ties_.weight_of(tied);
+      return budget_.before_deals() && walk_board(available);
     }
     if (seat + 1 == seat_count_ && tied == 0 && request_.deal.board_size == 0 &&
         mode_ == WalkMode::ByClasses) {
@@ -269,9 +131,9 @@ class Walker {
       const CardMask mask = seat_candidates.masks[i];
       if ((mask & ~available) != 0) continue;
       std::uint32_t still_tied = tied;
-      if (tied != 0 && !least_of_class(mask, still_tied)) {
+      if (tied != 0 && !ties_.least_of_class(mask, still_tied)) {
         // Choices passed over cost no deals: they are counted in steps.
-        if (!keep_going()) return false;
+        if (!budget_.step()) return false;
         continue;
       }
       chosen_[seat] = &seat_candidates.hands[i];
@@ -281,59 +143,20 @@ class Walker {
     return true;
   }
 
-  // Without a board, a seat's hand has its values once it is chosen, and the last seat's hands
-  // then fare in one of three ways against the other seats' best (better, equal, worse) in each
-  // half of the pot. The last seat's hands are counted by those ways, each way scored once. No
-  // renaming ties the seats before (`tied` is empty), so every hand stands for group_size_.
+  // Without a board the last seat's hands are counted by how they fare against the other seats
+  // (last_seat_ways.hpp). No renaming ties the seats before (`tied` is empty), so every hand
+  // stands for the whole group.
   bool last_seat_by_value(std::size_t seat, CardMask available) {
     typename Scorer::Winners others;
     for (std::size_t other = 0; other < seat; ++other) {
       others.offer(static_cast<unsigned>(other), chosen_[other]->high, chosen_[other]->low);
     }
-    const variants::Winners& high = others.high();
-    const variants::Winners& low = others.low();
-    // By (high way) * 3 + low way; a way is 0 worse (or no qualifying low), 1 equal, 2 better.
-    std::array<std::uint64_t, 9> by_way{};
-    const SeatCandidates& last = candidates_[seat];
-    // The stop check by the deals spent, as before a board walk, and then every check interval
-    // of hands.
-    if (budget_ < next_look_ && !look_after_deals()) return false;
-    for (std::size_t begin = 0; begin < last.size(); begin += kStopCheckInterval) {
-      if (begin != 0 && !look()) return false;
-      const std::size_t end = std::min(last.size(), begin + kStopCheckInterval);
-      // Without branches: how a hand fares is a coin toss, and a mispredicted branch costs
-      // more than counting the hand.
-      for (std::size_t i = begin; i < end; ++i) {
-        const SeatHand& hand = last.hands[i];
-        std::size_t way = 3 * (std::size_t{hand.high < high.best} + (hand.high <= high.best));
-        if constexpr (Scorer::kHasLow) {
-          const std::size_t qualifies = hand.low < variants::kEightOrBetter;
-          way += qualifies * (std::size_t{hand.low < low.best} + (hand.low <= low.best));
-        }
-        by_way[way] += (last.masks[i] & ~available) == 0;
-      }
+    LastSeatWays<Scorer::kHasLow> ways;
+    if (!budget_.before_deals() || !ways.count(candidates_[seat], available, others, budget_)) {
+      return false;
     }
-    std::uint64_t deals = 0;
-    for (const std::uint64_t count : by_way) deals += count;
-    if (!spend(deals * group_size_)) return false;
-    const std::uint32_t bit = std::uint32_t{1} << seat;
-    const std::array<std::uint32_t, 3> highs{high.seats, high.seats | bit, bit};
-    const std::array<std::uint32_t, 3> lows{low.seats, low.seats | bit, bit};
-    for (std::size_t way = 0; way < by_way.size(); ++way) {
-      if (by_way[way] != 0) counts_.add({highs[way / 3], lows[way % 3]}, by_way[way] * group_size_);
-    }
-    return true;
-  }
-
-  // False when a renaming of `tied` makes `mask` smaller; otherwise drops from `tied` the
-  // renamings that make it larger.
-  bool least_of_class(CardMask mask, std::uint32_t& tied) const {
-    for (std::uint32_t left = tied; left != 0; left &= left - 1) {
-      const auto j = static_cast<unsigned>(std::countr_zero(left));
-      const CardMask renamed = rename_suits(mask, renamings_[j]);
-      if (renamed < mask) return false;
-      if (renamed > mask) tied &= ~(std::uint32_t{1} << j);
-    }
+    if (!budget_.spend(sampler::Count{ways.deals()} * ties_.group_size())) return false;
+    ways.add_to(counts_, others, seat, ties_.group_size());
     return true;
   }
 
@@ -343,15 +166,9 @@ class Walker {
         weight);
   }
 
-  bool spend(std::uint64_t deals) {
-    if (deals > budget_) return false;
-    budget_ -= deals;
-    return true;
-  }
-
   bool walk_board(CardMask available) {
     if (request_.deal.board_size == 0) {
-      if (!spend(weight_)) return false;
+      if (!budget_.spend(weight_)) return false;
       score(CardSummary{}, {}, weight_);
       return true;
     }
@@ -361,11 +178,11 @@ class Walker {
     }
     std::uint64_t listed = 0;
     const bool within = sampler::for_each_completion(
-        plan, available, budget_ / weight_, [&](std::span<const Card> board_cards) {
+        plan, available, budget_.left() / weight_, [&](std::span<const Card> board_cards) {
           ++listed;
           score(variants::summarize(board_cards), board_cards, weight_);
         });
-    return within && spend(listed * weight_);
+    return within && budget_.spend(sampler::Count{listed} * weight_);
   }
 
   // Boards whose open cards are all wildcards: every combination of the cards left, enumerated
@@ -386,9 +203,7 @@ class Walker {
       pool_[pool_size++] = static_cast<Card>(std::countr_zero(left));
     }
     if (pool_size < open) return true;
-    const sampler::Count deals = sampler::binomial(pool_size, open) * weight_;
-    if (deals > budget_) return false;
-    budget_ -= static_cast<std::uint64_t>(deals);
+    if (!budget_.spend(sampler::binomial(pool_size, open) * weight_)) return false;
     if constexpr (BoardsByRanks<Scorer>::kApplies) {
       if (mode_ == WalkMode::ByClasses && open >= 2 && request_.deal.board_size == 5) {
         for (std::size_t seat = 0; seat < seat_count_; ++seat) own_[seat] = chosen_[seat]->summary;
@@ -443,8 +258,8 @@ class Walker {
                  const CardSummary& board, const BoardTies& ties) {
     if constexpr (kOpen == 0) {
       std::uint32_t tied = ties.tied;
-      if (tied != 0 && !least_suits(ties.suits, tied)) return;
-      score(board, std::span<const Card>(board_.data(), placed), weight_of(tied));
+      if (tied != 0 && !ties_.least_suits(ties.suits, tied)) return;
+      score(board, std::span<const Card>(board_.data(), placed), ties_.weight_of(tied));
     } else if constexpr (kOpen == 1 && Scorer::kSummaries) {
       // The last card: each seat's hand with the board so far is summed once, and every
       // candidate card then only adds its own code.
@@ -484,7 +299,7 @@ class Walker {
             next = {ties.tied, rank, ties.suits | suit};
           } else {
             // Every later card is of a higher rank too: a smaller renaming ends the loop.
-            if (!settled && !least_suits(ties.suits, above)) return;
+            if (!settled && !ties_.least_suits(ties.suits, above)) return;
             settled = true;
             next = {above, rank, suit};
           }
@@ -492,22 +307,6 @@ class Walker {
         enumerate<kOpen - 1>(i + 1, pool_size, placed + 1, board.plus(card), next);
       }
     }
-  }
-
-  // The deals a deal stands for when `tied` (and the identity) are the renamings keeping it.
-  std::uint64_t weight_of(std::uint32_t tied) const {
-    return weight_by_ties_[static_cast<std::size_t>(std::popcount(tied))];
-  }
-
-  // least_of_class() for the board's suits of one rank, final now.
-  bool least_suits(unsigned suits, std::uint32_t& tied) const {
-    for (std::uint32_t left = tied; left != 0; left &= left - 1) {
-      const auto j = static_cast<unsigned>(std::countr_zero(left));
-      const unsigned renamed = nibble_to_[j][suits];
-      if (renamed < suits) return false;
-      if (renamed > suits) tied &= ~(std::uint32_t{1} << j);
-    }
-    return true;
   }
 
   // last_cards() while some renaming still ties the board: each last card settles the ties.
@@ -524,13 +323,14 @@ class Walker {
         tied = ties.tied;
         suits = ties.suits | suit;
       } else {
-        if (!settled && !least_suits(ties.suits, above)) return;
+        if (!settled && !ties_.least_suits(ties.suits, above)) return;
         settled = true;
         tied = above;
         suits = suit;
       }
-      if (tied != 0 && !least_suits(suits, tied)) continue;
-      counts_.add(scorer_.score_with_card(partial_.data(), seat_count_, card), weight_of(tied));
+      if (tied != 0 && !ties_.least_suits(suits, tied)) continue;
+      counts_.add(scorer_.score_with_card(partial_.data(), seat_count_, card),
+                  ties_.weight_of(tied));
     }
   }
 
@@ -539,7 +339,7 @@ class Walker {
   template <std::size_t kSeats>
   void last_cards(std::size_t start, std::size_t pool_size) {
     const std::size_t seats = kSeats ? kSeats : seat_count_;
-    const std::uint64_t weight = group_size_;  // no renaming keeps the deal
+    const std::uint64_t weight = ties_.group_size();  // no renaming keeps the deal
     for (std::size_t i = start; i < pool_size; ++i) {
       counts_.add(scorer_.score_with_card(partial_.data(), seats, pool_[i]), weight);
     }
@@ -550,7 +350,7 @@ class Walker {
   Scorer scorer_;
   OutcomeCounts counts_;
   std::size_t seat_count_;
-  std::uint64_t budget_ = kDealLimit;
+  WalkBudget budget_;
   std::vector<SeatCandidates> candidates_;
   std::array<const SeatHand*, kMostSeats> chosen_{};
   std::array<CardSummary, kMostSeats> partial_{};
@@ -558,22 +358,14 @@ class Walker {
   std::array<omaha::HolePairs, kMostSeats> pairs_{};
   std::array<Card, cards::kCardCount> pool_{};
   std::array<Card, kMostBoardCards> board_{};
-  std::vector<SuitRenaming> renamings_;  // those that keep the request, identity left out
-  std::uint64_t group_size_ = 1;         // renamings_ and the identity
-  std::uint64_t weight_ = 1;             // the deals each scored deal stands for, seats alone
-  std::uint32_t seat_ties_ = 0;          // the renamings keeping the seats' hands
-  std::array<std::uint64_t, 24> weight_by_ties_{1};           // weight_of() by the renamings tied
-  std::array<std::array<std::uint8_t, 16>, 23> nibble_to_{};  // renamings_[j] of a suit set
-  StopCheck& stop_;
-  std::uint64_t next_look_ = kDealLimit - kStopCheckInterval;  // walk_seat() looks below this
-  std::uint64_t until_check_ = kStopCheckInterval;             // keep_going() looks at 0
-  bool stopped_ = false;
+  RenamingTies ties_;            // the renamings that keep the request
+  std::uint64_t weight_ = 1;     // the deals each scored deal stands for, seats alone
+  std::uint32_t seat_ties_ = 0;  // the renamings keeping the seats' hands
 };
 
 }  // namespace
 
-Expected<std::optional<ChunkTally>, EngineError> walk_exactly(const variants::Variant& game,
-                                                              const PreparedRequest& request,
+Expected<std::optional<ChunkTally>, EngineError> walk_exactly(const PreparedRequest& request,
                                                               Caller* caller, WalkMode mode) {
   using Walked = Expected<std::optional<ChunkTally>, EngineError>;
   const std::size_t seat_count = request.deal.seat_count;
@@ -581,23 +373,24 @@ Expected<std::optional<ChunkTally>, EngineError> walk_exactly(const variants::Va
     return Walked{
         fail(EngineError{InternalFault{"the exact walk was given an unprepared request"}})};
   };
-  if (seat_count == 0 || seat_count > kMostSeats || request.deal.board_size > kMostBoardCards) {
+  if (request.game == nullptr || seat_count == 0 || seat_count > kMostSeats ||
+      request.deal.board_size > kMostBoardCards) {
     return unprepared();
   }
   const std::size_t hand_size = request.seats.front().front().size();
   return variants::with_showdown(
-      game,
+      *request.game,
       [&](auto showdown) -> Walked {
         using Showdown = decltype(showdown);
         const std::size_t count = hand_size + request.deal.board_size;
         if (!Showdown::holds(count)) {
           return fail(EngineError{cards::CardError::too_many_cards(count)});
         }
-        if (hopeless(request)) return std::optional<ChunkTally>{};
+        if (certainly_too_many_hands(request)) return std::optional<ChunkTally>{};
         CallerWatch watch(caller);
         Walker<Showdown> walker(request, hand_size, watch, mode);
         const bool walked = walker.run();
-        if (watch.stopped()) return fail(EngineError{Stopped{}});
+        if (walker.stopped()) return fail(EngineError{Stopped{}});
         if (!walked) return std::optional<ChunkTally>{};
         ChunkTally tally(seat_count);
         tally.exact = true;

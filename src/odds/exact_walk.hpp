@@ -5,11 +5,12 @@
 // alternatives both allow counts twice). Deals alike in their pot shares are scored once and
 // counted as often as they occur: those a renaming of suits that keeps the request maps onto
 // one another (suit_symmetry.hpp), boards alike in their ranks where no seat can make a flush
-// (boards_by_ranks.hpp), and without a board the last seat's hands alike in how they fare. The
-// walk is bounded by the deals the request allows, scored or not: when listing a seat's hands, the
-// product of the seats' hand counts, or the deals themselves would pass kDealLimit, it declines
-// instead of running for minutes; and when the hands it would keep to walk pass kCandidateLimit,
-// it declines instead of filling the memory.
+// (boards_by_ranks.hpp), and without a board the last seat's hands alike in how they fare
+// (last_seat_ways.hpp). The walk is bounded by the deals the request allows, scored or not
+// (walk_budget.hpp): when listing a seat's hands (seat_candidates.hpp), the product of the seats'
+// hand counts, or the deals themselves would pass kDealLimit, it declines instead of running for
+// minutes; and when the hands it would keep to walk pass kCandidateLimit, it declines instead of
+// filling the memory.
 
 #include <cstdint>
 #include <optional>
@@ -19,16 +20,9 @@
 #include "odds/chunk.hpp"
 #include "odds/interruption.hpp"
 #include "odds/prepared_request.hpp"
-#include "variants/equity.hpp"
+#include "odds/walk_budget.hpp"
 
 namespace vantor::odds {
-
-inline constexpr std::uint64_t kDealLimit = 50'000'000;
-// The most hands, over all seats, the walk keeps to combine (about 40 bytes each). Hands with a
-// card another seat or the board certainly holds are not kept, so the largest spots that fit the
-// deal limit keep far fewer: an unknown six-card Omaha hand against a known one on the river
-// keeps 4,496,388, an unknown stud hand with one ace against seven known cards 7,059,052.
-inline constexpr std::uint64_t kCandidateLimit = 10'000'000;
 
 // How the walk goes through the deals. Both give the same tally, field for field: the classes
 // of alike deals (suit_symmetry.hpp) are counted in whole numbers, so every count the tally is
@@ -38,12 +32,11 @@ enum class WalkMode {
   EveryDeal,  // every deal scored; the reference the classes are tested against
 };
 
-// The tally of every deal (marked exact), nothing when the walk declines, or the showdown's
-// error. Runs on the calling thread and touches no Python object, so the caller can release the
-// interpreter lock around it. `caller`, when given, is asked every kCallerPeriod whether to stop;
-// the walk then ends with Stopped within a check interval.
-Expected<std::optional<ChunkTally>, EngineError> walk_exactly(const variants::Variant& game,
-                                                              const PreparedRequest& request,
+// The tally of every deal of the request's game (marked exact), nothing when the walk declines,
+// or the showdown's error. Runs on the calling thread and touches no Python object, so the caller
+// can release the interpreter lock around it. `caller`, when given, is asked every kCallerPeriod
+// whether to stop; the walk then ends with Stopped within a check interval, listing included.
+Expected<std::optional<ChunkTally>, EngineError> walk_exactly(const PreparedRequest& request,
                                                               Caller* caller = nullptr,
                                                               WalkMode mode = WalkMode::ByClasses);
 

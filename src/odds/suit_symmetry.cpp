@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <utility>
 
 #include "cards/masks.hpp"
 
@@ -14,8 +15,8 @@ using cards::CardMask;
 namespace {
 
 // Every order of the four suits but the identity, in lexicographic order.
-constexpr std::array<SuitRenaming, 23> kRenamings = [] {
-  std::array<SuitRenaming, 23> renamings{};
+constexpr std::array<SuitRenaming, kMostRenamings> kRenamings = [] {
+  std::array<SuitRenaming, kMostRenamings> renamings{};
   std::size_t n = 0;
   for (std::uint8_t a = 0; a < 4; ++a) {
     for (std::uint8_t b = 0; b < 4; ++b) {
@@ -90,6 +91,21 @@ std::vector<SuitRenaming> request_symmetries(const PreparedRequest& request) {
     if (keeps(request, candidate, seats, board)) found.push_back(candidate);
   }
   return found;
+}
+
+RenamingTies::RenamingTies(std::vector<SuitRenaming> renamings) : renamings_(std::move(renamings)) {
+  for (std::size_t k = 0; k <= renamings_.size(); ++k) {
+    weight_by_ties_[k] = group_size() / (k + 1);
+  }
+  for (std::size_t j = 0; j < renamings_.size(); ++j) {
+    for (unsigned suits = 0; suits < 16; ++suits) {
+      unsigned renamed = 0;
+      for (unsigned suit = 0; suit < 4; ++suit) {
+        if (suits >> suit & 1) renamed |= 1u << renamings_[j].to[suit];
+      }
+      suits_to_[j][suits] = static_cast<std::uint8_t>(renamed);
+    }
+  }
 }
 
 }  // namespace vantor::odds

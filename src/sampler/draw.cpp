@@ -162,10 +162,11 @@ DrawPlan build_plan(std::span<const CardMask> slots, CardMask available) {
     plan.kind = PlanKind::Rejection;
   } else if (shape->total_weight() <= kListedLimit) {
     plan.kind = PlanKind::Listed;
-    for (const auto& set : shape->list_all()) {
+    shape->for_each_set([&](std::span<const Card> set) {
       plan.listed_cards.insert(plan.listed_cards.end(), set.begin(), set.end());
       plan.listed_masks.push_back(mask_of(set));
-    }
+      return true;
+    });
   } else {
     plan.kind = PlanKind::Shaped;
     plan.shape = std::move(shape);
@@ -264,11 +265,14 @@ double proposal_count(const DrawPlan& plan, CardMask admissible) {
 }
 
 bool for_each_completion(const DrawPlan& plan, CardMask admissible, std::uint64_t cap,
-                         const std::function<void(std::span<const Card>)>& visit) {
+                         const std::function<void(std::span<const Card>)>& visit,
+                         const std::function<bool()>& keep_going) {
+  const auto going = [&] { return !keep_going || keep_going(); };
   admissible &= plan.available & cards::kFullDeck;  // above 51 are no cards
   if ((plan.fixed_mask & ~admissible) != 0) return true;
   admissible &= ~plan.fixed_mask;
   if (plan.remaining_count() == 0) {
+    if (!going()) return false;
     visit(plan.fixed_cards);
     return true;
   }
@@ -290,8 +294,11 @@ bool for_each_completion(const DrawPlan& plan, CardMask admissible, std::uint64_
   if (!all_free) {
     if (auto shape = Shape::build(plan.remaining_slots, admissible)) {
       if (shape->total_weight() > cap) return false;
-      for (const auto& set : shape->list_all()) add_hand(set);
-      return true;
+      return shape->for_each_set([&](std::span<const Card> set) {
+        if (!going()) return false;
+        add_hand(set);
+        return true;
+      });
     }
   }
 
@@ -303,10 +310,11 @@ bool for_each_completion(const DrawPlan& plan, CardMask admissible, std::uint64_
     if (combinations > cap) return false;
   }
 
-  for_each_combination(admissible, k, [&](std::span<const Card> rest) {
+  return for_each_combination(admissible, k, [&](std::span<const Card> rest) {
+    if (!going()) return false;
     if (all_free || fits(plan.remaining_slots, rest)) add_hand(rest);
+    return true;
   });
-  return true;
 }
 
 CompletionList list_completions(const DrawPlan& plan, CardMask admissible, std::uint64_t cap) {

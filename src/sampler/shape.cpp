@@ -76,22 +76,6 @@ constexpr auto kClassZones = [] {
   return zones;
 }();
 
-void list_pattern(std::span<const CardMask> class_masks, std::span<const std::uint8_t> counts,
-                  std::size_t k, std::vector<Card>& working, std::vector<std::vector<Card>>& out) {
-  while (k < counts.size() && counts[k] == 0) ++k;
-  if (k == counts.size()) {
-    out.push_back(working);
-    return;
-  }
-  for_each_combination(class_masks[k], counts[k], [&](std::span<const Card> chosen) {
-    working.insert(working.end(), chosen.begin(), chosen.end());
-    list_pattern(class_masks, counts, k + 1, working, out);
-    // erase, not resize: GCC 12 sees resize()'s growing branch under the sanitizers and warns
-    // of an impossible length (-Wstringop-overflow).
-    working.erase(working.end() - static_cast<std::ptrdiff_t>(chosen.size()), working.end());
-  });
-}
-
 }  // namespace
 
 std::optional<Shape> Shape::build(std::span<const CardMask> slots, CardMask available) {
@@ -280,17 +264,6 @@ std::uint64_t Shape::reweight_and_draw(CardMask available, Generator& generator,
       static_cast<std::size_t>(std::upper_bound(sums, sums + weights_.size(), x) - sums);
   taken = draw_pattern({class_masks.data(), class_masks_.size()}, chosen, generator, out);
   return running;
-}
-
-std::vector<std::vector<Card>> Shape::list_all() const {
-  std::vector<std::vector<Card>> out;
-  out.reserve(static_cast<std::size_t>(std::min<Count>(total_weight_, kListingCapacityHint)));
-  std::vector<Card> working;
-  working.reserve(slot_count_);
-  for (std::size_t p = 0; p < pattern_count(); ++p) {
-    list_pattern(class_masks_, pattern(p).counts, 0, working, out);
-  }
-  return out;
 }
 
 }  // namespace vantor::sampler

@@ -13,6 +13,8 @@
 // A built Shape is immutable; operations that need working space write into buffers the caller
 // passes, so one shape serves any number of threads at once.
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -21,7 +23,9 @@
 
 #include "cards/card.hpp"
 #include "sampler/card_picking.hpp"
+#include "sampler/combinations.hpp"
 #include "sampler/count.hpp"
+#include "sampler/matching.hpp"
 #include "sampler/random.hpp"
 
 namespace vantor::sampler {
@@ -29,8 +33,6 @@ namespace vantor::sampler {
 // The enumeration gives up when asked to continue while more than this many patterns are
 // stored; alternatives whose slots overlap in that many ways are drawn by rejection instead.
 inline constexpr std::size_t kPatternLimit = 20'000;
-// Listing all card sets reserves at most this many entries up front.
-inline constexpr std::size_t kListingCapacityHint = 1'048'576;
 
 // One pattern as stored in a shape: its weight (product of binomials, saturating) and its count
 // per class, which sum to the slot count.
@@ -96,9 +98,18 @@ class Shape {
                                   std::vector<std::uint64_t>& cumulative,
                                   std::vector<cards::Card>& out, cards::CardMask& taken) const;
 
-  // Every feasible card set: pattern by pattern, classes in order, each class's combinations in
-  // lexicographic order of the cards' positions in ascending index order.
-  std::vector<std::vector<cards::Card>> list_all() const;
+  // Calls visit(cards) for every feasible card set, pattern by pattern, classes in order, each
+  // class's combinations in lexicographic order of the cards' positions in ascending index
+  // order, while visit returns true. False when visit ended the listing. The span lives only
+  // during the call; nothing is allocated.
+  template <class Visit>
+  bool for_each_set(Visit&& visit) const {
+    std::array<cards::Card, kMatchingCapacity> working;
+    for (std::size_t p = 0; p < pattern_count(); ++p) {
+      if (!sets_of_pattern(pattern(p).counts, 0, working, 0, visit)) return false;
+    }
+    return true;
+  }
 
  private:
   // The cards of the chosen pattern, counts[k] from class k, picked the way kPicking says.
@@ -109,6 +120,20 @@ class Shape {
                                   std::vector<cards::Card>& out) const;
   cards::CardMask draw_pattern(std::span<const cards::CardMask> class_masks, std::size_t chosen,
                                Generator& generator, std::vector<cards::Card>& out) const;
+  // for_each_set() of one pattern from class k on, `size` cards chosen so far in `working`.
+  template <class Visit>
+  bool sets_of_pattern(std::span<const std::uint8_t> counts, std::size_t k,
+                       std::array<cards::Card, kMatchingCapacity>& working, std::size_t size,
+                       Visit& visit) const {
+    while (k < counts.size() && counts[k] == 0) ++k;
+    if (k == counts.size()) return visit(std::span<const cards::Card>(working.data(), size));
+    return for_each_combination(
+        class_masks_[k], counts[k], [&](std::span<const cards::Card> chosen) {
+          std::copy(chosen.begin(), chosen.end(),
+                    working.begin() + static_cast<std::ptrdiff_t>(size));
+          return sets_of_pattern(counts, k + 1, working, size + chosen.size(), visit);
+        });
+  }
   // The narrow reweighting into caller's arrays (one entry per class, one per pattern); returns
   // the total.
   std::uint64_t narrow_sums(cards::CardMask available, cards::CardMask* class_masks,
