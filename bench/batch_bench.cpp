@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "odds/batch_runner.hpp"
-#include "odds/request.hpp"
+#include "request/request.hpp"
+#include "running/batch_runner.hpp"
 #include "spot.hpp"
 #include "variants/equity.hpp"
 

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "cards/card.hpp"
-#include "odds/exact_walk.hpp"
-#include "odds/prepared_request.hpp"
-#include "odds/request.hpp"
+#include "exact/exact_walk.hpp"
+#include "request/prepared_request.hpp"
+#include "request/request.hpp"
 #include "spot.hpp"
 #include "variants/equity.hpp"
 

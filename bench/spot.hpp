@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "odds/prepared_request.hpp"
-#include "odds/request.hpp"
+#include "request/prepared_request.hpp"
+#include "request/request.hpp"
 #include "variants/equity.hpp"
 
 namespace vantor::bench {

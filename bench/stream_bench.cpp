@@ -13,8 +13,8 @@
 #include <cstdio>
 
 #include "cards/card.hpp"
-#include "sampler/card_pick.hpp"
-#include "sampler/card_picking.hpp"
+#include "sampler/cards_from_mask.hpp"
+#include "sampler/processor_paths.hpp"
 #include "sampler/random.hpp"
 
 namespace {

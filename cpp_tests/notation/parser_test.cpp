@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine_error.hpp"
+#include "errors/engine_error.hpp"
 
 namespace vantor::notation {
 namespace {

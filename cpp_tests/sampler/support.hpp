@@ -17,8 +17,8 @@
 
 #include "cards/card.hpp"
 #include "cards/masks.hpp"
-#include "sampler/card_picking.hpp"
 #include "sampler/deal_plan.hpp"
+#include "sampler/processor_paths.hpp"
 
 namespace vantor::sampler::testing {
 

@@ -6,9 +6,9 @@
 #include <type_traits>
 
 #include "cards/masks.hpp"
-#include "sampler/card_pick.hpp"
-#include "sampler/card_picking.hpp"
+#include "sampler/cards_from_mask.hpp"
 #include "sampler/draw.hpp"
+#include "sampler/processor_paths.hpp"
 
 namespace vantor::sampler {
 

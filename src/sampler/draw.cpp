@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "cards/masks.hpp"
-#include "sampler/card_pick.hpp"
+#include "sampler/cards_from_mask.hpp"
 #include "sampler/combinations.hpp"
 #include "sampler/count.hpp"
 #include "sampler/footprint.hpp"

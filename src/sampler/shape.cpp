@@ -5,11 +5,11 @@
 #include <bit>
 #include <cassert>
 
-#include "sampler/card_pick.hpp"
-#include "sampler/card_picking.hpp"
+#include "sampler/cards_from_mask.hpp"
 #include "sampler/combinations.hpp"
 #include "sampler/footprint.hpp"
 #include "sampler/matching.hpp"
+#include "sampler/processor_paths.hpp"
 
 namespace vantor::sampler {
 

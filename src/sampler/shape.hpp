@@ -22,10 +22,10 @@
 #include <vector>
 
 #include "cards/card.hpp"
-#include "sampler/card_picking.hpp"
 #include "sampler/combinations.hpp"
 #include "sampler/count.hpp"
 #include "sampler/matching.hpp"
+#include "sampler/processor_paths.hpp"
 #include "sampler/random.hpp"
 
 namespace vantor::sampler {
