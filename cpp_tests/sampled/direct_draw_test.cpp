@@ -29,31 +29,31 @@ bool same_summary(const variants::CardSummary& a, const variants::CardSummary& b
   return a.code == b.code && a.suit_ranks == b.suit_ranks;
 }
 
-// The simple draw compiled for the request's own plans, as the sampling loop calls it.
+// The direct draw compiled for the request's own plans, as the sampling loop calls it.
 template <CardPicking kPicking, bool kLists>
-bool draw_as_planned(const SimpleDeals& simple, Generator& generator,
+bool draw_as_planned(const DirectDraw& direct, Generator& generator,
                      std::vector<variants::CardSummary>& seats, variants::CardSummary& board,
                      std::array<HandList, variants::kMostSeats + 1>& lists) {
-  switch (simple.plans()) {
-    case SimplePlans::NamedAndWild:
-      return simple.draw<kPicking, SimplePlans::NamedAndWild, kLists>(generator, seats.data(),
-                                                                      board, lists.data());
-    case SimplePlans::Listed:
-      return simple.draw<kPicking, SimplePlans::Listed, kLists>(generator, seats.data(), board,
-                                                                lists.data());
-    case SimplePlans::Overlapping:
+  switch (direct.plans()) {
+    case PlanLevel::NamedAndWild:
+      return direct.draw<kPicking, PlanLevel::NamedAndWild, kLists>(generator, seats.data(), board,
+                                                                    lists.data());
+    case PlanLevel::Listed:
+      return direct.draw<kPicking, PlanLevel::Listed, kLists>(generator, seats.data(), board,
+                                                              lists.data());
+    case PlanLevel::Overlapping:
       break;
   }
-  return simple.draw<kPicking, SimplePlans::Overlapping, kLists>(generator, seats.data(), board,
-                                                                 lists.data());
+  return direct.draw<kPicking, PlanLevel::Overlapping, kLists>(generator, seats.data(), board,
+                                                               lists.data());
 }
 
-class SimpleDealsBothWays : public ::testing::TestWithParam<CardPicking> {};
+class DirectDrawBothWays : public ::testing::TestWithParam<CardPicking> {};
 
-// Requests the simple draw takes, drawn both ways from the same seed: the simple draw
+// Requests the direct draw takes, drawn both ways from the same seed: the direct draw
 // must fail exactly where the rejection sampler's does, leave the generator exactly where it
 // does, and hold the same cards in each seat and on the board.
-TEST_P(SimpleDealsBothWays, DrawsTheRejectionSamplersDealsToTheBit) {
+TEST_P(DirectDrawBothWays, DrawsTheRejectionSamplersDealsToTheBit) {
   const PickingForTest picking(GetParam());
   if (!picking.available()) GTEST_SKIP() << "no fast pdep";
   Generator shapes = Generator::seeded(33);
@@ -88,14 +88,14 @@ TEST_P(SimpleDealsBothWays, DrawsTheRejectionSamplersDealsToTheBit) {
     // A few dead cards now and then, so that named cards can be missing from the deck.
     const CardMask live = round % 4 == 3 ? kAll & ~(shapes.next() & shapes.next()) : kAll;
     const auto spot = make_plan(seats, board, live);
-    const auto simple = SimpleDeals::of(spot.plan);
+    const auto direct = DirectDraw::of(spot.plan);
     if (spot.plan.deals_carry_weights()) {
-      EXPECT_FALSE(simple) << round;
+      EXPECT_FALSE(direct) << round;
       continue;
     }
     // A named card that is dead, or named twice, leaves a slot nothing can fill: such plans are
-    // not of the kinds the simple draw takes, and stay with the general loop.
-    if (!simple) continue;
+    // not of the kinds the direct draw takes, and stay with the general loop.
+    if (!direct) continue;
     ++simple_rounds;
     Generator fast = Generator::seeded(static_cast<std::uint64_t>(round));
     Generator plain = fast;
@@ -108,24 +108,24 @@ TEST_P(SimpleDealsBothWays, DrawsTheRejectionSamplersDealsToTheBit) {
       // One deal in three also lists the cards, as the rules scored from cards ask; another, for
       // a request with ranges of named hands, is drawn with kRanges.
       const bool listed = deal % 3 == 1;
-      const bool ranges = deal % 3 == 2 && simple->ranges();
+      const bool ranges = deal % 3 == 2 && direct->ranges();
       const bool deposit = GetParam() == CardPicking::Deposit;
       by_ranges += ranges ? 1 : 0;
       const bool fast_ok =
           ranges
               ? (deposit
-                     ? simple->draw<CardPicking::Deposit, SimplePlans::NamedAndWild, false, true>(
+                     ? direct->draw<CardPicking::Deposit, PlanLevel::NamedAndWild, false, true>(
                            fast, summaries.data(), board_summary)
-                     : simple->draw<CardPicking::Broadword, SimplePlans::NamedAndWild, false, true>(
+                     : direct->draw<CardPicking::Broadword, PlanLevel::NamedAndWild, false, true>(
                            fast, summaries.data(), board_summary))
           : listed ? (deposit ? draw_as_planned<CardPicking::Deposit, true>(
-                                    *simple, fast, summaries, board_summary, lists)
+                                    *direct, fast, summaries, board_summary, lists)
                               : draw_as_planned<CardPicking::Broadword, true>(
-                                    *simple, fast, summaries, board_summary, lists))
+                                    *direct, fast, summaries, board_summary, lists))
                    : (deposit ? draw_as_planned<CardPicking::Deposit, false>(
-                                    *simple, fast, summaries, board_summary, lists)
+                                    *direct, fast, summaries, board_summary, lists)
                               : draw_as_planned<CardPicking::Broadword, false>(
-                                    *simple, fast, summaries, board_summary, lists));
+                                    *direct, fast, summaries, board_summary, lists));
       const bool plain_ok = sampler::rejection_draw(spot.plan, plain, seat_cards, board_cards);
       ASSERT_EQ(fast_ok, plain_ok) << round << " " << deal;
       ASSERT_EQ(fast.state(), plain.state()) << round << " " << deal;
@@ -167,7 +167,7 @@ TEST_P(SimpleDealsBothWays, DrawsTheRejectionSamplersDealsToTheBit) {
   EXPECT_GT(by_ranges, 500);
 }
 
-INSTANTIATE_TEST_SUITE_P(Picking, SimpleDealsBothWays,
+INSTANTIATE_TEST_SUITE_P(Picking, DirectDrawBothWays,
                          ::testing::Values(CardPicking::Broadword, CardPicking::Deposit));
 
 class FixedSeatsBothWays : public ::testing::TestWithParam<CardPicking> {};
@@ -198,8 +198,8 @@ TEST_P(FixedSeatsBothWays, DrawsTheRejectionSamplersBoardsToTheBit) {
     for (std::size_t i = 0; i < board.size() && i < board_named; ++i) board[i] = bit(deck[next++]);
     const CardMask live = round % 4 == 3 ? kAll & ~(shapes.next() & shapes.next()) : kAll;
     const auto spot = make_plan(seats, board, live);
-    const auto simple = SimpleDeals::of(spot.plan);
-    if (!simple || !simple->fixed_seats()) {
+    const auto direct = DirectDraw::of(spot.plan);
+    if (!direct || !direct->fixed_seats()) {
       // Declined only where no deal can be drawn.
       Generator plain = Generator::seeded(5);
       std::vector<std::vector<Card>> seat_cards(seat_count);
@@ -217,17 +217,17 @@ TEST_P(FixedSeatsBothWays, DrawsTheRejectionSamplersBoardsToTheBit) {
     for (int deal = 0; deal < 40; ++deal) {
       const bool listed = deal % 2 == 1;
       if (GetParam() == CardPicking::Deposit) {
-        listed ? simple->draw_board<CardPicking::Deposit, true>(fast, board_summary, &board_list)
-               : simple->draw_board<CardPicking::Deposit>(fast, board_summary);
+        listed ? direct->draw_board<CardPicking::Deposit, true>(fast, board_summary, &board_list)
+               : direct->draw_board<CardPicking::Deposit>(fast, board_summary);
       } else {
-        listed ? simple->draw_board<CardPicking::Broadword, true>(fast, board_summary, &board_list)
-               : simple->draw_board<CardPicking::Broadword>(fast, board_summary);
+        listed ? direct->draw_board<CardPicking::Broadword, true>(fast, board_summary, &board_list)
+               : direct->draw_board<CardPicking::Broadword>(fast, board_summary);
       }
       ASSERT_TRUE(sampler::rejection_draw(spot.plan, plain, seat_cards, board_cards))
           << round << " " << deal;
       ASSERT_EQ(fast.state(), plain.state()) << round << " " << deal;
       for (std::size_t seat = 0; seat < seat_count; ++seat) {
-        ASSERT_TRUE(same_summary(simple->fixed_seat(seat), variants::summarize(seat_cards[seat])))
+        ASSERT_TRUE(same_summary(direct->fixed_seat(seat), variants::summarize(seat_cards[seat])))
             << round << " " << deal << " seat " << seat;
       }
       ASSERT_TRUE(same_summary(board_summary, variants::summarize(board_cards)))
@@ -247,21 +247,21 @@ TEST_P(FixedSeatsBothWays, DrawsTheRejectionSamplersBoardsToTheBit) {
 INSTANTIATE_TEST_SUITE_P(Picking, FixedSeatsBothWays,
                          ::testing::Values(CardPicking::Broadword, CardPicking::Deposit));
 
-TEST(SimpleDeals, TakesNamedWildAndListedPlansOnly) {
+TEST(DirectDraw, TakesNamedWildAndListedPlansOnly) {
   constexpr CardMask kAces = 0xF000000000000, kKings = 0x0F00000000000;
   constexpr CardMask kSpades = 0x8888888888888, kNoAce = kAll & ~kAces;
   const std::vector<CardMask> open_board(5, kAll);
-  const auto plans = [&](std::vector<CardMask> hand) -> std::optional<SimplePlans> {
+  const auto plans = [&](std::vector<CardMask> hand) -> std::optional<PlanLevel> {
     const std::vector<CardMask> other(hand.size(), kAll);
-    const auto simple = SimpleDeals::of(make_plan({{hand}, {other}}, open_board, kAll).plan);
-    if (!simple) return std::nullopt;
-    return simple->plans();
+    const auto direct = DirectDraw::of(make_plan({{hand}, {other}}, open_board, kAll).plan);
+    if (!direct) return std::nullopt;
+    return direct->plans();
   };
-  EXPECT_EQ(plans({bit(51), kAll, kAll, kAll}), SimplePlans::NamedAndWild);
-  EXPECT_EQ(plans({kAces, kAll, kAll, kAll}), SimplePlans::Listed);  // one constrained slot
-  EXPECT_EQ(plans({kAces, kKings, kAll, kAll}), SimplePlans::Listed);
-  EXPECT_EQ(plans({kAces, kAces, kAll, kAll}), SimplePlans::Overlapping);
-  EXPECT_EQ(plans({kAces, kSpades, kAll, kAll}), SimplePlans::Overlapping);
+  EXPECT_EQ(plans({bit(51), kAll, kAll, kAll}), PlanLevel::NamedAndWild);
+  EXPECT_EQ(plans({kAces, kAll, kAll, kAll}), PlanLevel::Listed);  // one constrained slot
+  EXPECT_EQ(plans({kAces, kKings, kAll, kAll}), PlanLevel::Listed);
+  EXPECT_EQ(plans({kAces, kAces, kAll, kAll}), PlanLevel::Overlapping);
+  EXPECT_EQ(plans({kAces, kSpades, kAll, kAll}), PlanLevel::Overlapping);
   // Too many sets to list (C(48, 5)): a shaped plan, left to the general loop.
   EXPECT_EQ(plans({kNoAce, kNoAce, kNoAce, kNoAce, kNoAce}), std::nullopt);
 }

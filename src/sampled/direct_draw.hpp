@@ -35,19 +35,19 @@ namespace vantor::odds {
 inline constexpr std::size_t kMostCards = 8;
 using HandList = std::array<cards::Card, kMostCards>;
 
-// Which plans a request's simple draw has to handle beyond named cards and wildcards: each
+// Which plans a request's direct draw has to handle beyond named cards and wildcards: each
 // level includes the ones before it, and a draw compiled for a lower level skips their work.
-enum class SimplePlans : std::uint8_t {
+enum class PlanLevel : std::uint8_t {
   NamedAndWild,  // named cards and wildcards only
   Listed,        // also listed plans whose constrained slots are disjoint
   Overlapping,   // also listed plans whose constrained slots overlap
 };
 
-class SimpleDeals {
+class DirectDraw {
  public:
-  // One alternative of a seat (or the board): its named cards, the wildcards drawn after them,
-  // and the cards the plan may use at all.
-  struct Alternative {
+  // The draw plan of one alternative of a seat (or of the board) in the few words the draw
+  // reads: its named cards, the wildcards drawn after them, and the cards the plan may use at all.
+  struct CompactPlan {
     cards::CardMask available = 0;
     cards::CardMask fixed = 0;
     variants::CardSummary fixed_summary;
@@ -84,36 +84,36 @@ class SimpleDeals {
 
   // The request's deals in this form, or nothing when some entry's plan is not of the kinds above,
   // or deals carry weights (the weighted sampler, or uneven proposals).
-  static std::optional<SimpleDeals> of(const sampler::DealPlan& deal) {
+  static std::optional<DirectDraw> of(const sampler::DealPlan& deal) {
     if (deal.deals_carry_weights() || (deal.live & ~cards::kFullDeck) != 0) return std::nullopt;
-    SimpleDeals simple;
-    simple.live_ = deal.live;
-    simple.seat_count_ = deal.seat_count;
+    DirectDraw direct;
+    direct.live_ = deal.live;
+    direct.seat_count_ = deal.seat_count;
     for (const std::size_t entry : deal.draw_order) {
       const bool is_board = entry == deal.seat_count;
       if (is_board && !deal.board_in_order()) continue;
       Entry item{deal.own[entry] | ~deal.reserved,
-                 static_cast<std::uint32_t>(simple.alternatives_.size()), 0,
+                 static_cast<std::uint32_t>(direct.alternatives_.size()), 0,
                  static_cast<std::uint32_t>(entry)};
       if (is_board) {
-        if (!simple.add(deal.board_plan)) return std::nullopt;
+        if (!direct.add(deal.board_plan)) return std::nullopt;
       } else {
         for (const sampler::DrawPlan& plan : deal.seat_plans[entry]) {
-          if (!simple.add(plan)) return std::nullopt;
+          if (!direct.add(plan)) return std::nullopt;
         }
         item.count = static_cast<std::uint32_t>(deal.seat_plans[entry].size());
         item.varies = item.count > 1 || deal.seat_plans[entry].front().remaining_count() != 0;
         item.named_only =
             std::all_of(deal.seat_plans[entry].begin(), deal.seat_plans[entry].end(),
                         [](const sampler::DrawPlan& plan) { return plan.remaining_count() == 0; });
-        simple.ranges_ = simple.ranges_ || (item.named_only && item.count > 1);
+        direct.ranges_ = direct.ranges_ || (item.named_only && item.count > 1);
         item.choice_zone = sampler::uniform64_zone(item.count);
       }
-      simple.entries_.push_back(item);
+      direct.entries_.push_back(item);
     }
-    simple.settle_fixed_seats();
-    simple.ranges_ = simple.ranges_ && simple.plans_ == SimplePlans::NamedAndWild;
-    return simple;
+    direct.settle_fixed_seats();
+    direct.ranges_ = direct.ranges_ && direct.plans_ == PlanLevel::NamedAndWild;
+    return direct;
   }
 
   // Whether some seat is a range of named hands and every plan is named cards and wildcards:
@@ -163,7 +163,7 @@ class SimpleDeals {
   // one consumes. kRanges, without lists and only where ranges(): a seat that is a range of
   // named hands consumes its choice as any seat does, and the chosen hand is placed with no
   // work beyond its check against the cards already taken.
-  template <sampler::CardPicking kPicking, SimplePlans kPlans, bool kLists = false,
+  template <sampler::CardPicking kPicking, PlanLevel kPlans, bool kLists = false,
             bool kRanges = false>
   [[gnu::always_inline]] bool draw(sampler::Generator& generator, variants::CardSummary* seats,
                                    variants::CardSummary& board,
@@ -176,7 +176,7 @@ class SimpleDeals {
     board = {};
     for (const Entry& entry : entries_) {
       if (kRanges && entry.named_only) {
-        const Alternative& chosen = alternatives_[entry.first + choose(local, entry)];
+        const CompactPlan& chosen = alternatives_[entry.first + choose(local, entry)];
         if ((chosen.fixed & ~(available & entry.own_or_unclaimed & chosen.available)) != 0) {
           complete = false;
           break;
@@ -185,7 +185,7 @@ class SimpleDeals {
         available &= ~chosen.fixed;
         continue;
       }
-      const Alternative* alternative = &alternatives_[entry.first];
+      const CompactPlan* alternative = &alternatives_[entry.first];
       variants::CardSummary* out = &board;
       if (entry.count != 0) {
         // One output is consumed even for a single alternative, as the rejection sampler does.
@@ -208,7 +208,7 @@ class SimpleDeals {
       HandList* list = nullptr;
       if (kLists && entry.varies) {
         list = &lists[entry.slot];
-      } else if (kPlans == SimplePlans::Overlapping && alternative->overlapping) {
+      } else if (kPlans == PlanLevel::Overlapping && alternative->overlapping) {
         list = &own;
       }
       std::uint32_t listed = 0;
@@ -217,7 +217,7 @@ class SimpleDeals {
           (*list)[listed++ % kMostCards] = alternative->fixed_cards[i];
       }
       cards::CardMask set = 0;
-      if (kPlans != SimplePlans::NamedAndWild && alternative->listed_count != 0) {
+      if (kPlans != PlanLevel::NamedAndWild && alternative->listed_count != 0) {
         const auto index =
             static_cast<std::size_t>(sampler::uniform64(local, alternative->listed_count));
         set = alternative->listed_masks[index];
@@ -237,12 +237,12 @@ class SimpleDeals {
         complete = false;
         break;
       }
-      if (kPlans != SimplePlans::NamedAndWild && alternative->split != nullptr &&
+      if (kPlans != PlanLevel::NamedAndWild && alternative->split != nullptr &&
           alternative->free_count != 0) {
         // A hand that splits into the constrained slots' cards and wildcards in several ways is
         // proposed that many times as often, so it is kept with one chance in that many.
         std::uint32_t ways;
-        if (kPlans == SimplePlans::Overlapping && alternative->overlapping) {
+        if (kPlans == PlanLevel::Overlapping && alternative->overlapping) {
           ways = sampler::split_multiplicity(
               *alternative->split,
               std::span<const cards::Card>(list->data() + alternative->fixed_count,
@@ -264,12 +264,12 @@ class SimpleDeals {
 
   std::size_t seat_count() const { return seat_count_; }
   // The plans draw() has to handle for this request.
-  SimplePlans plans() const { return plans_; }
+  PlanLevel plans() const { return plans_; }
 
  private:
   bool add(const sampler::DrawPlan& plan) {
     if (plan.slot_count > kMostCards) return false;
-    Alternative alternative{plan.available, plan.fixed_mask, variants::summarize(plan.fixed_cards),
+    CompactPlan alternative{plan.available, plan.fixed_mask, variants::summarize(plan.fixed_cards),
                             0, static_cast<std::uint32_t>(plan.fixed_cards.size())};
     std::copy(plan.fixed_cards.begin(), plan.fixed_cards.end(), alternative.fixed_cards.begin());
     if (plan.remaining_count() == 0) {
@@ -277,7 +277,7 @@ class SimpleDeals {
     } else if (plan.kind == sampler::PlanKind::AllFree && plan.free_count == 0) {
       alternative.free_count = static_cast<std::uint32_t>(plan.remaining_count());
     } else if (plan.kind == sampler::PlanKind::Listed && plan.listed_count() != 0) {
-      plans_ = std::max(plans_, SimplePlans::Listed);
+      plans_ = std::max(plans_, PlanLevel::Listed);
       alternative.listed_masks = plan.listed_masks.data();
       alternative.listed_cards = plan.listed_cards.data();
       alternative.listed_count = static_cast<std::uint32_t>(plan.listed_count());
@@ -286,7 +286,7 @@ class SimpleDeals {
         alternative.free_count = static_cast<std::uint32_t>(plan.free_count);
         alternative.split = &plan;
         alternative.overlapping = plan.group_count == 0;
-        if (!plan.disjoint) plans_ = SimplePlans::Overlapping;
+        if (!plan.disjoint) plans_ = PlanLevel::Overlapping;
       }
     } else {
       return false;
@@ -316,7 +316,7 @@ class SimpleDeals {
     cards::CardMask available = live_;
     for (std::size_t i = 0; i < seat_count_; ++i) {
       const Entry& entry = entries_[i];
-      const Alternative& seat = alternatives_[entry.first];
+      const CompactPlan& seat = alternatives_[entry.first];
       if (entry.count != 1 || seat.free_count != 0 || seat.listed_count != 0) return;
       if ((seat.fixed & ~(available & entry.own_or_unclaimed & seat.available)) != 0) return;
       available &= ~seat.fixed;
@@ -327,7 +327,7 @@ class SimpleDeals {
       return;
     }
     const Entry& entry = entries_.back();
-    const Alternative& board = alternatives_[entry.first];
+    const CompactPlan& board = alternatives_[entry.first];
     if (board.listed_count != 0) return;
     const cards::CardMask admissible = available & entry.own_or_unclaimed & board.available;
     if ((board.fixed & ~admissible) != 0) return;
@@ -397,10 +397,10 @@ class SimpleDeals {
 
   cards::CardMask live_ = 0;
   bool ranges_ = false;
-  SimplePlans plans_ = SimplePlans::NamedAndWild;
+  PlanLevel plans_ = PlanLevel::NamedAndWild;
   std::size_t seat_count_ = 0;
   std::vector<Entry> entries_;
-  std::vector<Alternative> alternatives_;
+  std::vector<CompactPlan> alternatives_;
   // With fixed_seats(): each seat's alternative, and the board's named cards, the cards its
   // wildcards are drawn from, their count, and the zone of each draw.
   bool fixed_seats_ = false;

@@ -61,11 +61,11 @@ class PieceSampler {
     generator_ = sampler::Generator::seeded(seed);
     ChunkTally tally(seat_count_);
     if (target == 0) return tally;
-    if (const auto simple = SimpleDeals::of(request_.deal)) {
+    if (const auto direct = DirectDraw::of(request_.deal)) {
       if (sampler::card_picking() == sampler::CardPicking::Deposit) {
-        return run_simple<sampler::CardPicking::Deposit>(*simple, target, stop, tally);
+        return run_direct<sampler::CardPicking::Deposit>(*direct, target, stop, tally);
       }
-      return run_simple<sampler::CardPicking::Broadword>(*simple, target, stop, tally);
+      return run_direct<sampler::CardPicking::Broadword>(*direct, target, stop, tally);
     }
     const std::uint64_t limit = attempt_limit(target);
     // Rejection-sampled deals are counted by outcome (per weight, where they carry weights) and
@@ -124,29 +124,28 @@ class PieceSampler {
   // The loop below for the requests direct_draw.hpp draws: the same deals, drawn into
   // summaries and scored from them.
   template <sampler::CardPicking kPicking>
-  Expected<ChunkTally, EngineError> run_simple(const SimpleDeals& simple, std::uint64_t target,
+  Expected<ChunkTally, EngineError> run_direct(const DirectDraw& direct, std::uint64_t target,
                                                StopCheck* stop, ChunkTally& tally) {
-    switch (simple.plans()) {
-      case SimplePlans::NamedAndWild:
+    switch (direct.plans()) {
+      case PlanLevel::NamedAndWild:
         if constexpr (Scorer::kSummaries) {
-          if (simple.ranges())
-            return run_simple<kPicking, SimplePlans::NamedAndWild, true>(simple, target, stop,
-                                                                         tally);
+          if (direct.ranges())
+            return run_direct<kPicking, PlanLevel::NamedAndWild, true>(direct, target, stop, tally);
         }
-        return run_simple<kPicking, SimplePlans::NamedAndWild>(simple, target, stop, tally);
-      case SimplePlans::Listed:
-        return run_simple<kPicking, SimplePlans::Listed>(simple, target, stop, tally);
-      case SimplePlans::Overlapping:
+        return run_direct<kPicking, PlanLevel::NamedAndWild>(direct, target, stop, tally);
+      case PlanLevel::Listed:
+        return run_direct<kPicking, PlanLevel::Listed>(direct, target, stop, tally);
+      case PlanLevel::Overlapping:
         break;
     }
-    return run_simple<kPicking, SimplePlans::Overlapping>(simple, target, stop, tally);
+    return run_direct<kPicking, PlanLevel::Overlapping>(direct, target, stop, tally);
   }
 
   // kRanges: drawn by draw() with kRanges, for the requests with ranges() scored from summaries.
-  template <sampler::CardPicking kPicking, SimplePlans kPlans, bool kRanges = false>
-  Expected<ChunkTally, EngineError> run_simple(const SimpleDeals& simple, std::uint64_t target,
+  template <sampler::CardPicking kPicking, PlanLevel kPlans, bool kRanges = false>
+  Expected<ChunkTally, EngineError> run_direct(const DirectDraw& direct, std::uint64_t target,
                                                StopCheck* stop, ChunkTally& tally) {
-    if (simple.fixed_seats()) return run_fixed_seats<kPicking>(simple, target, stop, tally);
+    if (direct.fixed_seats()) return run_fixed_seats<kPicking>(direct, target, stop, tally);
     const std::uint64_t limit = attempt_limit(target);
     OutcomeCounts counts(seat_count_);
     std::array<variants::CardSummary, kMostSeats> seats{};
@@ -160,14 +159,14 @@ class PieceSampler {
     while (used < target) {
       if (auto ended = next_attempt(attempts, limit, used, stop)) return fail(std::move(*ended));
       if constexpr (Scorer::kSummaries) {
-        if (!simple.draw<kPicking, kPlans, false, kRanges>(generator, seats.data(), board)) {
+        if (!direct.draw<kPicking, kPlans, false, kRanges>(generator, seats.data(), board)) {
           continue;
         }
         counts.add(scorer_.score_summaries(seats.data(), seat_count_, board));
       } else {
         // Omaha and badugi read the cards themselves: the seats that vary are prepared from
         // their lists, the others were prepared once.
-        if (!simple.draw<kPicking, kPlans, true>(generator, seats.data(), board, lists.data()))
+        if (!direct.draw<kPicking, kPlans, true>(generator, seats.data(), board, lists.data()))
           continue;
         for (std::size_t i = 0; i < varying_count_; ++i) {
           const std::size_t seat = varying_seats_[i];
@@ -185,22 +184,22 @@ class PieceSampler {
     return std::move(tally);
   }
 
-  // run_simple() for a request where only the board's wildcards differ between deals. Every
+  // run_direct() for a request where only the board's wildcards differ between deals. Every
   // attempt succeeds, so the attempt limit (never below the target) cannot be reached, and the
   // deals between two stop checks run without one. Omaha seats are tabulated by board class
   // (DealScorer::tabulate()) when the piece has deals enough to repay it.
   template <sampler::CardPicking kPicking>
-  Expected<ChunkTally, EngineError> run_fixed_seats(const SimpleDeals& simple, std::uint64_t target,
+  Expected<ChunkTally, EngineError> run_fixed_seats(const DirectDraw& direct, std::uint64_t target,
                                                     StopCheck* stop, ChunkTally& tally) {
     if constexpr (Scorer::kOmaha) {
       if (scorer_.whole_hands() && varying_count_ == 0 && target >= kTabulateSeatsFrom)
-        return run_fixed_seats<kPicking, true>(simple, target, stop, tally);
+        return run_fixed_seats<kPicking, true>(direct, target, stop, tally);
     }
-    return run_fixed_seats<kPicking, false>(simple, target, stop, tally);
+    return run_fixed_seats<kPicking, false>(direct, target, stop, tally);
   }
 
   template <sampler::CardPicking kPicking, bool kTabulated>
-  Expected<ChunkTally, EngineError> run_fixed_seats(const SimpleDeals& simple, std::uint64_t target,
+  Expected<ChunkTally, EngineError> run_fixed_seats(const DirectDraw& direct, std::uint64_t target,
                                                     StopCheck* stop, ChunkTally& tally) {
     std::vector<std::uint16_t> values;
     std::array<const std::uint16_t*, kMostSeats> tabulated{};
@@ -215,7 +214,7 @@ class PieceSampler {
     }
     OutcomeCounts counts(seat_count_);
     std::array<variants::CardSummary, kMostSeats> seats{};
-    for (std::size_t seat = 0; seat < seat_count_; ++seat) seats[seat] = simple.fixed_seat(seat);
+    for (std::size_t seat = 0; seat < seat_count_; ++seat) seats[seat] = direct.fixed_seat(seat);
     variants::CardSummary board;
     HandList board_list{};
     // A local generator: the counters' stores could alias the member's state, whose words would
@@ -232,16 +231,16 @@ class PieceSampler {
           std::min(target, (attempt / kStopCheckInterval + 1) * kStopCheckInterval - 1);
       for (; used < end; ++used) {
         if constexpr (Scorer::kSummaries) {
-          simple.draw_board<kPicking>(generator, board);
+          direct.draw_board<kPicking>(generator, board);
           counts.add(scorer_.score_summaries(seats.data(), seat_count_, board));
         } else if constexpr (kTabulated) {
-          simple.draw_board<kPicking, true>(generator, board, &board_list);
+          direct.draw_board<kPicking, true>(generator, board, &board_list);
           omaha::BoardTriples triples;
           scorer_.prepare_board(std::span<const Card>(board_list.data(), board_size_), triples);
           counts.add(
               scorer_.score_tabulated(seat_count_, pairs_.data(), tabulated.data(), triples));
         } else {
-          simple.draw_board<kPicking, true>(generator, board, &board_list);
+          direct.draw_board<kPicking, true>(generator, board, &board_list);
           counts.add(scorer_.score(std::span(chosen_.data(), seat_count_), pairs_.data(), board,
                                    std::span<const Card>(board_list.data(), board_size_)));
         }
