@@ -48,9 +48,9 @@ def test_an_exact_spot_prints_its_table():
     assert run.returncode == 0 and run.stderr == ""
     exact = vantor.exact_from_text("holdem", ["AhKh", "QsQd"], "Qh Jh 2c")
     expected = [
-        [str(seat), hand, f"{100 * p['equity']:.2f}%", f"{100 * p['win']:.2f}%", f"{100 * p['tie']:.2f}%"]
+        [str(seat), hand, *(f"{100 * p[figure]:.2f}%" for figure in ("equity", "win", "tie"))]
         for seat, (hand, p) in enumerate(zip(["AhKh", "QsQd"], exact["players"]), 1)
-    ]  # fmt: skip
+    ]
     assert rows(run.stdout) == expected
     assert "Exact: every one of 990 deals." in run.stdout
 
@@ -150,7 +150,9 @@ def test_help_exits_0():
     assert run.returncode == 0 and "--precision" in run.stdout and "vantor games" in run.stdout
 
 
-WITHOUT_RICH = "import sys; sys.modules['rich'] = None; from vantorkit.cli import main; sys.exit(main())"
+WITHOUT_RICH = (
+    "import sys; sys.modules['rich'] = None; from vantorkit.cli import main; sys.exit(main())"
+)
 
 
 @pytest.mark.parametrize("arguments", [["holdem", "AhKh", "QsQd"], ["games"]])
@@ -205,7 +207,9 @@ class TestLiveView:
         child.close()
         assert child.exitstatus == 130
         final = child.before.rsplit("Omaha Hi/Lo: A2** vs KK**", 1)[1]
-        assert re.search(r"Sampled: [\d,]+ deals in [\d.]+ s \(seed \d+, \d threads\), interrupted", final)
+        assert re.search(
+            r"Sampled: [\d,]+ deals in [\d.]+ s \(seed \d+, \d threads\), interrupted", final
+        )
         assert len(rows(re.sub(r"\x1b\[[0-9;?]*[A-Za-z]", "", final))) == 2
         assert "Traceback" not in child.before
 

@@ -23,13 +23,16 @@ SPOTS = [
 @pytest.fixture(scope="module")
 def client():
     distributed = optional("distributed")
-    with distributed.LocalCluster(
-        n_workers=2,
-        threads_per_worker=1,
-        processes=True,
-        dashboard_address=None,
-        silence_logs=logging.ERROR,
-    ) as cluster, distributed.Client(cluster) as client:
+    with (
+        distributed.LocalCluster(
+            n_workers=2,
+            threads_per_worker=1,
+            processes=True,
+            dashboard_address=None,
+            silence_logs=logging.ERROR,
+        ) as cluster,
+        distributed.Client(cluster) as client,
+    ):
         yield client
 
 

@@ -29,9 +29,7 @@ if TYPE_CHECKING:
 
 INTERRUPTED = 130
 FAILED = 2
-NEEDS_RICH = (
-    "vantor: the table needs the rich package: pip install 'vantor[cli]' (or pass --json)"
-)
+NEEDS_RICH = "vantor: the table needs the rich package: pip install 'vantor[cli]' (or pass --json)"
 AT_BYTE = re.compile(r"(?P<message>.*) \(at byte (?P<byte>\d+)\)", re.S)
 
 

@@ -97,7 +97,9 @@ def _check_shapes(dicts: list[Result]) -> None:
     for index, result in enumerate(dicts):
         first = seen.setdefault(id(result), index)
         if first != index and result["samples"]:
-            raise ValueError(f"parts {first} and {index} are the same result: its deals would count twice")
+            raise ValueError(
+                f"parts {first} and {index} are the same result: its deals would count twice"
+            )
 
 
 def _check_batches(parts: list[Mergeable]) -> None:

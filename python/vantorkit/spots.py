@@ -16,9 +16,7 @@ import vantor
 
 # The games whose hand fields may stop short, the missing cards being dealt: stud, razz and the
 # draw games. Everywhere else a field names every card of the hand.
-SHORT_READING = frozenset(
-    {"stud", "stud_hi_lo", "razz", "deuce_seven", "five_card_draw", "badugi"}
-)
+SHORT_READING = frozenset({"stud", "stud_hi_lo", "razz", "deuce_seven", "five_card_draw", "badugi"})
 STUD = frozenset({"stud", "stud_hi_lo", "razz"})
 HI_LO = frozenset({"omaha_hi_lo", "omaha_five_hi_lo", "courchevel_hi_lo", "stud_hi_lo"})
 # With eight seats a stud deck runs short, so each seat holds six cards and one is shared.

@@ -26,7 +26,9 @@ def equity_view(result: Equity) -> Group:
     """The table of `equity_table` between a line naming the spot and one saying how the figures
     were found."""
     return Group(
-        Text(_title(result), style="bold"), equity_table(result), Text(_caption(result), style="dim")
+        Text(_title(result), style="bold"),
+        equity_table(result),
+        Text(_caption(result), style="dim"),
     )
 
 
