@@ -21,8 +21,9 @@ from typing import TYPE_CHECKING, Literal, NoReturn
 
 import vantor
 
+from .catalogue import games
 from .estimate import Equity, Interrupted, equity
-from .spots import SHORT_READING, Spot, games
+from .spots import Spot
 
 if TYPE_CHECKING:
     from rich.console import Console
@@ -252,9 +253,8 @@ def _offending_field(spot: Spot, reason: str) -> tuple[str, str]:
     """
     game = games().get(spot.game)
     if game is not None:
-        slots, short = game.slots(len(spot.hands)), spot.game in SHORT_READING
         for number, hand in enumerate(spot.hands, 1):
-            if _fails(lambda: vantor.parse_hand_field(hand, slots, short)):
+            if _fails(lambda: game.hand_field(hand, len(spot.hands))):
                 return f"seat {number}'s hand", hand
     if not _fails(lambda: vantor.parse_hand_field(spot.board, 5, True), reason) and _fails(
         lambda: vantor.parse_dead_cards(spot.dead), reason

@@ -34,8 +34,9 @@ from typing import TYPE_CHECKING, Literal
 import vantor
 
 from .batches import Batch, batch, batch_seed, check_seed, resolve_threads
+from .catalogue import games
 from .merging import merge
-from .spots import Spot, deal_bound, games
+from .spots import Spot, deal_bound
 
 if TYPE_CHECKING:
     from vantor import Result
@@ -106,7 +107,7 @@ class Equity:
     def hi_lo(self) -> bool:
         """Whether the game splits pots between a high and a low hand."""
         game = games().get(self.spot.game)
-        return game is not None and game.hi_lo
+        return game is not None and game.facts.hi_lo
 
 
 class Interrupted(KeyboardInterrupt):
