@@ -1,6 +1,7 @@
 """The `vantor` command, run as a person runs it: in a subprocess for its output and exit status,
 and in a pseudo-terminal for the live view and Ctrl-C."""
 
+import dataclasses
 import json
 import os
 import pathlib
@@ -79,7 +80,7 @@ def test_json_carries_the_figures_and_the_mergeable_result():
     printed = json.loads(run.stdout)
     expected = vantorkit.equity(*spot, exact="never", precision=0.01, seed=8, threads=2)
     assert printed["result"] == expected.raw
-    assert [seat["equity"] for seat in printed["seats"]] == [s.equity for s in expected.seats]
+    assert printed["seats"] == [dataclasses.asdict(seat) for seat in expected.seats]
     assert (printed["method"], printed["reason"], printed["seed"]) == ("sampled", "precision", 8)
     assert vantorkit.merge([printed["result"]]) == expected.raw
 

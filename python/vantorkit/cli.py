@@ -214,20 +214,8 @@ def as_json(result: Equity) -> dict[str, object]:
         "seed": result.seed,
         "threads": result.threads,
         "seats": [
-            {
-                "hand": seat.hand,
-                "equity": seat.equity,
-                "std_error": seat.std_error,
-                "win": seat.win,
-                "tie": seat.tie,
-                "scoop": seat.scoop,
-                "low_equity": seat.low_equity,
-                "high_win": seat.high_win,
-                "high_tie": seat.high_tie,
-                "low_win": seat.low_win,
-                "low_tie": seat.low_tie,
-            }
-            for seat in result.seats
+            {"hand": hand, **figures}
+            for hand, figures in zip(result.spot.hands, result.raw["players"])
         ],
         "result": result.raw,
     }

@@ -264,22 +264,7 @@ def _result(
     seed: int | None,
     threads: int,
 ) -> Equity:
-    seats = tuple(
-        SeatEquity(
-            hand,
-            seat["equity"],
-            seat["win"],
-            seat["tie"],
-            seat["scoop"],
-            seat["low_equity"],
-            seat["high_win"],
-            seat["high_tie"],
-            seat["low_win"],
-            seat["low_tie"],
-            seat["std_error"],
-        )
-        for hand, seat in zip(spot.hands, raw["players"])
-    )
+    seats = tuple(SeatEquity(hand=hand, **seat) for hand, seat in zip(spot.hands, raw["players"]))
     return Equity(
         spot, seats, method, reason, raw["samples"], seconds, target, seed, threads, batches, raw
     )
