@@ -10,7 +10,8 @@ How it decides and proceeds:
   reproduces the whole sequence. The first batch draws 4,096 deals; each next one is sized from
   the largest standard error so far (the error falls as one over the square root of the deals),
   at most four times the previous batch, and small enough that one call of the module stays
-  within about 100 ms, so that `progress` and Ctrl-C stay responsive. The call's cost is counted
+  within about 100 ms, so that `progress` hears of the run often. (Ctrl-C needs no such bound:
+  the module looks for signals while it works and stops the call.) The call's cost is counted
   from the results so far, not timed: a seat's hand drawn costs one unit, whether the deal is
   then kept or rejected (the sampler's acceptance tells how many draws a deal takes), and a
   thread gets 400,000 units a call, which is 30 to 70 ms (75 to 170 ns a unit) in every game
