@@ -55,7 +55,9 @@ def rate(game, hands, board, samples, threads):
     best = float("inf")
     for seed in range(3):
         start = time.perf_counter()
-        result = vantor.chunk_from_text(game, hands, board, samples=samples, seed=seed, threads=threads)
+        result = vantor.chunk_from_text(
+            game, hands, board, samples=samples, seed=seed, threads=threads
+        )
         best = min(best, time.perf_counter() - start)
     return samples / best, result["weighted"]
 
@@ -68,8 +70,10 @@ def main():
         one, weighted = rate(game, hands, board, samples, 1)
         two, _ = rate(game, hands, board, samples, 2)
         sampler = "weighted" if weighted else "rejection"
-        print(f"{game:17} {' v '.join(hands):28} {sampler:9} {one / 1e6:7.2f} M/s  "
-              f"{two / 1e6:7.2f} M/s on two  x{two / one:.2f}")
+        print(
+            f"{game:17} {' v '.join(hands):28} {sampler:9} {one / 1e6:7.2f} M/s  "
+            f"{two / 1e6:7.2f} M/s on two  x{two / one:.2f}"
+        )
 
 
 if __name__ == "__main__":

@@ -29,8 +29,15 @@ def best_rate(kernel, batch):
 
 
 def main():
-    cases = [("high", 7), ("high", 5), ("short_deck", 7), ("low_a5", 7), ("deuce_seven", 5),
-             ("omaha", 9), ("badugi", 4)]
+    cases = [
+        ("high", 7),
+        ("high", 5),
+        ("short_deck", 7),
+        ("low_a5", 7),
+        ("deuce_seven", 5),
+        ("omaha", 9),
+        ("badugi", 4),
+    ]
     for kernel, size in cases:
         rate = best_rate(kernel, hands(size, f"{kernel}{size}"))
         print(f"{kernel:12} {size} cards  {rate / 1e6:6.1f} M hands/s  {1e9 / rate:6.1f} ns/hand")

@@ -32,7 +32,9 @@ print(f"a royal flush scores {royal}, a pair of queens {queens}: lower is better
 # An exact answer: ace-king of hearts against two queens before the flop, every board walked.
 result = vantor.exact_from_text("holdem", ["AhKh", "QsQd"])
 for seat, player in zip(("AhKh", "QsQd"), result["players"]):
-    print(f"{seat}: equity {player['equity']:.4f}, wins {player['win']:.4f}, ties {player['tie']:.4f}")
+    print(
+        f"{seat}: equity {player['equity']:.4f}, wins {player['win']:.4f}, ties {player['tie']:.4f}"
+    )
 print(f"{result['samples']:,} boards walked")
 
 # The same question sampled: a million deals over two threads. Each seat's figure comes with a
@@ -40,4 +42,6 @@ print(f"{result['samples']:,} boards walked")
 sampled = vantor.chunk_from_text("holdem", ["AhKh", "QsQd"], samples=1_000_000, seed=7, threads=2)
 for seat, player in zip(("AhKh", "QsQd"), sampled["players"]):
     print(f"{seat}: sampled equity {player['equity']:.4f} +- {player['std_error']:.4f}")
-print(f"{sampled['samples']:,} deals sampled, {vantor.default_thread_count()} threads by default here")
+print(
+    f"{sampled['samples']:,} deals sampled, {vantor.default_thread_count()} threads by default here"
+)

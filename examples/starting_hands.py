@@ -13,11 +13,15 @@ from __future__ import annotations
 
 import argparse
 import logging
+from typing import TYPE_CHECKING
 
 from dask.distributed import Client, LocalCluster
 
 from vantorkit import Spot
 from vantorkit.distributed import run
+
+if TYPE_CHECKING:
+    from vantor import Result
 
 RANKS = "AKQJT98765432"
 
@@ -28,6 +32,12 @@ def starting_hand(row: int, column: int) -> str:
     if row == column:
         return high + low
     return high + low + ("s" if row < column else "o")
+
+
+def sampled(client: Client, spots: list[Spot], samples: int, seed: int) -> list[Result]:
+    """Every spot sampled on the cluster, one task each, through the cluster's executor."""
+    executor = client.get_executor()  # pyright: ignore[reportUnknownMemberType]  (untyped **kwargs)
+    return run(executor, spots, samples=samples, seed=seed)
 
 
 def main() -> None:
@@ -42,7 +52,7 @@ def main() -> None:
     spots = [Spot("holdem", [hand, "**"]) for hand in classes]
     if options.scheduler:
         with Client(options.scheduler) as client:
-            results = run(client, spots, samples=options.samples, seed=options.seed)
+            results = sampled(client, spots, options.samples, options.seed)
     else:
         # One thread per worker process, and one piece per task: the processes are the
         # parallelism, so nothing competes for the same core.
@@ -54,7 +64,7 @@ def main() -> None:
             silence_logs=logging.ERROR,
         )
         with cluster, Client(cluster) as client:
-            results = run(client, spots, samples=options.samples, seed=options.seed)
+            results = sampled(client, spots, options.samples, options.seed)
 
     equity = {hand: result["players"][0]["equity"] for hand, result in zip(classes, results)}
     error = max(result["players"][0]["std_error"] for result in results)

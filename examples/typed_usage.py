@@ -93,7 +93,9 @@ def kit_lines() -> list[str]:
     found = vantorkit.equity(
         "holdem", ["AhKh", "**"], precision=0.005, seed=1, threads=1, progress=note
     )
-    seats = ", ".join(f"{seat.hand} {seat.equity:.3f} +- {seat.std_error:.3f}" for seat in found.seats)
+    seats = ", ".join(
+        f"{seat.hand} {seat.equity:.3f} +- {seat.std_error:.3f}" for seat in found.seats
+    )
     lines = [f"{found.method} ({found.reason}) after {found.deals} deals: {seats}"]
     merged: Result = vantorkit.merge(found.batches)
     assert merged == found.raw and progress[-1] == found.deals
@@ -106,7 +108,9 @@ def kit_lines() -> list[str]:
         estimate: vantorkit.Equity | None = stop.result
         lines.append(f"interrupted: {estimate.deals if estimate else 0} deals kept")
     (value,) = vantor.score_batch("high", ["AhAdKsKd2c"])
-    lines.append(f"{vantorkit.hand_category('high', value)}; {', '.join(vantorkit.hands('AKs', 2))}")
+    lines.append(
+        f"{vantorkit.hand_category('high', value)}; {', '.join(vantorkit.hands('AKs', 2))}"
+    )
     return lines
 
 
@@ -129,7 +133,9 @@ def main() -> None:
     if exact is not None:
         print("\n".join(batch_lines(exact)))
     threads = min(2, vantor.default_thread_count())
-    sampled = vantor.chunk("holdem", [ace_king, queens], flop, dead, 50_000, seed=3, threads=threads)
+    sampled = vantor.chunk(
+        "holdem", [ace_king, queens], flop, dead, 50_000, seed=3, threads=threads
+    )
     print("\n".join(batch_lines(sampled)))
 
     # A hi/lo spot, answered whichever way fits.

@@ -18,7 +18,7 @@ import sys
 import vantor
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tests"))
-from fixed_seed import RECORDED, answer  # noqa: E402  (the tests' own reading of a call)
+from fixed_seed import RECORDED, answer  # the tests' own reading of a call
 
 RANKS, SUITS = "23456789TJQKA", "cdhs"
 SAMPLES = 3000
@@ -92,33 +92,81 @@ SPOTS = {
 # Crowded spots the pilot gives to the weighted sampler: seats wanting the same few live cards.
 # (game, hands, board, live cards besides the board; every other card of the deck is dead).
 CROWDED = [
-    ("holdem", ["Q *", "s *", "s s", "* s"], "8c 5h Qs 7c 9h",
-     "Ac 3s 4c Qh 6c 8s 9s 6s 2s 5d Th Ad 3h"),
-    ("short_deck", ["d d", "J d", "c c", "c d"], "9d 6c 6d Tc",
-     "Ac Qd Jh 9c Jc Qc 7d Td Kc Js Ad 8c 6h Jd Qs Ts 9h"),
+    (
+        "holdem",
+        ["Q *", "s *", "s s", "* s"],
+        "8c 5h Qs 7c 9h",
+        "Ac 3s 4c Qh 6c 8s 9s 6s 2s 5d Th Ad 3h",
+    ),
+    (
+        "short_deck",
+        ["d d", "J d", "c c", "c d"],
+        "9d 6c 6d Tc",
+        "Ac Qd Jh 9c Jc Qc 7d Td Kc Js Ad 8c 6h Jd Qs Ts 9h",
+    ),
     ("omaha", ["3 * h *", "h * h *"], "8h 5s 5h 3s 4s", "Tc 9c Jh 5d 6h Th Qc Kh 3c Jc 3h 7c 2c"),
-    ("omaha_hi_lo", ["* s * 6", "s 3 * d"], "Kd 9s 5s 3d",
-     "6s 6d Qs 4s 7s 8s 5d 3c 9c 5h 2h 9h Qc"),
-    ("omaha_five", ["s * s c c", "* Q s Q *"], "As 8d 7d 5c",
-     "Ac 7s 4s Qc Kc 6s 2c Jc Qd 9s 8s 5s Qh Jh 2s Kd 9d 3d"),
-    ("omaha_five_hi_lo", ["h h s h *", "6 h 6 J *"], "6h Qh 4s 3h Jd",
-     "2s 5s Ah 6c Js 9h 9s As 5h 7s Kh 6d Jh Th Ac 5c Kc Qc 7c 7d"),
-    ("courchevel", ["c c c 2 *", "* * 6 6 2"], "As Qs 7c 5c 3c",
-     "9c 6d 2h 2c Jc 7s 4c 3s 6c 2d Ac Qc Ks 4s"),
-    ("courchevel_hi_lo", ["h 4 s * h", "4 s s h 5"], "2h 4s Ks Qc",
-     "Js Jh 4h Qh 5h 2s 5s Ah 4c Qs 5c Ts 6h 9c 7d Tc"),
-    ("omaha_six", ["h h J h * 8", "* h h d h J"], "9s 5c 4d 3s Kd",
-     "Js 5h Th 9h 8h 3h 8s 5d Td 7d 2d 9d Qd Jd Kh 7h 7c 3c 4c"),
-    ("stud", ["* d * c d c d", "c T d c * d *"], "",
-     "Td Kd 5h Qc 4c Tc Ts Jd Ad 5d 6c 3d Jc 4s Jh Qh"),
-    ("stud_hi_lo", ["d d * s d s s", "d s J d s * d"], "",
-     "Jd Qs 3s 8d Qd Js 9d 7d 2d Jh 7s Ad 5s 6h 7h"),
-    ("razz", ["h J h h * * J", "c K * c J h *"], "",
-     "Kd Ac Kh 3c Js Jc Jh Tc 4h 9h Kc 6h Td 3s 4s 5d Qd 3d"),
+    (
+        "omaha_hi_lo",
+        ["* s * 6", "s 3 * d"],
+        "Kd 9s 5s 3d",
+        "6s 6d Qs 4s 7s 8s 5d 3c 9c 5h 2h 9h Qc",
+    ),
+    (
+        "omaha_five",
+        ["s * s c c", "* Q s Q *"],
+        "As 8d 7d 5c",
+        "Ac 7s 4s Qc Kc 6s 2c Jc Qd 9s 8s 5s Qh Jh 2s Kd 9d 3d",
+    ),
+    (
+        "omaha_five_hi_lo",
+        ["h h s h *", "6 h 6 J *"],
+        "6h Qh 4s 3h Jd",
+        "2s 5s Ah 6c Js 9h 9s As 5h 7s Kh 6d Jh Th Ac 5c Kc Qc 7c 7d",
+    ),
+    (
+        "courchevel",
+        ["c c c 2 *", "* * 6 6 2"],
+        "As Qs 7c 5c 3c",
+        "9c 6d 2h 2c Jc 7s 4c 3s 6c 2d Ac Qc Ks 4s",
+    ),
+    (
+        "courchevel_hi_lo",
+        ["h 4 s * h", "4 s s h 5"],
+        "2h 4s Ks Qc",
+        "Js Jh 4h Qh 5h 2s 5s Ah 4c Qs 5c Ts 6h 9c 7d Tc",
+    ),
+    (
+        "omaha_six",
+        ["h h J h * 8", "* h h d h J"],
+        "9s 5c 4d 3s Kd",
+        "Js 5h Th 9h 8h 3h 8s 5d Td 7d 2d 9d Qd Jd Kh 7h 7c 3c 4c",
+    ),
+    (
+        "stud",
+        ["* d * c d c d", "c T d c * d *"],
+        "",
+        "Td Kd 5h Qc 4c Tc Ts Jd Ad 5d 6c 3d Jc 4s Jh Qh",
+    ),
+    (
+        "stud_hi_lo",
+        ["d d * s d s s", "d s J d s * d"],
+        "",
+        "Jd Qs 3s 8d Qd Js 9d 7d 2d Jh 7s Ad 5s 6h 7h",
+    ),
+    (
+        "razz",
+        ["h J h h * * J", "c K * c J h *"],
+        "",
+        "Kd Ac Kh 3c Js Jc Jh Tc 4h 9h Kc 6h Td 3s 4s 5d Qd 3d",
+    ),
     ("deuce_seven", ["4 h * c h", "c * K 4 c"], "", "Ks 4h 4d Kd Th Kh 2c 8c 9c Tc 4c 7c 9h 7s"),
     ("five_card_draw", ["c * c 3 6", "c c s * c"], "", "Kc 7c 9s 3c Ks 6d 6c Jc Qs 5c 3s 5s As"),
-    ("badugi", ["8 s c 8", "c 8 s 5", "s c c 5"], "",
-     "8c 4c 3s 5d 3c 8d 6c Ts Kc 9c 8h Js 8s 5s 5c 7d Ad 9h Td"),
+    (
+        "badugi",
+        ["8 s c 8", "c 8 s 5", "s c c 5"],
+        "",
+        "8c 4c 3s 5d 3c 8d 6c Ts Kc 9c 8h Js 8s 5s 5c 7d Ad 9h Td",
+    ),
     # Seven stud seats after four aces and three kings: weights that vary from deal to deal.
     ("stud", ["A******"] * 4 + ["K******"] * 3, "", None),
 ]
@@ -152,20 +200,38 @@ ALTERNATIVES = [
 EXACT_SPOTS = {
     "holdem": [(["AhKh", "QsQd"], "Jh 7c 2d", ""), (["JJ+, AKs", "AhQh, 9c9d"], "Kd 7c 2d 3s", "")],
     "short_deck": [(["AhKh", "QsQd"], "Jh 7c 6d", ""), (["AK", "QQ+"], "Jh 7c 6d 9s", "")],
-    "omaha": [(["AhKhQdJd", "TsTc9s8s", "2c3c4d5d"], "Jh 7c 2d", ""),
-              (["A*K*", "QhQdJsJc"], "Jh 7c 2d 3s", "Ac Ad Kc Kd")],
+    "omaha": [
+        (["AhKhQdJd", "TsTc9s8s", "2c3c4d5d"], "Jh 7c 2d", ""),
+        (["A*K*", "QhQdJsJc"], "Jh 7c 2d 3s", "Ac Ad Kc Kd"),
+    ],
     "omaha_five": [(["AhKhQdJdTc", "9s9c8s7c2h"], "Jh 7d 2d", "")],
     "omaha_six": [(["AhKhQdJdTc9c", "8s8c7s6c2h3h"], "Jh 7d 2d", "")],
-    "omaha_hi_lo": [(["Ac2cKdKs", "3s4sQhQd"], "5h 6d 8c", ""),
-                    (["A2**", "3s4sQhQd, 3h4hQhQd"], "5h 6d 8c Kh", "Ac Ad 2c")],
+    "omaha_hi_lo": [
+        (["Ac2cKdKs", "3s4sQhQd"], "5h 6d 8c", ""),
+        (["A2**", "3s4sQhQd, 3h4hQhQd"], "5h 6d 8c Kh", "Ac Ad 2c"),
+    ],
     "omaha_five_hi_lo": [(["Ac2c3dKdKs", "Ad4d5sQhQc"], "6h 7c 8d", "")],
     "courchevel": [(["AhKhQdJdTc", "9s9c8s7c2h"], "Jh 6c 2d", "")],
     "courchevel_hi_lo": [(["Ac2c3dKdKs", "Ad4d5sQhQs"], "6h 7c 8s", "")],
-    "stud": [(["Ah Ad Kc 7s 8d", "Qh Qs Jc Td 9c"], "", ""),
-             (["Ah Ad Kc 7s 8d 2c", "Qh Qs Jc Td 9c 3c", "4c 4d 4h 5s 6s 9h"], "", ""),
-             # Eight seats: six cards each and one shared board card.
-             (["2c2d2h2s3c3d", "3h3s4c4d4h4s", "5c5d5h5s6c6d", "6h6s7c7d7h7s", "8c8d8h8s9c9d",
-               "9h9sTcTdThTs", "JcJdJhJsQcQd", "QhQsKcKd**"], "", "")],
+    "stud": [
+        (["Ah Ad Kc 7s 8d", "Qh Qs Jc Td 9c"], "", ""),
+        (["Ah Ad Kc 7s 8d 2c", "Qh Qs Jc Td 9c 3c", "4c 4d 4h 5s 6s 9h"], "", ""),
+        # Eight seats: six cards each and one shared board card.
+        (
+            [
+                "2c2d2h2s3c3d",
+                "3h3s4c4d4h4s",
+                "5c5d5h5s6c6d",
+                "6h6s7c7d7h7s",
+                "8c8d8h8s9c9d",
+                "9h9sTcTdThTs",
+                "JcJdJhJsQcQd",
+                "QhQsKcKd**",
+            ],
+            "",
+            "",
+        ),
+    ],
     "stud_hi_lo": [(["Ac 2d 3h 9s Kd", "Qc Qd Jh Js 4c"], "", "")],
     "razz": [(["A 2 K 4h 9h", "3c 5c 6c Jc Qc"], "", "")],
     "deuce_seven": [(["7c 5d 4h", "8c 6d 4c 3d"], "", ""), (["7*, 8*", "2c 3d 4h 5s 6h"], "", "")],
@@ -216,27 +282,43 @@ def cases():
     for game, spots in SPOTS.items():
         for index, (hands, board, dead) in enumerate(spots):
             for threads in (1, 2):
-                add(f"chunk_from_text-{game}-{index}-t{threads}", "chunk_from_text",
+                add(
+                    f"chunk_from_text-{game}-{index}-t{threads}",
+                    "chunk_from_text",
                     [game, hands, board, dead],
-                    {"samples": SAMPLES, "seed": SEED + index, "threads": threads})
+                    {"samples": SAMPLES, "seed": SEED + index, "threads": threads},
+                )
     for index, (game, hands, board, live) in enumerate(CROWDED):
         dead = dead_besides(game, board, live)
         for threads in (1, 2):
-            add(f"chunk_from_text-crowded-{game}-{index}-t{threads}", "chunk_from_text",
-                [game, hands, board, dead], {"samples": SAMPLES, "seed": SEED, "threads": threads})
+            add(
+                f"chunk_from_text-crowded-{game}-{index}-t{threads}",
+                "chunk_from_text",
+                [game, hands, board, dead],
+                {"samples": SAMPLES, "seed": SEED, "threads": threads},
+            )
         if live is not None:
-            add(f"exact_from_text-crowded-{game}-{index}", "exact_from_text",
-                [game, hands, board, dead], {})
+            add(
+                f"exact_from_text-crowded-{game}-{index}",
+                "exact_from_text",
+                [game, hands, board, dead],
+                {},
+            )
     for index, (game, hands, board, dead, live) in enumerate(ALTERNATIVES):
         if live is not None:
             dead = dead_besides(game, board, live)
         for threads in (1, 2):
-            add(f"chunk_from_text-alternatives-{game}-{index}-t{threads}", "chunk_from_text",
-                [game, hands, board, dead], {"samples": SAMPLES, "seed": SEED, "threads": threads})
+            add(
+                f"chunk_from_text-alternatives-{game}-{index}-t{threads}",
+                "chunk_from_text",
+                [game, hands, board, dead],
+                {"samples": SAMPLES, "seed": SEED, "threads": threads},
+            )
     for game, spots in EXACT_SPOTS.items():
         for index, (hands, board, dead) in enumerate(spots):
-            add(f"exact_from_text-{game}-{index}", "exact_from_text", [game, hands, board, dead],
-                {})
+            add(
+                f"exact_from_text-{game}-{index}", "exact_from_text", [game, hands, board, dead], {}
+            )
     for game in ("holdem", "omaha_hi_lo", "stud", "razz", "badugi"):
         hands, board, dead = SPOTS[game][-1]
         args = masks_of(game, hands, board, dead)

@@ -44,6 +44,7 @@ def suit(card):
 # Hand rankings
 # ---------------------------------------------------------------------------------------------
 
+
 def _grouped(values):
     """Values ordered the way poker compares them: bigger groups first, then higher values."""
     counts = Counter(values)
@@ -107,8 +108,17 @@ def high5(cards):
 
 
 # Short deck reorders two categories: a flush is rarer than a full house there, so it beats it.
-_SHORT_DECK_ORDER = {HIGH_CARD: 0, PAIR: 1, TWO_PAIR: 2, TRIPS: 3, STRAIGHT: 4, FULL_HOUSE: 5,
-                     FLUSH: 6, QUADS: 7, STRAIGHT_FLUSH: 8}
+_SHORT_DECK_ORDER = {
+    HIGH_CARD: 0,
+    PAIR: 1,
+    TWO_PAIR: 2,
+    TRIPS: 3,
+    STRAIGHT: 4,
+    FULL_HOUSE: 5,
+    FLUSH: 6,
+    QUADS: 7,
+    STRAIGHT_FLUSH: 8,
+}
 
 
 def short_deck5(cards):
@@ -128,8 +138,14 @@ def _low_value(card):
 
 # Shapes of a low hand by its group sizes, best first: no pair, one pair, two pair, trips,
 # full house, quads.
-_LOW_SHAPES = {(1, 1, 1, 1, 1): 0, (2, 1, 1, 1): 1, (2, 2, 1): 2, (3, 1, 1): 3, (3, 2): 4,
-               (4, 1): 5}
+_LOW_SHAPES = {
+    (1, 1, 1, 1, 1): 0,
+    (2, 1, 1, 1): 1,
+    (2, 2, 1): 2,
+    (3, 1, 1): 3,
+    (3, 2): 4,
+    (4, 1): 5,
+}
 _low5_cache = {}
 
 
@@ -189,25 +205,31 @@ def best_low_a5(cards):
 
 def omaha_high(hole, board):
     """Exactly two hole cards with exactly three board cards."""
-    return max(high5(pair + triple)
-               for pair in combinations(hole, 2) for triple in combinations(board, 3))
+    return max(
+        high5(pair + triple) for pair in combinations(hole, 2) for triple in combinations(board, 3)
+    )
 
 
 def omaha_low(hole, board):
-    return min(low_a5_5(pair + triple)
-               for pair in combinations(hole, 2) for triple in combinations(board, 3))
+    return min(
+        low_a5_5(pair + triple)
+        for pair in combinations(hole, 2)
+        for triple in combinations(board, 3)
+    )
 
 
 # ---------------------------------------------------------------------------------------------
 # Games and pot shares
 # ---------------------------------------------------------------------------------------------
 
+
 class Game:
     """How a game deals and what wins: `high` and `low` take (hole cards, board) and return a
     key, `high_wins_by` is max or min; `low` is None for games without a low half."""
 
-    def __init__(self, key, hole_cards, board_cards, high, high_wins_by=max, low=None,
-                 deck=FULL_DECK):
+    def __init__(
+        self, key, hole_cards, board_cards, high, high_wins_by=max, low=None, deck=FULL_DECK
+    ):
         self.key = key
         self.hole_cards = hole_cards
         self.board_cards = board_cards
@@ -235,24 +257,28 @@ def _omaha(hole_cards, key, hi_lo):
     return Game(key, hole_cards, 5, omaha_high, low=omaha_low if hi_lo else None)
 
 
-GAMES = {game.key: game for game in [
-    Game("holdem", 2, 5, _whole(best_high)),
-    Game("short_deck", 2, 5, _whole(lambda cards: best_high(cards, short_deck5)),
-         deck=SHORT_DECK),
-    _omaha(4, "omaha", False),
-    _omaha(4, "omaha_hi_lo", True),
-    _omaha(5, "omaha_five", False),
-    _omaha(5, "omaha_five_hi_lo", True),
-    _omaha(5, "courchevel", False),
-    _omaha(5, "courchevel_hi_lo", True),
-    _omaha(6, "omaha_six", False),
-    Game("stud", 7, 0, _whole(best_high)),
-    Game("stud_hi_lo", 7, 0, _whole(best_high), low=_whole(best_low_a5)),
-    Game("razz", 7, 0, _whole(best_low_a5), high_wins_by=min),
-    Game("deuce_seven", 5, 0, _whole(deuce_seven5), high_wins_by=min),
-    Game("five_card_draw", 5, 0, _whole(best_high)),
-    Game("badugi", 4, 0, _whole(badugi), high_wins_by=min),
-]}
+GAMES = {
+    game.key: game
+    for game in [
+        Game("holdem", 2, 5, _whole(best_high)),
+        Game(
+            "short_deck", 2, 5, _whole(lambda cards: best_high(cards, short_deck5)), deck=SHORT_DECK
+        ),
+        _omaha(4, "omaha", False),
+        _omaha(4, "omaha_hi_lo", True),
+        _omaha(5, "omaha_five", False),
+        _omaha(5, "omaha_five_hi_lo", True),
+        _omaha(5, "courchevel", False),
+        _omaha(5, "courchevel_hi_lo", True),
+        _omaha(6, "omaha_six", False),
+        Game("stud", 7, 0, _whole(best_high)),
+        Game("stud_hi_lo", 7, 0, _whole(best_high), low=_whole(best_low_a5)),
+        Game("razz", 7, 0, _whole(best_low_a5), high_wins_by=min),
+        Game("deuce_seven", 5, 0, _whole(deuce_seven5), high_wins_by=min),
+        Game("five_card_draw", 5, 0, _whole(best_high)),
+        Game("badugi", 4, 0, _whole(badugi), high_wins_by=min),
+    ]
+}
 
 
 def _winners(keys, wins_by):
@@ -288,6 +314,7 @@ def pot_shares(game, holes, board):
 # ---------------------------------------------------------------------------------------------
 # Card sets and the deals of a request
 # ---------------------------------------------------------------------------------------------
+
 
 def fits(slots, cards):
     """Can every slot get its own card of `cards` that its mask accepts? (augmenting paths)"""
@@ -367,8 +394,12 @@ def complete_request(game, seats, board, dead):
         # for all of them without changing a share; the count of deals is what changes, and the
         # walk reports it, so the reference must pin the same card: the lowest live seven that
         # nothing names.
-        named = mask_of(m.bit_length() - 1 for alt in [s[0] for s in seats] + [board]
-                        for m in alt if m and m & (m - 1) == 0)
+        named = mask_of(
+            m.bit_length() - 1
+            for alt in [s[0] for s in seats] + [board]
+            for m in alt
+            if m and m & (m - 1) == 0
+        )
         pinned = [list(seat[0]) for seat in seats] + [list(board)]
         complete = True
         for masks in pinned:
@@ -451,14 +482,24 @@ def deals(game, seats, board, dead):
 # ---------------------------------------------------------------------------------------------
 
 WHOLE_POT = 0.9999999999999998  # 1 - 2**-52: a total share this large wins the whole pot
-PART = 1e-9                     # the smallest share that counts as part of a pot
-HALF = 0.499999999              # a low share this large wins the whole low half
-WHOLE_HIGH = 0.999999999        # high part that wins the high side when there is no low
+PART = 1e-9  # the smallest share that counts as part of a pot
+HALF = 0.499999999  # a low share this large wins the whole low half
+WHOLE_HIGH = 0.999999999  # high part that wins the high side when there is no low
 
 
-SUM_NAMES = ("share_sum", "share_square_sum", "square_weight_share_sum", "low_share_sum",
-             "win_count", "tie_count", "scoop_count", "high_win_count", "high_tie_count",
-             "low_win_count", "low_tie_count")
+SUM_NAMES = (
+    "share_sum",
+    "share_square_sum",
+    "square_weight_share_sum",
+    "low_share_sum",
+    "win_count",
+    "tie_count",
+    "scoop_count",
+    "high_win_count",
+    "high_tie_count",
+    "low_win_count",
+    "low_tie_count",
+)
 
 
 def deal_terms(share, low, high_bound):
@@ -504,14 +545,24 @@ def tally(outcomes, seats):
         **sums,
     }
     denominator = float(n) if n else 1.0
-    figures = [("equity", "share_sum"), ("win", "win_count"), ("tie", "tie_count"),
-               ("low_equity", "low_share_sum"), ("scoop", "scoop_count"),
-               ("high_win", "high_win_count"), ("high_tie", "high_tie_count"),
-               ("low_win", "low_win_count"), ("low_tie", "low_tie_count")]
+    figures = [
+        ("equity", "share_sum"),
+        ("win", "win_count"),
+        ("tie", "tie_count"),
+        ("low_equity", "low_share_sum"),
+        ("scoop", "scoop_count"),
+        ("high_win", "high_win_count"),
+        ("high_tie", "high_tie_count"),
+        ("low_win", "low_win_count"),
+        ("low_tie", "low_tie_count"),
+    ]
     result["players"] = [
-        {**{figure: sums[column][seat] / denominator for figure, column in figures},
-         "std_error": 0.0}  # nothing is uncertain about a count of every deal
-        for seat in range(seats)]
+        {
+            **{figure: sums[column][seat] / denominator for figure, column in figures},
+            "std_error": 0.0,
+        }  # nothing is uncertain about a count of every deal
+        for seat in range(seats)
+    ]
     return result
 
 
@@ -556,8 +607,9 @@ def exact(game_key, seats, board, dead):
     count = deal_count(game, seats, board, dead)
     if count is None or count > DEAL_LIMIT:
         return None
-    outcomes = [pot_shares(game, holes, runout)
-                for holes, runout in deals(game, seats, board, dead)]
+    outcomes = [
+        pot_shares(game, holes, runout) for holes, runout in deals(game, seats, board, dead)
+    ]
     assert len(outcomes) == count
     result = tally(outcomes, len(seats))
     result["weighted"] = sampler_choice(game, seats, board, dead)

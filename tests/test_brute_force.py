@@ -8,7 +8,7 @@ whose answers are derived in the comments below.
 import math
 from collections import Counter
 from fractions import Fraction
-from itertools import combinations, combinations_with_replacement
+from itertools import combinations_with_replacement
 
 import pytest
 
@@ -23,7 +23,7 @@ def card(name):
 
 
 def hand(text):
-    return [card(text[i:i + 2]) for i in range(0, len(text), 2)]
+    return [card(text[i : i + 2]) for i in range(0, len(text), 2)]
 
 
 def category_counts(five, ranks):
@@ -58,7 +58,16 @@ class TestHighRanking:
         counts, keys = category_counts(bf.high5, range(13))
         # The textbook counts of the 2,598,960 five-card hands.
         assert [counts[c] for c in range(9)] == [
-            1302540, 1098240, 123552, 54912, 10200, 5108, 3744, 624, 40]
+            1302540,
+            1098240,
+            123552,
+            54912,
+            10200,
+            5108,
+            3744,
+            624,
+            40,
+        ]
         assert len(keys) == 7462  # distinct hand values
 
     def test_category_counts_of_the_short_deck(self):
@@ -70,19 +79,31 @@ class TestHighRanking:
         # 9 * 6 * C(8,3) * 64 = 193536; no pair (126 - 6) * 1020 = 122400; total C(36,5).
         # Categories are in short-deck order, worst first: the flush sits above the full house.
         assert [counts[c] for c in range(9)] == [
-            122400, 193536, 36288, 16128, 6120, 1728, 480, 288, 24]
+            122400,
+            193536,
+            36288,
+            16128,
+            6120,
+            1728,
+            480,
+            288,
+            24,
+        ]
         assert sum(counts.values()) == math.comb(36, 5)
 
-    @pytest.mark.parametrize("better, worse", [
-        ("AhKhQhJhTh", "KhQhJhTh9h"),
-        ("5h4h3h2hAh", "AcAdAhAsKc"),      # the steel wheel is still a straight flush
-        ("2c2d2h2s3c", "AhAdAcKsKd"),
-        ("AhAdAcKsKd", "AhQhJh9h7h"),
-        ("6c5d4h3s2c", "5c4d3h2sAs"),      # the wheel is the lowest straight
-        ("5c4d3h2sAs", "AcAdAhKsQd"),
-        ("AsAdKcKd2h", "AsAdQcQdKh"),
-        ("KcKdAhQs9h", "KhKsAdQd8c"),
-    ])
+    @pytest.mark.parametrize(
+        "better, worse",
+        [
+            ("AhKhQhJhTh", "KhQhJhTh9h"),
+            ("5h4h3h2hAh", "AcAdAhAsKc"),  # the steel wheel is still a straight flush
+            ("2c2d2h2s3c", "AhAdAcKsKd"),
+            ("AhAdAcKsKd", "AhQhJh9h7h"),
+            ("6c5d4h3s2c", "5c4d3h2sAs"),  # the wheel is the lowest straight
+            ("5c4d3h2sAs", "AcAdAhKsQd"),
+            ("AsAdKcKd2h", "AsAdQcQdKh"),
+            ("KcKdAhQs9h", "KhKsAdQd8c"),
+        ],
+    )
     def test_orderings(self, better, worse):
         assert bf.high5(hand(better)) > bf.high5(hand(worse))
 
@@ -115,14 +136,17 @@ class TestLowRankings:
         qualifying = {key for key in keys if bf.qualifies_eight(key)}
         assert len(qualifying) == math.comb(8, 5)  # five different ranks from A..8
 
-    @pytest.mark.parametrize("better, worse", [
-        ("5h4h3h2hAh", "6c4d3h2sAs"),      # the flush and straight are ignored
-        ("6c4d3h2sAs", "6c5d4h3s2c"),
-        ("8c7d6h5s4c", "9c4d3h2sAs"),
-        ("KcQdJhTs9c", "AcAd2h3s4c"),      # any pair is worse than no pair
-        ("AcAd2h3s4c", "2c2d3h4s5c"),      # aces are the lowest pair
-        ("2c2d3h4s5c", "AcAd2h2s3c"),
-    ])
+    @pytest.mark.parametrize(
+        "better, worse",
+        [
+            ("5h4h3h2hAh", "6c4d3h2sAs"),  # the flush and straight are ignored
+            ("6c4d3h2sAs", "6c5d4h3s2c"),
+            ("8c7d6h5s4c", "9c4d3h2sAs"),
+            ("KcQdJhTs9c", "AcAd2h3s4c"),  # any pair is worse than no pair
+            ("AcAd2h3s4c", "2c2d3h4s5c"),  # aces are the lowest pair
+            ("2c2d3h4s5c", "AcAd2h2s3c"),
+        ],
+    )
     def test_ace_to_five_orderings(self, better, worse):
         assert bf.low_a5_5(hand(better)) < bf.low_a5_5(hand(worse))
 
@@ -133,14 +157,17 @@ class TestLowRankings:
         # Seven cards A-2-3-4-5-7-8 make the wheel.
         assert bf.best_low_a5(hand("Ac2d3h4s5c7d8h")) == bf.low_a5_5(hand("Ac2d3h4s5c"))
 
-    @pytest.mark.parametrize("better, worse", [
-        ("7c5d4h3s2c", "7c6d4h3s2c"),
-        ("7c6d4h3s2c", "8c5d4h3s2c"),
-        ("KcQdJh9s8c", "Ac5d4h3s2c"),      # A-5-4-3-2 is ace high, not a straight
-        ("AcKdQhJs9c", "2c2d3h4s5c"),
-        ("AcAdKhKsQc", "6c5d4h3s2c"),      # any straight loses to two pair
-        ("AcKdQhJsTc", "7h5h4h3h2h"),      # a flush loses to any straight
-    ])
+    @pytest.mark.parametrize(
+        "better, worse",
+        [
+            ("7c5d4h3s2c", "7c6d4h3s2c"),
+            ("7c6d4h3s2c", "8c5d4h3s2c"),
+            ("KcQdJh9s8c", "Ac5d4h3s2c"),  # A-5-4-3-2 is ace high, not a straight
+            ("AcKdQhJs9c", "2c2d3h4s5c"),
+            ("AcAdKhKsQc", "6c5d4h3s2c"),  # any straight loses to two pair
+            ("AcKdQhJsTc", "7h5h4h3h2h"),  # a flush loses to any straight
+        ],
+    )
     def test_deuce_seven_orderings(self, better, worse):
         assert bf.deuce_seven5(hand(better)) < bf.deuce_seven5(hand(worse))
 
@@ -150,12 +177,15 @@ class TestLowRankings:
 
 
 class TestBadugi:
-    @pytest.mark.parametrize("better, worse", [
-        ("Ac2d3h4s", "Ac2d3h5s"),
-        ("KsQhJdTc", "Ac2d3h3s"),          # four cards beat any three
-        ("Ac2d4h4s", "Ac3d4h4s"),
-        ("2c3c4c5c", "3c3d3h3s"),          # one card each: the deuce beats the three
-    ])
+    @pytest.mark.parametrize(
+        "better, worse",
+        [
+            ("Ac2d3h4s", "Ac2d3h5s"),
+            ("KsQhJdTc", "Ac2d3h3s"),  # four cards beat any three
+            ("Ac2d4h4s", "Ac3d4h4s"),
+            ("2c3c4c5c", "3c3d3h3s"),  # one card each: the deuce beats the three
+        ],
+    )
     def test_orderings(self, better, worse):
         assert bf.badugi(hand(better)) < bf.badugi(hand(worse))
 
@@ -232,16 +262,19 @@ HEARTS = sum(1 << (4 * r + 2) for r in range(13))
 
 
 class TestCardSets:
-    @pytest.mark.parametrize("slots, expected", [
-        ([ANY_ACE, bf.FULL_DECK], math.comb(52, 2) - math.comb(48, 2)),  # at least one ace
-        ([ANY_ACE, ANY_ACE], 6),
-        ([HEARTS], 13),
-        # two hearts and a black or diamond ace, or A♥ in the ace slot with two other hearts
-        ([HEARTS, HEARTS, ANY_ACE], math.comb(13, 2) * 3 + math.comb(12, 2)),
-        ([mask("Ah"), mask("Ah")], 0),
-        ([mask("Ah"), ANY_ACE], 3),
-        ([bf.FULL_DECK] * 3, math.comb(52, 3)),
-    ])
+    @pytest.mark.parametrize(
+        "slots, expected",
+        [
+            ([ANY_ACE, bf.FULL_DECK], math.comb(52, 2) - math.comb(48, 2)),  # at least one ace
+            ([ANY_ACE, ANY_ACE], 6),
+            ([HEARTS], 13),
+            # two hearts and a black or diamond ace, or A♥ in the ace slot with two other hearts
+            ([HEARTS, HEARTS, ANY_ACE], math.comb(13, 2) * 3 + math.comb(12, 2)),
+            ([mask("Ah"), mask("Ah")], 0),
+            ([mask("Ah"), ANY_ACE], 3),
+            ([bf.FULL_DECK] * 3, math.comb(52, 3)),
+        ],
+    )
     def test_counts(self, slots, expected):
         assert len(bf.card_sets(slots, bf.FULL_DECK)) == expected
         assert bf.count_card_sets(slots, bf.FULL_DECK) == expected
@@ -250,7 +283,8 @@ class TestCardSets:
     def test_dead_cards_are_never_dealt(self):
         live = bf.FULL_DECK & ~mask("Ac", "Ad")
         assert sorted(map(sorted, bf.card_sets([ANY_ACE, ANY_ACE], live))) == [
-            sorted([card("Ah"), card("As")])]
+            sorted([card("Ah"), card("As")])
+        ]
 
 
 def spot(game, seats, board="", dead=""):
@@ -293,10 +327,11 @@ class TestSpots:
 
     def test_declines(self):
         wild = [[[bf.FULL_DECK] * 2]]
-        assert bf.exact("holdem", wild * 3, [], 0) is None         # 1326^3 hands
+        assert bf.exact("holdem", wild * 3, [], 0) is None  # 1326^3 hands
         assert bf.exact("holdem", wild + [[[mask("As"), mask("Ks")]]], [], 0) is None
-        assert bf.deal_count(bf.GAMES["holdem"], wild + [[[mask("As"), mask("Ks")]]], [], 0) \
-            == math.comb(50, 2) * math.comb(48, 5)
+        assert bf.deal_count(
+            bf.GAMES["holdem"], wild + [[[mask("As"), mask("Ks")]]], [], 0
+        ) == math.comb(50, 2) * math.comb(48, 5)
         nothing = [[[mask("Ah"), mask("Ah")], [mask("Kh"), mask("Kh")]]]
         assert bf.exact("holdem", nothing + [[[mask("Qs"), mask("Qd")]]], [], 0) is None
 
@@ -304,8 +339,10 @@ class TestSpots:
         # Seat 0 shows "any seven" while seat 1 holds 7c: the seven is pinned to 7d, so each
         # seat's deals are those of named cards only.
         sevens = 0xF << (4 * 5)
-        seats = [[[sevens] + [1 << c for c in hand("Ac2c3c4c5c6c")]],
-                 [[1 << c for c in hand("7c8c9cTcJcQcKc")]]]
+        seats = [
+            [[sevens] + [1 << c for c in hand("Ac2c3c4c5c6c")]],
+            [[1 << c for c in hand("7c8c9cTcJcQcKc")]],
+        ]
         seats_pinned, _, _ = bf.complete_request(bf.GAMES["razz"], seats, [], 0)
         assert seats_pinned[0][0][0] == mask("7d")
         assert bf.exact("razz", seats, [], 0)["samples"] == 1

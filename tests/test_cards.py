@@ -12,9 +12,11 @@ SUITS = "cdhs"
 NAMES = {rank + suit: r * 4 + s for r, rank in enumerate(RANKS) for s, suit in enumerate(SUITS)}
 
 # Unicode's White_Space property, which the reader drops wherever it stands.
-WHITE_SPACE = (["\t", "\n", "\v", "\f", "\r", " ", "\u0085", "\u00a0", "\u1680"]
-               + [chr(c) for c in range(0x2000, 0x200B)]
-               + ["\u2028", "\u2029", "\u202f", "\u205f", "\u3000"])
+WHITE_SPACE = (
+    ["\t", "\n", "\v", "\f", "\r", " ", "\u0085", "\u00a0", "\u1680"]
+    + [chr(c) for c in range(0x2000, 0x200B)]
+    + ["\u2028", "\u2029", "\u202f", "\u205f", "\u3000"]
+)
 
 
 def not_one(text_repr, count):
@@ -82,8 +84,9 @@ class TestCardIndex:
 
 
 class TestCardName:
-    @pytest.mark.parametrize("index, name", [(0, "2c"), (1, "2d"), (32, "Tc"), (50, "Ah"),
-                                             (51, "As")])
+    @pytest.mark.parametrize(
+        "index, name", [(0, "2c"), (1, "2d"), (32, "Tc"), (50, "Ah"), (51, "As")]
+    )
     def test_names(self, index, name):
         assert vantor.card_name(index) == name
 
@@ -94,7 +97,9 @@ class TestCardName:
 
     @pytest.mark.parametrize("index", [-1, 256, 1 << 64])
     def test_outside_a_byte(self, index):
-        with pytest.raises(OverflowError, match="^out of range integral type conversion attempted$"):
+        with pytest.raises(
+            OverflowError, match=r"^out of range integral type conversion attempted$"
+        ):
             vantor.card_name(index)
 
 

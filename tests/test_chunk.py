@@ -37,14 +37,24 @@ WEIGHTED = ("stud", ["A******"] * 4 + ["K******"] * 3, "", "")
 # seven alternatives alike, so its deals carry weights, a few distinct ones.
 UNEVEN = ("holdem", ["A*, KK", "QsQd", "**"], "", "")
 SPOTS = {"rejecting": REJECTING, "weighted": WEIGHTED, "uneven": UNEVEN}
-FIGURES = ("equity", "win", "tie", "low_equity", "scoop", "high_win", "high_tie", "low_win",
-           "low_tie")
+FIGURES = (
+    "equity",
+    "win",
+    "tie",
+    "low_equity",
+    "scoop",
+    "high_win",
+    "high_tie",
+    "low_win",
+    "low_tie",
+)
 
 
 def batch(spot, samples, seed, threads):
     game, hands, board, dead = spot
-    return vantor.chunk_from_text(game, hands, board, dead, samples=samples, seed=seed,
-                                  threads=threads)
+    return vantor.chunk_from_text(
+        game, hands, board, dead, samples=samples, seed=seed, threads=threads
+    )
 
 
 def lone_piece_seed(seed, piece):
@@ -65,16 +75,26 @@ def merged(parts):
     n, b, b2 = total["samples"], total["weight_sum"], total["weight_square_sum"]
     total["acceptance"] = n / total["attempts"] if total["attempts"] else 1.0
     total["effective_samples"] = b * b / b2 if b2 > 0 else 0.0
-    columns = {"equity": "share_sum", "win": "win_count", "tie": "tie_count",
-               "low_equity": "low_share_sum", "scoop": "scoop_count",
-               "high_win": "high_win_count", "high_tie": "high_tie_count",
-               "low_win": "low_win_count", "low_tie": "low_tie_count"}
+    columns = {
+        "equity": "share_sum",
+        "win": "win_count",
+        "tie": "tie_count",
+        "low_equity": "low_share_sum",
+        "scoop": "scoop_count",
+        "high_win": "high_win_count",
+        "high_tie": "high_tie_count",
+        "low_win": "low_win_count",
+        "low_tie": "low_tie_count",
+    }
     players = []
     for seat in range(len(total["share_sum"])):
         figures = {figure: total[column][seat] / b for figure, column in columns.items()}
         d = figures["equity"]
-        spread = (d * d * b2 + total["share_square_sum"][seat]
-                  - 2 * d * total["square_weight_share_sum"][seat])
+        spread = (
+            d * d * b2
+            + total["share_square_sum"][seat]
+            - 2 * d * total["square_weight_share_sum"][seat]
+        )
         figures["std_error"] = math.sqrt(max(spread, 0.0)) / b if n >= 2 else 0.0
         players.append(figures)
     total["players"] = players
@@ -103,16 +123,21 @@ def assert_made_of(got, parts):
 class TestSplitting:
     @pytest.mark.parametrize("spot", SPOTS.values(), ids=SPOTS.keys())
     @pytest.mark.parametrize("seed", [0, 41, (1 << 64) - 1])
-    @pytest.mark.parametrize("samples, threads, targets", [
-        (3, 8, [1, 1, 1]),              # fewer samples than threads: one sample a piece
-        (10, 4, [3, 3, 2, 2]),          # the first samples % pieces pieces take one more
-        (1001, 3, [334, 334, 333]),
-        (6, 6, [1] * 6),
-        (400, 1, [400]),
-    ])
+    @pytest.mark.parametrize(
+        "samples, threads, targets",
+        [
+            (3, 8, [1, 1, 1]),  # fewer samples than threads: one sample a piece
+            (10, 4, [3, 3, 2, 2]),  # the first samples % pieces pieces take one more
+            (1001, 3, [334, 334, 333]),
+            (6, 6, [1] * 6),
+            (400, 1, [400]),
+        ],
+    )
     def test_batch_is_its_pieces_merged_in_order(self, spot, seed, samples, threads, targets):
-        parts = [batch(spot, target, lone_piece_seed(seed, piece), 1)
-                 for piece, target in enumerate(targets)]
+        parts = [
+            batch(spot, target, lone_piece_seed(seed, piece), 1)
+            for piece, target in enumerate(targets)
+        ]
         assert [part["samples"] for part in parts] == targets
         assert_made_of(batch(spot, samples, seed, threads), parts)
 
@@ -149,13 +174,19 @@ class TestRepeats:
     def test_same_dictionary_in_another_process(self, spot):
         # JSON writes floats in their shortest round-trip form, so equal text means equal bits.
         game, hands, board, dead = spot
-        code = ("import json, sys, vantor\n"
-                "game, hands, board, dead = json.loads(sys.argv[1])\n"
-                "print(vantor.__file__)\n"
-                "print(json.dumps(vantor.chunk_from_text(game, hands, board, dead, samples=3000,"
-                " seed=99, threads=3)))\n")
-        run = subprocess.run([sys.executable, "-c", code, json.dumps(spot)], capture_output=True,
-                             text=True, check=True)
+        code = (
+            "import json, sys, vantor\n"
+            "game, hands, board, dead = json.loads(sys.argv[1])\n"
+            "print(vantor.__file__)\n"
+            "print(json.dumps(vantor.chunk_from_text(game, hands, board, dead, samples=3000,"
+            " seed=99, threads=3)))\n"
+        )
+        run = subprocess.run(
+            [sys.executable, "-c", code, json.dumps(spot)],
+            capture_output=True,
+            text=True,
+            check=True,
+        )
         module, result = run.stdout.splitlines()
         assert module == vantor.__file__
         assert result == json.dumps(batch(spot, 3000, 99, 3))
@@ -172,9 +203,9 @@ class TestRepeats:
 
 
 class TestEdges:
-    @pytest.mark.parametrize("spot, weighted", [(REJECTING, False), (WEIGHTED, True),
-                                                 (UNEVEN, True)],
-                             ids=SPOTS.keys())
+    @pytest.mark.parametrize(
+        "spot, weighted", [(REJECTING, False), (WEIGHTED, True), (UNEVEN, True)], ids=SPOTS.keys()
+    )
     @pytest.mark.parametrize("threads", [0, 1, 4])
     def test_no_samples(self, spot, weighted, threads):
         result = batch(spot, 0, 5, threads)
@@ -230,11 +261,25 @@ class TestSamplers:
         spot = ("holdem", UNEVEN[1], "2c 7d 9h Ts", "")
         assert vantor.exact_from_text(*spot)["weighted"] is batch(spot, 10, 1, 1)["weighted"]
 
-    @pytest.mark.parametrize("seats, dead", [
-        ([["AcAd", "AcAh", "AcAs", "AdAh", "AdAs", "AhAs"]] * 2, ""),
-        ([[a + b for a, b in itertools.combinations(["Ac", "Ad", "Ah", "As", "Kc", "Kd",
-                                                     "Kh", "Ks"], 2)]] * 3, "Kd"),
-    ], ids=["two-seats-of-aces", "three-seats-of-aces-and-kings"])
+    @pytest.mark.parametrize(
+        "seats, dead",
+        [
+            ([["AcAd", "AcAh", "AcAs", "AdAh", "AdAs", "AhAs"]] * 2, ""),
+            (
+                [
+                    [
+                        a + b
+                        for a, b in itertools.combinations(
+                            ["Ac", "Ad", "Ah", "As", "Kc", "Kd", "Kh", "Ks"], 2
+                        )
+                    ]
+                ]
+                * 3,
+                "Kd",
+            ),
+        ],
+        ids=["two-seats-of-aces", "three-seats-of-aces-and-kings"],
+    )
     def test_acceptance_is_the_chance_that_named_hands_fit(self, seats, dead):
         # With named hands only, the rejection sampler picks each seat's alternative uniformly and
         # keeps the deal exactly when the picks share no card and avoid the dead cards; the
@@ -242,14 +287,21 @@ class TestSamplers:
         dead_cards = set(dead.split())
 
         def fits(picks):
-            cards = [hand[i:i + 2] for hand in picks for i in (0, 2)]
+            cards = [hand[i : i + 2] for hand in picks for i in (0, 2)]
             return len(set(cards)) == len(cards) and not dead_cards.intersection(cards)
 
         fitting = sum(1 for picks in itertools.product(*seats) if fits(picks))
         p = fitting / math.prod(len(seat) for seat in seats)
         samples = 20000
-        result = vantor.chunk_from_text("holdem", [", ".join(seat) for seat in seats], "", dead,
-                                        samples=samples, seed=4, threads=2)
+        result = vantor.chunk_from_text(
+            "holdem",
+            [", ".join(seat) for seat in seats],
+            "",
+            dead,
+            samples=samples,
+            seed=4,
+            threads=2,
+        )
         assert result["weighted"] is False
         # samples / attempts with attempts negative-binomial: standard error p sqrt((1 - p) / n).
         assert abs(result["acceptance"] - p) <= 4.5 * p * math.sqrt((1 - p) / samples)
@@ -260,10 +312,12 @@ class TestSamplers:
 # (12! / 2**6) / 66**6, about 1 in 11,000; the weighted sampler picks hands the same way and
 # fares no better, so the request is sampled by rejection and gives up.
 CROWDED = ("holdem", ["QQ+, AK, AQ, KQ"] * 6, "", "")
-GAVE_UP = ("gave up after {draws} draws, of which only {used} could be used. The request is "
-           "satisfiable -- that was settled before any card was dealt -- but the seats want the "
-           "same cards too often for sampling to keep up, so this is a limit of the engine rather "
-           "than of the question. Naming more of the cards is what loosens it")
+GAVE_UP = (
+    "gave up after {draws} draws, of which only {used} could be used. The request is "
+    "satisfiable -- that was settled before any card was dealt -- but the seats want the "
+    "same cards too often for sampling to keep up, so this is a limit of the engine rather "
+    "than of the question. Naming more of the cards is what loosens it"
+)
 
 
 def give_up_pattern(draws):
@@ -276,13 +330,16 @@ class TestGivingUp:
         # Without a satisfying deal the builder would refuse it before any sampling.
         assert batch(CROWDED, 0, 0, 1)["weighted"] is False
 
-    @pytest.mark.parametrize("samples, threads, draws", [
-        (5, 1, 10_001),      # the floor: 10,000 attempts a piece
-        (10, 1, 10_001),
-        (12, 1, 12_001),     # 1,000 attempts per sample above the floor
-        (30, 3, 10_001),     # the limit is the piece's, of 10 samples
-        (40, 2, 20_001),
-    ])
+    @pytest.mark.parametrize(
+        "samples, threads, draws",
+        [
+            (5, 1, 10_001),  # the floor: 10,000 attempts a piece
+            (10, 1, 10_001),
+            (12, 1, 12_001),  # 1,000 attempts per sample above the floor
+            (30, 3, 10_001),  # the limit is the piece's, of 10 samples
+            (40, 2, 20_001),
+        ],
+    )
     def test_message(self, samples, threads, draws):
         with pytest.raises(ValueError) as raised:
             batch(CROWDED, samples, 6, threads)
@@ -317,21 +374,27 @@ class TestGivingUp:
 # fail at the last two seats, which runs it out of its budget. The request is let through
 # undecided, and the sampler, finding nothing, must not claim that a deal exists.
 FREE_CARDS = [c for c in (r + s for r in RANKS for s in SUITS) if c not in ("2c", "3c", "4c", "5c")]
-UNDECIDED_HANDS = ([f"{a}{b}, {b}{a}" for a, b in zip(FREE_CARDS[0:28:2], FREE_CARDS[1:28:2])]
-                   + ["2c3c, 4c5c", "2c4c, 3c5c"])
-UNDECIDED_GAVE_UP = ("gave up after 10001 draws, of which only 0 could be used. Whether any deal "
-                     "satisfies the request was not settled before the cards were dealt (the "
-                     "search for one ran out of its budget), so either none does or the seats "
-                     "want the same cards too often for sampling to keep up. Naming more of the "
-                     "cards is what loosens it")
+UNDECIDED_HANDS = [f"{a}{b}, {b}{a}" for a, b in zip(FREE_CARDS[0:28:2], FREE_CARDS[1:28:2])] + [
+    "2c3c, 4c5c",
+    "2c4c, 3c5c",
+]
+UNDECIDED_GAVE_UP = (
+    "gave up after 10001 draws, of which only 0 could be used. Whether any deal "
+    "satisfies the request was not settled before the cards were dealt (the "
+    "search for one ran out of its budget), so either none does or the seats "
+    "want the same cards too often for sampling to keep up. Naming more of the "
+    "cards is what loosens it"
+)
 
 
 class TestGivingUpUndecided:
     def test_no_deal_exists(self):
         # Independently of the engine: no choice of the last two seats is disjoint, and the
         # exact walk finds no deal either.
-        pairs = [[set(map(card, (hand[:2], hand[2:]))) for hand in field.split(", ")]
-                 for field in UNDECIDED_HANDS[-2:]]
+        pairs = [
+            [set(map(card, (hand[:2], hand[2:]))) for hand in field.split(", ")]
+            for field in UNDECIDED_HANDS[-2:]
+        ]
         assert not any(a.isdisjoint(b) for a, b in itertools.product(*pairs))
         assert vantor.exact_from_text("holdem", UNDECIDED_HANDS)["samples"] == 0
 
@@ -341,8 +404,10 @@ class TestGivingUpUndecided:
         assert str(raised.value) == UNDECIDED_GAVE_UP
 
     def test_mask_form(self):
-        hands = [[[card(hand[:2]), card(hand[2:])] for hand in field.split(", ")]
-                 for field in UNDECIDED_HANDS]
+        hands = [
+            [[card(hand[:2]), card(hand[2:])] for hand in field.split(", ")]
+            for field in UNDECIDED_HANDS
+        ]
         with pytest.raises(ValueError) as raised:
             vantor.chunk("holdem", hands, [], 0, 5, 0, 2)
         assert str(raised.value) == UNDECIDED_GAVE_UP
@@ -367,29 +432,63 @@ def suit(letter):
 
 # The same spot written in text and, by hand, as masks: (id, text form, mask form).
 BOTH_FORMS = [
-    ("ranges-on-a-flop",
-     ("holdem", ["QQ+, AKs", "Jc Tc"], "Kd 7c 2d", "As"),
-     ("holdem",
-      [[[card(r + a), card(r + b)] for r in "QKA" for a, b in itertools.combinations(SUITS, 2)]
-       + [[card("A" + s), card("K" + s)] for s in SUITS],
-       [[card("Jc"), card("Tc")]]],
-      [card("Kd"), card("7c"), card("2d")], card("As"))),
-    ("stud-aces-and-kings", WEIGHTED,
-     ("stud", [[[rank("A")] + [ANY] * 6]] * 4 + [[[rank("K")] + [ANY] * 6]] * 3, [], 0)),
-    ("omaha-hi-lo-suits-and-dead",
-     ("omaha_hi_lo", ["Ac 2c h s", "3 4 * *", "KhKs**"], "5h 6d Jh", "7c 8c"),
-     ("omaha_hi_lo",
-      [[[card("Ac"), card("2c"), suit("h"), suit("s")]], [[rank("3"), rank("4"), ANY, ANY]],
-       [[card("Kh"), card("Ks"), ANY, ANY]]],
-      [card("5h"), card("6d"), card("Jh")], card("7c") | card("8c"))),
-    ("badugi-short-hands", ("badugi", ["A 2 3", "K*", "c d h s"], "", ""),
-     ("badugi", [[[rank("A"), rank("2"), rank("3"), ANY]], [[rank("K"), ANY, ANY, ANY]],
-                 [[suit("c"), suit("d"), suit("h"), suit("s")]]], [], 0)),
+    (
+        "ranges-on-a-flop",
+        ("holdem", ["QQ+, AKs", "Jc Tc"], "Kd 7c 2d", "As"),
+        (
+            "holdem",
+            [
+                [
+                    [card(r + a), card(r + b)]
+                    for r in "QKA"
+                    for a, b in itertools.combinations(SUITS, 2)
+                ]
+                + [[card("A" + s), card("K" + s)] for s in SUITS],
+                [[card("Jc"), card("Tc")]],
+            ],
+            [card("Kd"), card("7c"), card("2d")],
+            card("As"),
+        ),
+    ),
+    (
+        "stud-aces-and-kings",
+        WEIGHTED,
+        ("stud", [[[rank("A")] + [ANY] * 6]] * 4 + [[[rank("K")] + [ANY] * 6]] * 3, [], 0),
+    ),
+    (
+        "omaha-hi-lo-suits-and-dead",
+        ("omaha_hi_lo", ["Ac 2c h s", "3 4 * *", "KhKs**"], "5h 6d Jh", "7c 8c"),
+        (
+            "omaha_hi_lo",
+            [
+                [[card("Ac"), card("2c"), suit("h"), suit("s")]],
+                [[rank("3"), rank("4"), ANY, ANY]],
+                [[card("Kh"), card("Ks"), ANY, ANY]],
+            ],
+            [card("5h"), card("6d"), card("Jh")],
+            card("7c") | card("8c"),
+        ),
+    ),
+    (
+        "badugi-short-hands",
+        ("badugi", ["A 2 3", "K*", "c d h s"], "", ""),
+        (
+            "badugi",
+            [
+                [[rank("A"), rank("2"), rank("3"), ANY]],
+                [[rank("K"), ANY, ANY, ANY]],
+                [[suit("c"), suit("d"), suit("h"), suit("s")]],
+            ],
+            [],
+            0,
+        ),
+    ),
 ]
 
 
-@pytest.mark.parametrize("text, masks", [case[1:] for case in BOTH_FORMS],
-                         ids=[case[0] for case in BOTH_FORMS])
+@pytest.mark.parametrize(
+    "text, masks", [case[1:] for case in BOTH_FORMS], ids=[case[0] for case in BOTH_FORMS]
+)
 @pytest.mark.parametrize("threads", [1, 3])
 def test_text_and_mask_forms_agree(text, masks, threads):
     from_text = batch(text, 2500, 31, threads)

@@ -63,14 +63,18 @@ class Spot:
 REJECTION_SPOTS = [
     Spot("holdem-ranges", "holdem", ["JJ+, AKs", "AhQh, 9c9d"], "Kd 7c 2d"),
     # Four seats after two, sometimes the same, aces and kings: most draws collide.
-    Spot("holdem-aces-and-kings-crowded", "holdem", ["A *", "A s", "K *", "K s"],
-         "2c 7d 9h Ts Jc", "Ac Ad Ah As Kc Kd Kh Ks 8s 6s 4s"),
+    Spot(
+        "holdem-aces-and-kings-crowded",
+        "holdem",
+        ["A *", "A s", "K *", "K s"],
+        "2c 7d 9h Ts Jc",
+        "Ac Ad Ah As Kc Kd Kh Ks 8s 6s 4s",
+    ),
     Spot("short-deck-ranks", "short_deck", ["A K", "Qs Qd"], "Jh 7c 6d"),
     Spot("omaha", "omaha", ["Ah Kh Qd Jd", "Ts Tc 9s *"], "Jh 7c 2d"),
     Spot("omaha-hi-lo", "omaha_hi_lo", ["Ac 2c Kd Ks", "3s 4s Qh *"], "5h 6d 8c"),
     Spot("omaha-five", "omaha_five", ["Ah Kh Qd Jd Tc", "9s 9c 8s 7c *"], "Jh 7d 2d"),
-    Spot("omaha-five-hi-lo", "omaha_five_hi_lo", ["Ac 2c 3d Kd Ks", "Ad 4d 5s Qh *"],
-         "6h 7c 8d"),
+    Spot("omaha-five-hi-lo", "omaha_five_hi_lo", ["Ac 2c 3d Kd Ks", "Ad 4d 5s Qh *"], "6h 7c 8d"),
     Spot("courchevel", "courchevel", ["Ah Kh Qd Jd Tc", "9s 9c 8s 7c 2h"], "Jh"),
     Spot("courchevel-hi-lo", "courchevel_hi_lo", ["Ac 2c 3d Kd Ks", "Ad 4d 5s Qh Qs"], "6h 7c"),
     Spot("omaha-six", "omaha_six", ["Ah Kh Qd Jd Tc 9c", "8s 8c 7s 6c 2h *"], "Jh 7d 2d"),
@@ -83,36 +87,111 @@ REJECTION_SPOTS = [
 ]
 
 WEIGHTED_SPOTS = [
-    Spot("holdem", "holdem", ["Q *", "s *", "s s", "* s"], "8c 5h Qs 7c 9h",
-         "Ac 3s 4c Qh 6c 8s 9s 6s 2s 5d Th Ad 3h"),
-    Spot("short-deck", "short_deck", ["d d", "J d", "c c", "c d"], "9d 6c 6d Tc",
-         "Ac Qd Jh 9c Jc Qc 7d Td Kc Js Ad 8c 6h Jd Qs Ts 9h"),
-    Spot("omaha", "omaha", ["3 * h *", "h * h *"], "8h 5s 5h 3s 4s",
-         "Tc 9c Jh 5d 6h Th Qc Kh 3c Jc 3h 7c 2c"),
-    Spot("omaha-hi-lo", "omaha_hi_lo", ["* s * 6", "s 3 * d"], "Kd 9s 5s 3d",
-         "6s 6d Qs 4s 7s 8s 5d 3c 9c 5h 2h 9h Qc"),
-    Spot("omaha-five", "omaha_five", ["s * s c c", "* Q s Q *"], "As 8d 7d 5c",
-         "Ac 7s 4s Qc Kc 6s 2c Jc Qd 9s 8s 5s Qh Jh 2s Kd 9d 3d"),
-    Spot("omaha-five-hi-lo", "omaha_five_hi_lo", ["h h s h *", "6 h 6 J *"], "6h Qh 4s 3h Jd",
-         "2s 5s Ah 6c Js 9h 9s As 5h 7s Kh 6d Jh Th Ac 5c Kc Qc 7c 7d"),
-    Spot("courchevel", "courchevel", ["c c c 2 *", "* * 6 6 2"], "As Qs 7c 5c 3c",
-         "9c 6d 2h 2c Jc 7s 4c 3s 6c 2d Ac Qc Ks 4s"),
-    Spot("courchevel-hi-lo", "courchevel_hi_lo", ["h 4 s * h", "4 s s h 5"], "2h 4s Ks Qc",
-         "Js Jh 4h Qh 5h 2s 5s Ah 4c Qs 5c Ts 6h 9c 7d Tc"),
-    Spot("omaha-six", "omaha_six", ["h h J h * 8", "* h h d h J"], "9s 5c 4d 3s Kd",
-         "Js 5h Th 9h 8h 3h 8s 5d Td 7d 2d 9d Qd Jd Kh 7h 7c 3c 4c"),
-    Spot("stud", "stud", ["* d * c d c d", "c T d c * d *"], "",
-         "Td Kd 5h Qc 4c Tc Ts Jd Ad 5d 6c 3d Jc 4s Jh Qh"),
-    Spot("stud-hi-lo", "stud_hi_lo", ["d d * s d s s", "d s J d s * d"], "",
-         "Jd Qs 3s 8d Qd Js 9d 7d 2d Jh 7s Ad 5s 6h 7h"),
-    Spot("razz", "razz", ["h J h h * * J", "c K * c J h *"], "",
-         "Kd Ac Kh 3c Js Jc Jh Tc 4h 9h Kc 6h Td 3s 4s 5d Qd 3d"),
-    Spot("deuce-seven", "deuce_seven", ["4 h * c h", "c * K 4 c"], "",
-         "Ks 4h 4d Kd Th Kh 2c 8c 9c Tc 4c 7c 9h 7s"),
-    Spot("five-card-draw", "five_card_draw", ["c * c 3 6", "c c s * c"], "",
-         "Kc 7c 9s 3c Ks 6d 6c Jc Qs 5c 3s 5s As"),
-    Spot("badugi", "badugi", ["8 s c 8", "c 8 s 5", "s c c 5"], "",
-         "8c 4c 3s 5d 3c 8d 6c Ts Kc 9c 8h Js 8s 5s 5c 7d Ad 9h Td"),
+    Spot(
+        "holdem",
+        "holdem",
+        ["Q *", "s *", "s s", "* s"],
+        "8c 5h Qs 7c 9h",
+        "Ac 3s 4c Qh 6c 8s 9s 6s 2s 5d Th Ad 3h",
+    ),
+    Spot(
+        "short-deck",
+        "short_deck",
+        ["d d", "J d", "c c", "c d"],
+        "9d 6c 6d Tc",
+        "Ac Qd Jh 9c Jc Qc 7d Td Kc Js Ad 8c 6h Jd Qs Ts 9h",
+    ),
+    Spot(
+        "omaha",
+        "omaha",
+        ["3 * h *", "h * h *"],
+        "8h 5s 5h 3s 4s",
+        "Tc 9c Jh 5d 6h Th Qc Kh 3c Jc 3h 7c 2c",
+    ),
+    Spot(
+        "omaha-hi-lo",
+        "omaha_hi_lo",
+        ["* s * 6", "s 3 * d"],
+        "Kd 9s 5s 3d",
+        "6s 6d Qs 4s 7s 8s 5d 3c 9c 5h 2h 9h Qc",
+    ),
+    Spot(
+        "omaha-five",
+        "omaha_five",
+        ["s * s c c", "* Q s Q *"],
+        "As 8d 7d 5c",
+        "Ac 7s 4s Qc Kc 6s 2c Jc Qd 9s 8s 5s Qh Jh 2s Kd 9d 3d",
+    ),
+    Spot(
+        "omaha-five-hi-lo",
+        "omaha_five_hi_lo",
+        ["h h s h *", "6 h 6 J *"],
+        "6h Qh 4s 3h Jd",
+        "2s 5s Ah 6c Js 9h 9s As 5h 7s Kh 6d Jh Th Ac 5c Kc Qc 7c 7d",
+    ),
+    Spot(
+        "courchevel",
+        "courchevel",
+        ["c c c 2 *", "* * 6 6 2"],
+        "As Qs 7c 5c 3c",
+        "9c 6d 2h 2c Jc 7s 4c 3s 6c 2d Ac Qc Ks 4s",
+    ),
+    Spot(
+        "courchevel-hi-lo",
+        "courchevel_hi_lo",
+        ["h 4 s * h", "4 s s h 5"],
+        "2h 4s Ks Qc",
+        "Js Jh 4h Qh 5h 2s 5s Ah 4c Qs 5c Ts 6h 9c 7d Tc",
+    ),
+    Spot(
+        "omaha-six",
+        "omaha_six",
+        ["h h J h * 8", "* h h d h J"],
+        "9s 5c 4d 3s Kd",
+        "Js 5h Th 9h 8h 3h 8s 5d Td 7d 2d 9d Qd Jd Kh 7h 7c 3c 4c",
+    ),
+    Spot(
+        "stud",
+        "stud",
+        ["* d * c d c d", "c T d c * d *"],
+        "",
+        "Td Kd 5h Qc 4c Tc Ts Jd Ad 5d 6c 3d Jc 4s Jh Qh",
+    ),
+    Spot(
+        "stud-hi-lo",
+        "stud_hi_lo",
+        ["d d * s d s s", "d s J d s * d"],
+        "",
+        "Jd Qs 3s 8d Qd Js 9d 7d 2d Jh 7s Ad 5s 6h 7h",
+    ),
+    Spot(
+        "razz",
+        "razz",
+        ["h J h h * * J", "c K * c J h *"],
+        "",
+        "Kd Ac Kh 3c Js Jc Jh Tc 4h 9h Kc 6h Td 3s 4s 5d Qd 3d",
+    ),
+    Spot(
+        "deuce-seven",
+        "deuce_seven",
+        ["4 h * c h", "c * K 4 c"],
+        "",
+        "Ks 4h 4d Kd Th Kh 2c 8c 9c Tc 4c 7c 9h 7s",
+    ),
+    Spot(
+        "five-card-draw",
+        "five_card_draw",
+        ["c * c 3 6", "c c s * c"],
+        "",
+        "Kc 7c 9s 3c Ks 6d 6c Jc Qs 5c 3s 5s As",
+    ),
+    Spot(
+        "badugi",
+        "badugi",
+        ["8 s c 8", "c 8 s 5", "s c c 5"],
+        "",
+        "8c 4c 3s 5d 3c 8d 6c Ts Kc 9c 8h Js 8s 5s 5c 7d Ad 9h Td",
+    ),
 ]
 for spot in WEIGHTED_SPOTS:
     spot.weighted = True
@@ -126,24 +205,49 @@ UNEVEN_SPOTS = [
     # Suits alone (78 hands) against one named hand.
     Spot("holdem-hearts-or-named", "holdem", ["hh, AsKs", "QsQd"], "2c 7d 9h"),
     # The board and the dead cards leave two aces for "A*" and one pair of kings.
-    Spot("holdem-board-and-dead-change-counts", "holdem", ["A*, KK", "QsQd"], "Ah Kd 7c",
-         dead_cards="Ac Kc"),
+    Spot(
+        "holdem-board-and-dead-change-counts",
+        "holdem",
+        ["A*, KK", "QsQd"],
+        "Ah Kd 7c",
+        dead_cards="Ac Kc",
+    ),
     # Two seats with alternatives of different sizes, each wanting the other's cards.
     Spot("holdem-two-seats-compete", "holdem", ["A*, KK", "K*, AA"], "2c 7d 9h"),
-    Spot("holdem-crowded-seats-compete", "holdem", ["A *, Kh Kd", "A *", "K *", "K *"],
-         "2c 7d 9h Ts Jc", CROWD),
+    Spot(
+        "holdem-crowded-seats-compete",
+        "holdem",
+        ["A *, Kh Kd", "A *", "K *", "K *"],
+        "2c 7d 9h Ts Jc",
+        CROWD,
+    ),
     # One named hand or any four cards.
     Spot("omaha-named-or-four-wildcards", "omaha", ["AhKhQdJd, ****", "TsTc9s8s"], "2c 7d 9h 3s"),
     # Ranks alone against named cards, each with one card still to come.
     Spot("stud-ranks-or-named", "stud", ["Ah Ad Kc 7s 8d 2h, Q Q J T 9 3h", "2c 3c 4c 5d 6d 7h"]),
 ]
 UNEVEN_WEIGHTED_SPOTS = [
-    Spot("holdem-crowded", "holdem", ["A *, K K", "A s, K *", "K *, A A", "* s"],
-         "2c 7d 9h Ts Jc", CROWD),
-    Spot("omaha-crowded", "omaha", ["3 * h *, Th Jh 9c *", "h * h *"], "8h 5s 5h 3s 4s",
-         "Tc 9c Jh 5d 6h Th Qc Kh 3c Jc 3h 7c 2c"),
-    Spot("stud-crowded", "stud", ["* d * c d c d, Td Kd * * * * *", "c T d c * d *"], "",
-         "Td Kd 5h Qc 4c Tc Ts Jd Ad 5d 6c 3d Jc 4s Jh Qh"),
+    Spot(
+        "holdem-crowded",
+        "holdem",
+        ["A *, K K", "A s, K *", "K *, A A", "* s"],
+        "2c 7d 9h Ts Jc",
+        CROWD,
+    ),
+    Spot(
+        "omaha-crowded",
+        "omaha",
+        ["3 * h *, Th Jh 9c *", "h * h *"],
+        "8h 5s 5h 3s 4s",
+        "Tc 9c Jh 5d 6h Th Qc Kh 3c Jc 3h 7c 2c",
+    ),
+    Spot(
+        "stud-crowded",
+        "stud",
+        ["* d * c d c d, Td Kd * * * * *", "c T d c * d *"],
+        "",
+        "Td Kd 5h Qc 4c Tc Ts Jd Ad 5d 6c 3d Jc 4s Jh Qh",
+    ),
 ]
 for spot in UNEVEN_SPOTS + UNEVEN_WEIGHTED_SPOTS:
     spot.uneven = True
@@ -197,8 +301,9 @@ def test_estimate_agrees_with_exact(spot):
             p = exact[figure]
             assert_within(mine[figure], p, math.sqrt(p * (1 - p) / n), (seat, figure))
         q = exact["low_equity"]
-        assert_within(mine["low_equity"], q, math.sqrt(max(q * (0.5 - q), 0.0) / n),
-                      (seat, "low_equity"))
+        assert_within(
+            mine["low_equity"], q, math.sqrt(max(q * (0.5 - q), 0.0) / n), (seat, "low_equity")
+        )
 
 
 # The spread test. With K independent estimates whose errors are normal with standard deviation
@@ -217,8 +322,10 @@ SPREAD_SPOTS = [REJECTION_SPOTS[1], WEIGHTED_SPOTS[-1], UNEVEN_SPOTS[0], UNEVEN_
 
 @pytest.mark.parametrize("spot", SPREAD_SPOTS, ids=spot_id)
 def test_standard_error_matches_the_spread_over_seeds(spot):
-    runs = [vantor.chunk_from_text(*spot.args(), samples=SPREAD_SAMPLES, seed=seed, threads=2)
-            for seed in range(SEEDS)]
+    runs = [
+        vantor.chunk_from_text(*spot.args(), samples=SPREAD_SAMPLES, seed=seed, threads=2)
+        for seed in range(SEEDS)
+    ]
     assert all(run["weighted"] is spot.carries_weights() for run in runs)
     for seat in range(len(spot.hands)):
         equities = [run["players"][seat]["equity"] for run in runs]
@@ -249,17 +356,23 @@ def scattered_slots():
     return slots
 
 
-@pytest.mark.parametrize("last_slot, weighs", [
-    ("half the pool or outside", True),
-    ("outside the pool", False),
-    ("inside the pool", False),
-])
+@pytest.mark.parametrize(
+    "last_slot, weighs",
+    [
+        ("half the pool or outside", True),
+        ("outside the pool", False),
+        ("inside the pool", False),
+    ],
+)
 def test_seat_drawn_by_rejection_against_exact(last_slot, weighs):
     outside = sum(1 << vantor.card_index(name) for name in OUTSIDE.split())
     every_other_low_card = sum(1 << card for card in range(0, LOW_CARDS, 2))
-    slot = {"half the pool or outside": every_other_low_card | outside,
-            "outside the pool": outside, "inside the pool": (1 << LOW_CARDS) - 1}[last_slot]
-    named = [1 << vantor.card_index(name) for name in "Kh Ks Kd 8d Qh 7d".split()]
+    slot = {
+        "half the pool or outside": every_other_low_card | outside,
+        "outside the pool": outside,
+        "inside the pool": (1 << LOW_CARDS) - 1,
+    }[last_slot]
+    named = [1 << vantor.card_index(name) for name in ["Kh", "Ks", "Kd", "8d", "Qh", "7d"]]
     hands = [[scattered_slots()], [named + [slot]]]
     live = (1 << LOW_CARDS) - 1 | sum(named) | outside
     dead = vantor.full_deck() & ~live

@@ -18,7 +18,10 @@ GAVE_UP_HEAD = "gave up after 10001 draws, of which only "
 def test_another_thread_runs_while_a_long_batch_works():
     # A million Omaha deals: long enough that a held lock would starve the other thread.
     result = run_while_another_thread_ticks(
-        lambda: vantor.chunk_from_text("omaha", ["AhKhQdJd", "****"], samples=1_000_000, seed=1, threads=2))
+        lambda: vantor.chunk_from_text(
+            "omaha", ["AhKhQdJd", "****"], samples=1_000_000, seed=1, threads=2
+        )
+    )
     assert result["samples"] == 1_000_000
 
 
@@ -105,8 +108,9 @@ def test_a_short_batch_does_not_wait_behind_long_ones():
     def long_batch():
         started.wait()
         start = time.perf_counter()
-        vantor.chunk_from_text("omaha", ["AhKhQdJd", "****"], samples=3_000_000, seed=1,
-                               threads=pieces)
+        vantor.chunk_from_text(
+            "omaha", ["AhKhQdJd", "****"], samples=3_000_000, seed=1, threads=pieces
+        )
         long_times.append(time.perf_counter() - start)
 
     threads = [threading.Thread(target=long_batch) for _ in range(2)]
@@ -120,6 +124,7 @@ def test_a_short_batch_does_not_wait_behind_long_ones():
     for thread in threads:
         thread.join()
     # The same pieces as alone, so the same answer.
-    assert short == vantor.chunk_from_text("holdem", ["AhKh", "QsQd"], samples=1000, seed=5,
-                                           threads=2)
+    assert short == vantor.chunk_from_text(
+        "holdem", ["AhKh", "QsQd"], samples=1000, seed=5, threads=2
+    )
     assert short_time < min(long_times) / 10

@@ -56,9 +56,16 @@ class Spot:
         return self.game, self.hands(), self.board_masks(), self.dead_mask()
 
 
-EIGHT_STUD_SEATS = [["2c 2d 2h 3c 3d 3h"], ["4c 4d 4h 5c 5d 5h"], ["6c 6d 6h 7c 7d 7h"],
-                    ["8c 8d 8h 9c 9d 9h"], ["Tc Td Th Jc Jd Jh"], ["Qc Qd Qh Kc Kd Kh"],
-                    ["Ac Ad Ah 2s 3s 4s"], ["5s 6s 7s Ts Js *"]]
+EIGHT_STUD_SEATS = [
+    ["2c 2d 2h 3c 3d 3h"],
+    ["4c 4d 4h 5c 5d 5h"],
+    ["6c 6d 6h 7c 7d 7h"],
+    ["8c 8d 8h 9c 9d 9h"],
+    ["Tc Td Th Jc Jd Jh"],
+    ["Qc Qd Qh Kc Kd Kh"],
+    ["Ac Ad Ah 2s 3s 4s"],
+    ["5s 6s 7s Ts Js *"],
+]
 
 
 def suited(high, low):
@@ -66,7 +73,7 @@ def suited(high, low):
 
 
 def pairs(ranks):
-    return [f"{r}{a} {r}{b}" for r in ranks for i, a in enumerate(SUITS) for b in SUITS[i + 1:]]
+    return [f"{r}{a} {r}{b}" for r in ranks for i, a in enumerate(SUITS) for b in SUITS[i + 1 :]]
 
 
 def every_card_of(ranks):
@@ -82,94 +89,158 @@ SPOTS = [
     Spot("holdem-suits", "holdem", [["h h"], ["Qs Qd"]], "Jh 7c 2d 5s 3c"),
     Spot("holdem-rank-and-wildcard", "holdem", [["A *"], ["Ks Kd"]], "Jh 7c 2d 5s 3c"),
     Spot("holdem-wildcards", "holdem", [["Ah Kh"], ["* *"]], "Qh Jh 2c 7d 9s"),
-    Spot("holdem-alternatives", "holdem", [["Ah Kh", "As Ks"], ["Qs Qd", "Jc Jd"]],
-         "Th 7c 2d 5s"),
+    Spot("holdem-alternatives", "holdem", [["Ah Kh", "As Ks"], ["Qs Qd", "Jc Jd"]], "Th 7c 2d 5s"),
     Spot("holdem-shared-card-set", "holdem", [["Ah Kh", "A Kh"], ["Qs Qd"]], "Jh 7c 2d 5s"),
     Spot("holdem-dead", "holdem", [["Ah Kh"], ["Qs Qd"]], "Jh 7c 2d", "Qc Kc As 5h"),
-    Spot("holdem-four-seats", "holdem", [["Ah Kh"], ["Qs Qd"], ["Jc Tc"], ["9s 9h"]],
-         "8c 7d 2h"),
+    Spot("holdem-four-seats", "holdem", [["Ah Kh"], ["Qs Qd"], ["Jc Tc"], ["9s 9h"]], "8c 7d 2h"),
     # Walked by classes of alike deals (suits renamed, boards by ranks, flush boards apart).
     Spot("holdem-suited-against-pair-flop", "holdem", [suited("A", "K"), pairs("Q")], "2c 7d 9h"),
-    Spot("holdem-preflop-small-deck", "holdem", [["Ah Kh"], ["Qs Qd"]],
-         dead=every_card_of("2345678")),
+    Spot(
+        "holdem-preflop-small-deck", "holdem", [["Ah Kh"], ["Qs Qd"]], dead=every_card_of("2345678")
+    ),
     Spot("holdem-flush-draws-flop", "holdem", [["Ah Kh"], ["Qh Jh"], ["9s 8s"]], "2h 7h Ts"),
     # Short deck: a 36-card deck, so "*" and ranks only reach sixes and up.
-    Spot("short-deck-suited-against-pair-flop", "short_deck", [suited("A", "K"), pairs("Q")],
-         "6c 7d 9h"),
+    Spot(
+        "short-deck-suited-against-pair-flop",
+        "short_deck",
+        [suited("A", "K"), pairs("Q")],
+        "6c 7d 9h",
+    ),
     Spot("short-deck-flop", "short_deck", [["Ah Kh"], ["Qs Qd"]], "Jh 7c 6d"),
     Spot("short-deck-flush-over-boat", "short_deck", [["Ah 7h"], ["9d Ks"]], "Kh Qh 9h 9c 6s"),
     Spot("short-deck-wildcards-dead", "short_deck", [["Ah Kh"], ["* *"]], "Qh Jh 6c 7d 8s", "Tc"),
     Spot("short-deck-rank-suit", "short_deck", [["A s"], ["K K"]], "Qh Jh 6c 7d 8s"),
     # Omaha family
     Spot("omaha-turn", "omaha", [["Ah Kh Qd Jd"], ["Ts Tc 9s 8c"]], "Jh 7c 2d 5s"),
-    Spot("omaha-alternatives-wildcard", "omaha",
-         [["Ah Kh Qd Jd", "As Ks Qc Jc"], ["Ts Tc 9h *"]], "Jh 7c 2d 5s"),
+    Spot(
+        "omaha-alternatives-wildcard",
+        "omaha",
+        [["Ah Kh Qd Jd", "As Ks Qc Jc"], ["Ts Tc 9h *"]],
+        "Jh 7c 2d 5s",
+    ),
     Spot("omaha-ranks-suits", "omaha", [["A A h Qs"], ["7s 7d 9s 8s"]], "Jh 7c 2d 5s 3c"),
-    Spot("omaha-hi-lo-low-possible", "omaha_hi_lo", [["Ac 2c Kd Ks"], ["3s 4s Qh Qd"]],
-         "5h 6d 8c Jh"),
+    Spot(
+        "omaha-hi-lo-low-possible", "omaha_hi_lo", [["Ac 2c Kd Ks"], ["3s 4s Qh Qd"]], "5h 6d 8c Jh"
+    ),
     Spot("omaha-hi-lo-flop", "omaha_hi_lo", [["Ac 2c Kd Ks"], ["3s 4s Qh Qd"]], "5h 6d Jh"),
     Spot("omaha-hi-lo-no-low", "omaha_hi_lo", [["Kd Kc 9h 2c"], ["As Ks 3d 4d"]], "Kh Qs Jd Tc"),
     # Seat 0 holds a single low card: with four low cards on board it still has no low.
-    Spot("omaha-hi-lo-one-low-hole-card", "omaha_hi_lo", [["Ac Kd Ks Qh"], ["6c 7d Qs Jh"]],
-         "2c 3d 4h 5s"),
-    Spot("omaha-hi-lo-three-seats", "omaha_hi_lo",
-         [["Ac 2c 3d Kd"], ["Ad 2d 7s 8s"], ["Kh Ks Qh *"]], "4h 5s 6c Js 9d"),
+    Spot(
+        "omaha-hi-lo-one-low-hole-card",
+        "omaha_hi_lo",
+        [["Ac Kd Ks Qh"], ["6c 7d Qs Jh"]],
+        "2c 3d 4h 5s",
+    ),
+    Spot(
+        "omaha-hi-lo-three-seats",
+        "omaha_hi_lo",
+        [["Ac 2c 3d Kd"], ["Ad 2d 7s 8s"], ["Kh Ks Qh *"]],
+        "4h 5s 6c Js 9d",
+    ),
     Spot("omaha-five-turn", "omaha_five", [["Ah Kh Qd Jd Tc"], ["9s 9c 8s 7c 2h"]], "Jh 7d 2d 5s"),
-    Spot("omaha-five-dead", "omaha_five", [["Ah Kh Qd Jd Tc"], ["9s 9c 8s 7c *"]],
-         "Jh 7d 2d 5s 4c", "3c 3d"),
-    Spot("omaha-five-hi-lo", "omaha_five_hi_lo", [["Ac 2c 3d Kd Ks"], ["Ad 4d 5s Qh Qs"]],
-         "6h 7c 8d Js"),
+    Spot(
+        "omaha-five-dead",
+        "omaha_five",
+        [["Ah Kh Qd Jd Tc"], ["9s 9c 8s 7c *"]],
+        "Jh 7d 2d 5s 4c",
+        "3c 3d",
+    ),
+    Spot(
+        "omaha-five-hi-lo",
+        "omaha_five_hi_lo",
+        [["Ac 2c 3d Kd Ks"], ["Ad 4d 5s Qh Qs"]],
+        "6h 7c 8d Js",
+    ),
     Spot("courchevel-turn", "courchevel", [["Ah Kh Qd Jd Tc"], ["9s 9c 8s 7c 2h"]], "Jh 7d 2d 5s"),
-    Spot("courchevel-hi-lo", "courchevel_hi_lo", [["Ac 2c 3d Kd Ks"], ["Ad 4d 5s Qh Qs"]],
-         "6h 7c 8d Js"),
-    Spot("courchevel-hi-lo-no-low", "courchevel_hi_lo", [["Ac 2c 3d Kd Ks"], ["Ad 4d 5s Qh Jc"]],
-         "Th 9c Td Js"),
+    Spot(
+        "courchevel-hi-lo",
+        "courchevel_hi_lo",
+        [["Ac 2c 3d Kd Ks"], ["Ad 4d 5s Qh Qs"]],
+        "6h 7c 8d Js",
+    ),
+    Spot(
+        "courchevel-hi-lo-no-low",
+        "courchevel_hi_lo",
+        [["Ac 2c 3d Kd Ks"], ["Ad 4d 5s Qh Jc"]],
+        "Th 9c Td Js",
+    ),
     Spot("omaha-flush-draws-flop", "omaha", [["Ah Kh Qd Jd"], ["9h 8h 7c 6c"]], "Th 2h 3c"),
-    Spot("omaha-hi-lo-flop-two-open", "omaha_hi_lo", [["Ac 2c 3d 4d"], ["Ah 2h 5s 6s"]],
-         "7h 8s 3c", every_card_of("9TJQK")),
-    Spot("courchevel-one-card-small-deck", "courchevel",
-         [["Ah Kh Qd Jd Tc"], ["9s 9c 8s 7c 2h"]], "Jh", every_card_of("3456")),
-    Spot("omaha-six-turn", "omaha_six", [["Ah Kh Qd Jd Tc 9c"], ["8s 8c 7s 6c 2h 3h"]],
-         "Jh 7d 2d 5s"),
+    Spot(
+        "omaha-hi-lo-flop-two-open",
+        "omaha_hi_lo",
+        [["Ac 2c 3d 4d"], ["Ah 2h 5s 6s"]],
+        "7h 8s 3c",
+        every_card_of("9TJQK"),
+    ),
+    Spot(
+        "courchevel-one-card-small-deck",
+        "courchevel",
+        [["Ah Kh Qd Jd Tc"], ["9s 9c 8s 7c 2h"]],
+        "Jh",
+        every_card_of("3456"),
+    ),
+    Spot(
+        "omaha-six-turn", "omaha_six", [["Ah Kh Qd Jd Tc 9c"], ["8s 8c 7s 6c 2h 3h"]], "Jh 7d 2d 5s"
+    ),
     # Stud, razz: no board up to seven seats; eight seats get six cards and share one. Every
     # seat shows the same number of cards; fewer than the game deals are completed with "*".
     Spot("stud-wildcards", "stud", [["Ah Ad Kc 7s 8d 2c *"], ["Qh Qs Jc Td 9c 3h *"]]),
     Spot("stud-short-hands", "stud", [["Ah Kc 7s 8d 2c 3d"], ["Qh Qs Jc Td 9c 4h"]]),
-    Spot("stud-three-seats-dead", "stud",
-         [["Ah Ad Kc 7s 8d 2c 2h"], ["Qh Qs Jc Td 9c 3h 4h"], ["5c 5d 6h 6s Ks Kh *"]],
-         dead="As Ac 9d"),
+    Spot(
+        "stud-three-seats-dead",
+        "stud",
+        [["Ah Ad Kc 7s 8d 2c 2h"], ["Qh Qs Jc Td 9c 3h 4h"], ["5c 5d 6h 6s Ks Kh *"]],
+        dead="As Ac 9d",
+    ),
     Spot("stud-eight-seats", "stud", EIGHT_STUD_SEATS),
     Spot("stud-eight-seats-board-given", "stud", EIGHT_STUD_SEATS, "9s"),
     Spot("stud-hi-lo-wildcards", "stud_hi_lo", [["Ac 2d 3h 9s Kd Kh"], ["Qc Qd Jh Js 4c 5d"]]),
-    Spot("stud-hi-lo-no-low", "stud_hi_lo", [["Ac 9d Th Js Kd Kh *"], ["Qc Qd Jh 9s Tc 8d *"]],
-         dead="2c 2d 3c 3d 4c 4d 5c 5d 6c 6d 7c 7d"),
+    Spot(
+        "stud-hi-lo-no-low",
+        "stud_hi_lo",
+        [["Ac 9d Th Js Kd Kh *"], ["Qc Qd Jh 9s Tc 8d *"]],
+        dead="2c 2d 3c 3d 4c 4d 5c 5d 6c 6d 7c 7d",
+    ),
     Spot("stud-hi-lo-eight-seats", "stud_hi_lo", EIGHT_STUD_SEATS),
     Spot("stud-two-free-suits", "stud", [["Ah As Kh Ks 2h 3s"], ["Qh Qs Jh Js 4h 5s"]]),
     Spot("razz-ranks-against-two-suits", "razz", [["A A 2 2 3 3 4"], ["Kc Kd Qc Qd Jc Jd Tc"]]),
     Spot("razz-ranks-pinned", "razz", [["A 2 K 4h 9h Th"], ["3c 5c 6c Jc Qc 8d"]]),
-    Spot("razz-alternatives", "razz",
-         [["A 2 K 4h 9h Th 5c", "Ac 2c 3c Kh Qh Th 5d"], ["3d 4s 6c Jc Qc 9d 7h"]]),
+    Spot(
+        "razz-alternatives",
+        "razz",
+        [["A 2 K 4h 9h Th 5c", "Ac 2c 3c Kh Qh Th 5d"], ["3d 4s 6c Jc Qc 9d 7h"]],
+    ),
     Spot("razz-shared-rank", "razz", [["7 Ac 2c Kc Qc Jc"], ["7c 8d 9d 3d Jd Qd"]]),
     # Draw games: no board; short hands are completed with wildcards.
     Spot("deuce-seven-wildcard", "deuce_seven", [["7c 5d 4h 3s *"], ["8c 6d 4c 3d 2h"]]),
     # A-5-4-3-2 is ace high here, which beats the pair of deuces; as a straight it would lose.
     Spot("deuce-seven-wheel", "deuce_seven", [["Ah 5d 4c 3s *"], ["2c 2d 7h 8s 9c"]]),
-    Spot("deuce-seven-three-seats-short", "deuce_seven",
-         [["7c 5d 4h"], ["8c 6d 4c 3d 2h"], ["9c 9d Kh Ks 2c"]]),
+    Spot(
+        "deuce-seven-three-seats-short",
+        "deuce_seven",
+        [["7c 5d 4h"], ["8c 6d 4c 3d 2h"], ["9c 9d Kh Ks 2c"]],
+    ),
     Spot("five-card-draw-short", "five_card_draw", [["Ah Ad Kc"], ["Qh Qs Jc Jd 2h"]]),
-    Spot("five-card-draw-alternatives-dead", "five_card_draw",
-         [["Ah Ad Kc Ks *", "7h 8h 9h Th *"], ["Qh Qs Jc Jd 2h"], ["3c 3d 3h 4c 4d"]],
-         dead="Ac Kh"),
+    Spot(
+        "five-card-draw-alternatives-dead",
+        "five_card_draw",
+        [["Ah Ad Kc Ks *", "7h 8h 9h Th *"], ["Qh Qs Jc Jd 2h"], ["3c 3d 3h 4c 4d"]],
+        dead="Ac Kh",
+    ),
     Spot("badugi-short", "badugi", [["Ac 2d 3h"], ["Kc Qd Jh Ts"]]),
     Spot("badugi-suits", "badugi", [["Ac 2d h s"], ["Kc Qd Jh Ts"]]),
-    Spot("badugi-four-seats-dead", "badugi",
-         [["Ac 2d 3h"], ["Kc Qd Jh Ts"], ["4c 4d 5h *"], ["6s 7c 8d 9h"]], dead="As Ad"),
+    Spot(
+        "badugi-four-seats-dead",
+        "badugi",
+        [["Ac 2d 3h"], ["Kc Qd Jh Ts"], ["4c 4d 5h *"], ["6s 7c 8d 9h"]],
+        dead="As Ad",
+    ),
 ]
 GAMES = sorted({spot.game for spot in SPOTS})
 
 
 def test_every_game_has_spots():
-    assert GAMES == sorted(entry["key"] for entry in vantor.variants())
+    assert sorted(entry["key"] for entry in vantor.variants()) == GAMES
 
 
 def assert_same_result(got, want):
@@ -215,11 +286,14 @@ def test_exact_result_is_marked_exact(spot):
     assert sum(result["share_sum"]) == pytest.approx(result["samples"], rel=1e-12)
 
 
-@pytest.mark.parametrize("game, seat, other, board", [
-    ("holdem", "Ah Kh", "Qs Qd", "Jh 7c 2d 5s"),
-    ("omaha_hi_lo", "Ac 2c Kd Ks", "3s 4s Qh Qd", "5h 6d 8c Jh"),
-    ("badugi", "Ac 2d 3h *", "Kc Qd Jh Ts", ""),
-])
+@pytest.mark.parametrize(
+    "game, seat, other, board",
+    [
+        ("holdem", "Ah Kh", "Qs Qd", "Jh 7c 2d 5s"),
+        ("omaha_hi_lo", "Ac 2c Kd Ks", "3s 4s Qh Qd", "5h 6d 8c Jh"),
+        ("badugi", "Ac 2d 3h *", "Kc Qd Jh Ts", ""),
+    ],
+)
 def test_alternative_listed_twice_counts_twice(game, seat, other, board):
     once = vantor.exact(game, [[masks(seat)], [masks(other)]], masks(board), 0)
     twice = vantor.exact(game, [[masks(seat), masks(seat)], [masks(other)]], masks(board), 0)
@@ -234,18 +308,31 @@ RIVER_SPOTS = [
     Spot("holdem-river", "holdem", [["Ah Kh"], ["Qs Qd"]], "Jh 7c 2d 5s Qh"),
     Spot("short-deck-river", "short_deck", [["Ah 9d"], ["Qs Qd"]], "Jh 7c 6d 8s Kh"),
     Spot("omaha-river", "omaha", [["Ah Kh Qd Jd"], ["Ts Tc 9s 8c"]], "Jh 7c 2d 5s 6c"),
-    Spot("omaha-hi-lo-river", "omaha_hi_lo", [["Ac 2c Kd Ks"], ["3s 4s Qh Qd"]],
-         "5h 6d 8c Jh Kc"),
-    Spot("omaha-five-river", "omaha_five", [["Ah Kh Qd Jd Tc"], ["9s 9c 8s 7c 2h"]],
-         "Jh 7d 2d 5s 9d"),
-    Spot("omaha-five-hi-lo-river", "omaha_five_hi_lo", [["Ac 2c 3d Kd Ks"], ["Ad 4d 5s Qh Qs"]],
-         "6h 7c 8d Js 2s"),
-    Spot("courchevel-river", "courchevel", [["Ah Kh Qd Jd Tc"], ["9s 9c 8s 7c 2h"]],
-         "Jh 7d 2d 5s 9d"),
-    Spot("courchevel-hi-lo-river", "courchevel_hi_lo", [["Ac 2c 3d Kd Ks"], ["Ad 4d 5s Qh Qs"]],
-         "6h 7c 8d Js 2s"),
-    Spot("omaha-six-river", "omaha_six", [["Ah Kh Qd Jd Tc 9c"], ["8s 8c 7s 6c 2h 3h"]],
-         "Jh 7d 2d 5s 8d"),
+    Spot("omaha-hi-lo-river", "omaha_hi_lo", [["Ac 2c Kd Ks"], ["3s 4s Qh Qd"]], "5h 6d 8c Jh Kc"),
+    Spot(
+        "omaha-five-river", "omaha_five", [["Ah Kh Qd Jd Tc"], ["9s 9c 8s 7c 2h"]], "Jh 7d 2d 5s 9d"
+    ),
+    Spot(
+        "omaha-five-hi-lo-river",
+        "omaha_five_hi_lo",
+        [["Ac 2c 3d Kd Ks"], ["Ad 4d 5s Qh Qs"]],
+        "6h 7c 8d Js 2s",
+    ),
+    Spot(
+        "courchevel-river", "courchevel", [["Ah Kh Qd Jd Tc"], ["9s 9c 8s 7c 2h"]], "Jh 7d 2d 5s 9d"
+    ),
+    Spot(
+        "courchevel-hi-lo-river",
+        "courchevel_hi_lo",
+        [["Ac 2c 3d Kd Ks"], ["Ad 4d 5s Qh Qs"]],
+        "6h 7c 8d Js 2s",
+    ),
+    Spot(
+        "omaha-six-river",
+        "omaha_six",
+        [["Ah Kh Qd Jd Tc 9c"], ["8s 8c 7s 6c 2h 3h"]],
+        "Jh 7d 2d 5s 8d",
+    ),
 ]
 
 
@@ -304,6 +391,7 @@ def test_text_decline():
 @dataclass
 class TextSpot:
     """A text-form question and the same question written out as masks by hand."""
+
     id: str
     texts: list
     board: str
@@ -312,24 +400,69 @@ class TextSpot:
 
 
 TEXT_SPOTS = [
-    TextSpot("ranges", ["TT+", "AKs"], "Kd7c2d5s", "",
-             Spot("", "holdem", [pairs("TJQKA"), suited("A", "K")], "Kd 7c 2d 5s")),
-    TextSpot("alternatives-and-wildcards", ["AhKh, QsQd", "* *"], "Jh 7c 2d 5s 3c", "",
-             Spot("", "holdem", [["Ah Kh", "Qs Qd"], ["* *"]], "Jh 7c 2d 5s 3c")),
-    TextSpot("short-deck-classes", ["AKs", "QQ, JJ"], "Th 9c 6d 7s 8s", "",
-             Spot("", "short_deck", [suited("A", "K"), pairs("QJ")], "Th 9c 6d 7s 8s")),
-    TextSpot("omaha-wildcards", ["AhKh**", "QsQdJcTc"], "9h8c2d5s3c", "",
-             Spot("", "omaha", [["Ah Kh * *"], ["Qs Qd Jc Tc"]], "9h 8c 2d 5s 3c")),
-    TextSpot("omaha-hi-lo-suits", ["Ac2c h s", "3s4sQhQd"], "5h 6d Jh 8c Kc", "",
-             Spot("", "omaha_hi_lo", [["Ac 2c h s"], ["3s 4s Qh Qd"]], "5h 6d Jh 8c Kc")),
-    TextSpot("stud-short", ["AhKc 7s8d2c3d", "QhQsJcTd9c4h"], "", "",
-             Spot("", "stud", [["Ah Kc 7s 8d 2c 3d"], ["Qh Qs Jc Td 9c 4h"]])),
-    TextSpot("razz-ranks", ["A 2 K 4h9hTh", "3c5c6cJcQc9d"], "", "",
-             Spot("", "razz", [["A 2 K 4h 9h Th"], ["3c 5c 6c Jc Qc 9d"]])),
-    TextSpot("badugi-dead", ["Ac2d3h", "KcQdJhTs"], "", "4s",
-             Spot("", "badugi", [["Ac 2d 3h"], ["Kc Qd Jh Ts"]], dead="4s")),
-    TextSpot("deuce-seven-dead", ["7c5d4h3s", "8c 6d 4c 3d 2h"], "", "2c 2d",
-             Spot("", "deuce_seven", [["7c 5d 4h 3s"], ["8c 6d 4c 3d 2h"]], dead="2c 2d")),
+    TextSpot(
+        "ranges",
+        ["TT+", "AKs"],
+        "Kd7c2d5s",
+        "",
+        Spot("", "holdem", [pairs("TJQKA"), suited("A", "K")], "Kd 7c 2d 5s"),
+    ),
+    TextSpot(
+        "alternatives-and-wildcards",
+        ["AhKh, QsQd", "* *"],
+        "Jh 7c 2d 5s 3c",
+        "",
+        Spot("", "holdem", [["Ah Kh", "Qs Qd"], ["* *"]], "Jh 7c 2d 5s 3c"),
+    ),
+    TextSpot(
+        "short-deck-classes",
+        ["AKs", "QQ, JJ"],
+        "Th 9c 6d 7s 8s",
+        "",
+        Spot("", "short_deck", [suited("A", "K"), pairs("QJ")], "Th 9c 6d 7s 8s"),
+    ),
+    TextSpot(
+        "omaha-wildcards",
+        ["AhKh**", "QsQdJcTc"],
+        "9h8c2d5s3c",
+        "",
+        Spot("", "omaha", [["Ah Kh * *"], ["Qs Qd Jc Tc"]], "9h 8c 2d 5s 3c"),
+    ),
+    TextSpot(
+        "omaha-hi-lo-suits",
+        ["Ac2c h s", "3s4sQhQd"],
+        "5h 6d Jh 8c Kc",
+        "",
+        Spot("", "omaha_hi_lo", [["Ac 2c h s"], ["3s 4s Qh Qd"]], "5h 6d Jh 8c Kc"),
+    ),
+    TextSpot(
+        "stud-short",
+        ["AhKc 7s8d2c3d", "QhQsJcTd9c4h"],
+        "",
+        "",
+        Spot("", "stud", [["Ah Kc 7s 8d 2c 3d"], ["Qh Qs Jc Td 9c 4h"]]),
+    ),
+    TextSpot(
+        "razz-ranks",
+        ["A 2 K 4h9hTh", "3c5c6cJcQc9d"],
+        "",
+        "",
+        Spot("", "razz", [["A 2 K 4h 9h Th"], ["3c 5c 6c Jc Qc 9d"]]),
+    ),
+    TextSpot(
+        "badugi-dead",
+        ["Ac2d3h", "KcQdJhTs"],
+        "",
+        "4s",
+        Spot("", "badugi", [["Ac 2d 3h"], ["Kc Qd Jh Ts"]], dead="4s"),
+    ),
+    TextSpot(
+        "deuce-seven-dead",
+        ["7c5d4h3s", "8c 6d 4c 3d 2h"],
+        "",
+        "2c 2d",
+        Spot("", "deuce_seven", [["7c 5d 4h 3s"], ["8c 6d 4c 3d 2h"]], dead="2c 2d"),
+    ),
 ]
 
 

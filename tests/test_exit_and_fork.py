@@ -35,8 +35,12 @@ DELAYS = [0.0, 0.01, 0.03, 0.05, 0.08, 0.1, 0.15, 0.2]
 @pytest.mark.parametrize("kind", ["batch", "omaha batch", "walk"])
 def test_the_program_may_end_during_a_call(kind):
     for delay in DELAYS:
-        done = subprocess.run([sys.executable, "-c", EXIT_SCRIPT.format(kind=kind, delay=delay)],
-                              capture_output=True, text=True, timeout=60)
+        done = subprocess.run(
+            [sys.executable, "-c", EXIT_SCRIPT.format(kind=kind, delay=delay)],
+            capture_output=True,
+            text=True,
+            timeout=60,
+        )
         assert (done.returncode, done.stderr) == (0, ""), f"ending after {delay} s"
 
 
@@ -86,8 +90,12 @@ SANITIZED = "asan" in os.environ.get("LD_PRELOAD", "")
 @pytest.mark.skipif(not hasattr(os, "fork"), reason="no fork on this platform")
 @pytest.mark.skipif(SANITIZED, reason="the sanitizer runtime's own locks are not fork-safe")
 def test_a_child_forked_while_batches_run_gets_a_working_pool():
-    done = subprocess.run([sys.executable, "-c", FORK_SCRIPT.format(forks=200, seconds=20)],
-                          capture_output=True, text=True, timeout=120)
+    done = subprocess.run(
+        [sys.executable, "-c", FORK_SCRIPT.format(forks=200, seconds=20)],
+        capture_output=True,
+        text=True,
+        timeout=120,
+    )
     assert done.returncode == 0, done.stderr
     forks, failures = done.stdout.split(maxsplit=1)
     assert failures.strip() == "[]", f"after {forks} forks"

@@ -24,11 +24,17 @@ CASES = json.loads(RECORDED.read_text())["cases"]
 def test_every_game_is_covered():
     games = {entry["key"] for entry in vantor.variants()}
     for function in ("chunk_from_text", "exact_from_text"):
-        answered = {case["args"][0] for case in CASES if case["function"] == function
-                    and case["result"] and "error" not in case["result"]}
+        answered = {
+            case["args"][0]
+            for case in CASES
+            if case["function"] == function and case["result"] and "error" not in case["result"]
+        }
         assert answered == games, function
-    weighted = {case["args"][0] for case in CASES
-                if case["function"] == "chunk_from_text" and case["result"].get("weighted")}
+    weighted = {
+        case["args"][0]
+        for case in CASES
+        if case["function"] == "chunk_from_text" and case["result"].get("weighted")
+    }
     assert weighted == games
 
 
@@ -56,8 +62,14 @@ print(json.dumps({"compared": len(cases), "differing": differing}))
 
 def test_portable_card_picking_gives_the_recorded_answers():
     environment = dict(os.environ, VANTOR_CARD_PICKING="broadword")
-    run = subprocess.run([sys.executable, "-c", PORTABLE_RUN], capture_output=True, text=True,
-                         env=environment, cwd=pathlib.Path(__file__).parent, timeout=300)
+    run = subprocess.run(
+        [sys.executable, "-c", PORTABLE_RUN],
+        capture_output=True,
+        text=True,
+        env=environment,
+        cwd=pathlib.Path(__file__).parent,
+        timeout=300,
+    )
     assert run.returncode == 0, run.stderr
     outcome = json.loads(run.stdout)
     assert outcome["compared"] > 50

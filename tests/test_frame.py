@@ -15,18 +15,33 @@ import vantor
 SIGNATURES = {
     "variants": ([], 0),
     "chunk": (
-        [("variant", "str"), ("hands", "seats"), ("board", "masks"), ("dead", "int"),
-         ("samples", "int"), ("seed", "int"), ("threads", "int")],
+        [
+            ("variant", "str"),
+            ("hands", "seats"),
+            ("board", "masks"),
+            ("dead", "int"),
+            ("samples", "int"),
+            ("seed", "int"),
+            ("threads", "int"),
+        ],
         5,
     ),
     "chunk_from_text": (
-        [("variant", "str"), ("hands", "texts"), ("board", "str"), ("dead", "str"),
-         ("samples", "int"), ("seed", "int"), ("threads", "int")],
+        [
+            ("variant", "str"),
+            ("hands", "texts"),
+            ("board", "str"),
+            ("dead", "str"),
+            ("samples", "int"),
+            ("seed", "int"),
+            ("threads", "int"),
+        ],
         2,
     ),
     "exact": ([("variant", "str"), ("hands", "seats"), ("board", "masks"), ("dead", "int")], 4),
     "exact_from_text": (
-        [("variant", "str"), ("hands", "texts"), ("board", "str"), ("dead", "str")], 2
+        [("variant", "str"), ("hands", "texts"), ("board", "str"), ("dead", "str")],
+        2,
     ),
     "default_thread_count": ([], 0),
     "parse_hand_field": ([("text", "str"), ("slots", "int"), ("allow_short", "bool")], 2),
@@ -42,10 +57,18 @@ WITH_PARAMETERS = [name for name in ORDER if SIGNATURES[name][0]]
 AH, KH, QS, QD = 1 << 50, 1 << 46, 1 << 43, 1 << 41
 VALID = {
     "variants": {},
-    "chunk": dict(variant="holdem", hands=[[[AH, KH]], [[QS, QD]]], board=[], dead=0,
-                  samples=1000, seed=0, threads=1),
-    "chunk_from_text": dict(variant="holdem", hands=["AhKh", "QsQd"], board="", dead="",
-                            samples=1000, seed=0, threads=1),
+    "chunk": dict(
+        variant="holdem",
+        hands=[[[AH, KH]], [[QS, QD]]],
+        board=[],
+        dead=0,
+        samples=1000,
+        seed=0,
+        threads=1,
+    ),
+    "chunk_from_text": dict(
+        variant="holdem", hands=["AhKh", "QsQd"], board="", dead="", samples=1000, seed=0, threads=1
+    ),
     "exact": dict(variant="holdem", hands=[[[AH, KH]], [[QS, QD]]], board=[], dead=0),
     "exact_from_text": dict(variant="holdem", hands=["AhKh", "QsQd"], board="", dead=""),
     "default_thread_count": {},
@@ -75,16 +98,16 @@ class IndexLike:
 
 DOCS = {
     "variants": "variants()\n--\n\nEvery game this library plays.\n\nEach entry carries the key to pass back in, a label to show, and how the\ngame deals, so a caller can build its own menu without a table of its own.",
-    "chunk": "chunk(variant, hands, board, dead, samples, seed=0, threads=0)\n--\n\nSamples a batch of deals, taking masks.\n\n`hands` is one entry per seat, each a list of whole alternatives, each\nalternative one mask per card the player holds. A named card is a mask\nwith one bit; \"any ace\" is a mask with four.\n\nThe sampling runs with the GIL released, so a caller can keep repainting\nwhile it works.",
-    "chunk_from_text": "chunk_from_text(variant, hands, board=\"\", dead=\"\", samples=100000, seed=0, threads=0)\n--\n\nSamples a batch of deals, taking this library's notation.\n\nThe convenience form: `[\"AhKh\", \"QsQd\"]` for hold'em, `\"Kh Qh Jh\"` for a\nflop. The mask form is the one to reach for from a program that already\nholds masks; this one is for everything else.",
+    "chunk": 'chunk(variant, hands, board, dead, samples, seed=0, threads=0)\n--\n\nSamples a batch of deals, taking masks.\n\n`hands` is one entry per seat, each a list of whole alternatives, each\nalternative one mask per card the player holds. A named card is a mask\nwith one bit; "any ace" is a mask with four.\n\nThe sampling runs with the GIL released, so a caller can keep repainting\nwhile it works.',
+    "chunk_from_text": 'chunk_from_text(variant, hands, board="", dead="", samples=100000, seed=0, threads=0)\n--\n\nSamples a batch of deals, taking this library\'s notation.\n\nThe convenience form: `["AhKh", "QsQd"]` for hold\'em, `"Kh Qh Jh"` for a\nflop. The mask form is the one to reach for from a program that already\nholds masks; this one is for everything else.',
     "exact": "exact(variant, hands, board, dead)\n--\n\nWalks every deal, taking masks, or returns `None` when there are too many.\n\nThe mask twin of [`exact_from_text`]. A caller passing masks could not ask\nfor an exact answer at all before this, which is backwards: exact matters\nmost on a river spot, and a river spot is exactly when someone has the\ncalculator open.",
-    "exact_from_text": "exact_from_text(variant, hands, board=\"\", dead=\"\")\n--\n\nWalks every deal instead of sampling, or returns `None` when there are too\nmany to walk.\n\nAn exact result carries a standard error of zero, because there is nothing\nuncertain about it.",
+    "exact_from_text": 'exact_from_text(variant, hands, board="", dead="")\n--\n\nWalks every deal instead of sampling, or returns `None` when there are too\nmany to walk.\n\nAn exact result carries a standard error of zero, because there is nothing\nuncertain about it.',
     "default_thread_count": "default_thread_count()\n--\n\nHow many threads a batch spreads over when none is asked for.",
     "parse_hand_field": "parse_hand_field(text, slots, allow_short=False)\n--\n\nReads a hand field into masks, which is how another implementation of\nthe notation can be checked against this one without running a whole\nsimulation.\n\n`slots` is how many cards the game deals a player. Where cards arrive over\ntime -- stud, a draw game -- a shorter field is allowed and means the rest\nare still to come.",
     "parse_dead_cards": "parse_dead_cards(text)\n--\n\nReads dead cards into one mask. They must be named exactly.",
     "card_index": "card_index(text)\n--\n\nThe index of a named card, as `rank * 4 + suit`.",
     "card_name": "card_name(index)\n--\n\nThe name of a card index, uppercase rank and lowercase suit.",
-    "score_batch": "score_batch(kernel, hands)\n--\n\nScores a batch of hands against one of the ranking kernels.\n\nLower is better. This exists for `validation/`, which asks an outside\nevaluator whether it agrees; it takes whole batches because crossing this\nboundary a hundred million times, one hand at a time, would cost more than\nthe comparison itself.\n\n`kernel` is one of `high`, `deuce_seven`, `low_a5`, `short_deck` or\n`badugi`. Cards are written as usual: `\"AhKhQsQd2c7d9s\"`.",
+    "score_batch": 'score_batch(kernel, hands)\n--\n\nScores a batch of hands against one of the ranking kernels.\n\nLower is better. This exists for `validation/`, which asks an outside\nevaluator whether it agrees; it takes whole batches because crossing this\nboundary a hundred million times, one hand at a time, would cost more than\nthe comparison itself.\n\n`kernel` is one of `high`, `deuce_seven`, `low_a5`, `short_deck` or\n`badugi`. Cards are written as usual: `"AhKhQsQd2c7d9s"`.',
     "full_deck": "full_deck()\n--\n\nA mask holding every card in a standard deck.",
 }
 
@@ -101,13 +124,18 @@ class TestModule:
         assert ".abi3." in vantor.__file__
 
     def test_import_prints_nothing(self):
-        run = subprocess.run([sys.executable, "-c", "import vantor"], capture_output=True,
-                             text=True, check=True)
+        run = subprocess.run(
+            [sys.executable, "-c", "import vantor"], capture_output=True, text=True, check=True
+        )
         assert (run.stdout, run.stderr) == ("", "")
 
     def test_full_deck_from_a_fresh_interpreter(self):
-        run = subprocess.run([sys.executable, "-c", "import vantor; print(vantor.full_deck())"],
-                             capture_output=True, text=True, check=True)
+        run = subprocess.run(
+            [sys.executable, "-c", "import vantor; print(vantor.full_deck())"],
+            capture_output=True,
+            text=True,
+            check=True,
+        )
         assert run.stdout == "4503599627370495\n"
 
 
@@ -117,7 +145,7 @@ class TestDocumentation:
         signature_line, body = DOCS[name].split("\n--\n\n", 1)
         function = getattr(vantor, name)
         assert function.__doc__ == body
-        assert function.__text_signature__ == signature_line[len(name):]
+        assert function.__text_signature__ == signature_line[len(name) :]
 
     def test_signature(self, name):
         parameters, required = SIGNATURES[name]
@@ -146,8 +174,10 @@ class TestBinding:
         else:
             bound = "exactly" if required == len(parameters) else "at most"
             plural = "" if len(parameters) == 1 else "s"
-            expected = (f"{name}() takes {bound} {len(parameters)} positional argument{plural} "
-                        f"({len(args)} given)")
+            expected = (
+                f"{name}() takes {bound} {len(parameters)} positional argument{plural} "
+                f"({len(args)} given)"
+            )
         with pytest.raises(TypeError, match=f"^{re.escape(expected)}$"):
             getattr(vantor, name)(*args)
 
@@ -209,8 +239,9 @@ class TestBinding:
     def test_chunk_from_text_defaults(self):
         # A batch is reproducible, so the defaults show in its result: 100,000 samples, seed 0,
         # and as many pieces as default_thread_count() gives threads.
-        written_out = vantor.chunk_from_text("holdem", ["AhKh", "QsQd"], "", "", 100_000, 0,
-                                             vantor.default_thread_count())
+        written_out = vantor.chunk_from_text(
+            "holdem", ["AhKh", "QsQd"], "", "", 100_000, 0, vantor.default_thread_count()
+        )
         assert vantor.chunk_from_text("holdem", ["AhKh", "QsQd"]) == written_out
         assert written_out["samples"] == 100_000
 
@@ -232,8 +263,11 @@ BAD_VALUES = {
         (5, TypeError, "argument '{p}': 'int' object cannot be converted to 'Sequence'"),
         ({"AhKh": 1}, TypeError, "argument '{p}': 'dict' object cannot be converted to 'Sequence'"),
         ([5], TypeError, "argument '{p}': 'int' object cannot be converted to 'str'"),
-        (["AhKh", None], TypeError,
-         "argument '{p}': 'NoneType' object cannot be converted to 'str'"),
+        (
+            ["AhKh", None],
+            TypeError,
+            "argument '{p}': 'NoneType' object cannot be converted to 'str'",
+        ),
     ],
     "masks": [
         ("AhKh", TypeError, "argument '{p}': Can't extract `str` to `Vec`"),
@@ -273,8 +307,14 @@ BAD_VALUES = {
 }
 
 CONVERSION_CASES = [
-    pytest.param(name, parameter, value, error, template,
-                 id=f"{name}-{parameter}-{type(value).__name__}{index}")
+    pytest.param(
+        name,
+        parameter,
+        value,
+        error,
+        template,
+        id=f"{name}-{parameter}-{type(value).__name__}{index}",
+    )
     for name in WITH_PARAMETERS
     for parameter, kind in SIGNATURES[name][0]
     for index, (value, error, template) in enumerate(BAD_VALUES[kind])
@@ -330,8 +370,9 @@ class TestConversion:
         call_core("parse_hand_field", "AhKh", 2, allow_short)
 
     def test_tuples_are_sequences(self):
-        assert (call_core("chunk", "holdem", (((AH, KH),), ((QS, QD),)), (), 0, 10)
-                == vantor.chunk("holdem", [[[AH, KH]], [[QS, QD]]], [], 0, 10))
+        assert call_core("chunk", "holdem", (((AH, KH),), ((QS, QD),)), (), 0, 10) == vantor.chunk(
+            "holdem", [[[AH, KH]], [[QS, QD]]], [], 0, 10
+        )
         call_core("exact_from_text", "holdem", ("AhKh", "QsQd"))
         call_core("score_batch", "high", ("AhKhQsQd2c7d9s",))
 
@@ -340,10 +381,12 @@ class TestConversion:
         hands = [[[AH | high, KH | 1 << 63]], [[QS, QD | high]]]
         # A board mask keeps its cards (here the deuce of clubs) and loses the rest.
         clean = [[[AH, KH]], [[QS, QD]]]
-        assert (call_core("exact", "holdem", hands, [1 << 60 | 1], high)
-                == vantor.exact("holdem", clean, [1], 0))
-        assert (call_core("chunk", "holdem", hands, [1 << 60 | 1], high, 10)
-                == vantor.chunk("holdem", clean, [1], 0, 10))
+        assert call_core("exact", "holdem", hands, [1 << 60 | 1], high) == vantor.exact(
+            "holdem", clean, [1], 0
+        )
+        assert call_core("chunk", "holdem", hands, [1 << 60 | 1], high, 10) == vantor.chunk(
+            "holdem", clean, [1], 0, 10
+        )
 
     def test_lone_surrogate_is_refused_not_mangled(self):
         with pytest.raises(UnicodeEncodeError):
@@ -416,8 +459,9 @@ def test_a_subinterpreter_gets_the_same_result_dictionary():
     # call. Both give the same dictionary, keys in the same order, and the main one's stay valid
     # after the subinterpreter is gone.
     pytest.importorskip("_xxsubinterpreters")
-    done = subprocess.run([sys.executable, "-c", SUBINTERPRETER_SCRIPT], capture_output=True,
-                          text=True, timeout=60)
+    done = subprocess.run(
+        [sys.executable, "-c", SUBINTERPRETER_SCRIPT], capture_output=True, text=True, timeout=60
+    )
     assert done.returncode == 0, done.stderr
     assert done.stdout.split() == ["True", "True"]
 

@@ -47,15 +47,18 @@ SCRIPT = textwrap.dedent("""
     print(late, idle_cpu, again["samples"])
 """)
 
-LONG_BATCH = ('lambda: vantor.chunk_from_text("holdem", ["AhKh", "QsQd"], samples=2**64 - 1, '
-              'seed=1, threads=2)')
-LONG_WEIGHTED_BATCH = ('lambda: vantor.chunk_from_text("stud", ["A******"] * 4 + ["K******"] * 3, '
-                       'samples=2**64 - 1, seed=1, threads=3)')
+LONG_BATCH = (
+    'lambda: vantor.chunk_from_text("holdem", ["AhKh", "QsQd"], samples=2**64 - 1, '
+    "seed=1, threads=2)"
+)
+LONG_WEIGHTED_BATCH = (
+    'lambda: vantor.chunk_from_text("stud", ["A******"] * 4 + ["K******"] * 3, '
+    "samples=2**64 - 1, seed=1, threads=3)"
+)
 # About 30 million six-card Omaha deals, each scored (every suit is named, so no renaming of
 # suits makes deals alike, and one board card to come leaves no boards to group by ranks): a
 # second or more of walking.
-LONG_WALK = ('lambda: vantor.exact_from_text("omaha_six", ["AhKhQhJhTh9h", "T8****"], '
-             '"2c 3c 4d 5s")')
+LONG_WALK = 'lambda: vantor.exact_from_text("omaha_six", ["AhKhQhJhTh9h", "T8****"], "2c 3c 4d 5s")'
 
 # Listing a shaped seat's 1.7 million hands before a walk that then declines: half a second of
 # listing alone.
@@ -71,8 +74,12 @@ BOUND = (0.1 + 0.4) * (4 if SANITIZED else 1)
 
 
 def interrupted(call, delay):
-    done = subprocess.run([sys.executable, "-c", SCRIPT.format(call=call, delay=delay)],
-                          capture_output=True, text=True, timeout=120)
+    done = subprocess.run(
+        [sys.executable, "-c", SCRIPT.format(call=call, delay=delay)],
+        capture_output=True,
+        text=True,
+        timeout=120,
+    )
     assert done.returncode == 0, done.stderr
     late, idle_cpu, samples = done.stdout.split()
     assert int(samples) == 1000
@@ -97,13 +104,20 @@ def test_a_handler_that_does_not_raise_changes_nothing():
     # Signals arrive every few milliseconds during a batch and a walk; their handler only notes
     # when it ran. The handlers run while the calls work (the calling thread looks for them), and
     # the answers are the ones given without any signal.
-    batch = lambda: vantor.chunk_from_text("omaha", ["AhKhQdJd", "****"], samples=2_000_000, seed=2,
-                                           threads=2)
-    walk = lambda: vantor.exact_from_text("omaha_five_hi_lo", ["AhKhQhJhTh", "AcAd***"], "2c 3c 4d")
+    def batch():
+        return vantor.chunk_from_text(
+            "omaha", ["AhKhQdJd", "****"], samples=2_000_000, seed=2, threads=2
+        )
+
+    def walk():
+        return vantor.exact_from_text("omaha_five_hi_lo", ["AhKhQhJhTh", "AcAd***"], "2c 3c 4d")
+
     quiet = [batch(), walk()]
 
     handled = []
-    previous = signal.signal(signal.SIGUSR1, lambda number, frame: handled.append(time.perf_counter()))
+    previous = signal.signal(
+        signal.SIGUSR1, lambda number, frame: handled.append(time.perf_counter())
+    )
     stop = threading.Event()
     main = threading.main_thread().ident
 
@@ -129,8 +143,9 @@ def test_a_handler_that_does_not_raise_changes_nothing():
         # Away from the edges, where the handlers run anyway as the interpreter enters and
         # leaves the call.
         margin = (end - start) / 4
-        assert any(start + margin < t < end - margin for t in handled), \
+        assert any(start + margin < t < end - margin for t in handled), (
             "no handler ran while the call worked"
+        )
 
 
 def test_any_exception_a_handler_raises_stops_the_call():
@@ -153,13 +168,13 @@ def test_any_exception_a_handler_raises_stops_the_call():
     try:
         timer.start()
         with pytest.raises(Stop):
-            vantor.chunk_from_text("holdem", ["AhKh", "**"], samples=200_000_000, seed=5,
-                                   threads=2)
+            vantor.chunk_from_text("holdem", ["AhKh", "**"], samples=200_000_000, seed=5, threads=2)
         late = time.perf_counter() - sent[0]
     finally:
         timer.join()
         signal.signal(signal.SIGUSR1, previous)
     assert late < BOUND
     after = vantor.chunk_from_text("holdem", ["AhKh", "QsQd"], samples=20_000, seed=3, threads=2)
-    assert after == vantor.chunk_from_text("holdem", ["AhKh", "QsQd"], samples=20_000, seed=3,
-                                           threads=2)
+    assert after == vantor.chunk_from_text(
+        "holdem", ["AhKh", "QsQd"], samples=20_000, seed=3, threads=2
+    )

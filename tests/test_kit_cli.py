@@ -1,6 +1,7 @@
 """The `vantor` command, run as a person runs it: in a subprocess for its output and exit status,
 and in a pseudo-terminal for the live view and Ctrl-C."""
 
+import dataclasses
 import json
 import os
 import pathlib
@@ -48,9 +49,9 @@ def test_an_exact_spot_prints_its_table():
     assert run.returncode == 0 and run.stderr == ""
     exact = vantor.exact_from_text("holdem", ["AhKh", "QsQd"], "Qh Jh 2c")
     expected = [
-        [str(seat), hand, f"{100 * p['equity']:.2f}%", f"{100 * p['win']:.2f}%", f"{100 * p['tie']:.2f}%"]
+        [str(seat), hand, *(f"{100 * p[figure]:.2f}%" for figure in ("equity", "win", "tie"))]
         for seat, (hand, p) in enumerate(zip(["AhKh", "QsQd"], exact["players"]), 1)
-    ]  # fmt: skip
+    ]
     assert rows(run.stdout) == expected
     assert "Exact: every one of 990 deals." in run.stdout
 
@@ -79,7 +80,7 @@ def test_json_carries_the_figures_and_the_mergeable_result():
     printed = json.loads(run.stdout)
     expected = vantorkit.equity(*spot, exact="never", precision=0.01, seed=8, threads=2)
     assert printed["result"] == expected.raw
-    assert [seat["equity"] for seat in printed["seats"]] == [s.equity for s in expected.seats]
+    assert printed["seats"] == [dataclasses.asdict(seat) for seat in expected.seats]
     assert (printed["method"], printed["reason"], printed["seed"]) == ("sampled", "precision", 8)
     assert vantorkit.merge([printed["result"]]) == expected.raw
 
@@ -150,7 +151,9 @@ def test_help_exits_0():
     assert run.returncode == 0 and "--precision" in run.stdout and "vantor games" in run.stdout
 
 
-WITHOUT_RICH = "import sys; sys.modules['rich'] = None; from vantorkit.cli import main; sys.exit(main())"
+WITHOUT_RICH = (
+    "import sys; sys.modules['rich'] = None; from vantorkit.cli import main; sys.exit(main())"
+)
 
 
 @pytest.mark.parametrize("arguments", [["holdem", "AhKh", "QsQd"], ["games"]])
@@ -205,7 +208,9 @@ class TestLiveView:
         child.close()
         assert child.exitstatus == 130
         final = child.before.rsplit("Omaha Hi/Lo: A2** vs KK**", 1)[1]
-        assert re.search(r"Sampled: [\d,]+ deals in [\d.]+ s \(seed \d+, \d threads\), interrupted", final)
+        assert re.search(
+            r"Sampled: [\d,]+ deals in [\d.]+ s \(seed \d+, \d threads\), interrupted", final
+        )
         assert len(rows(re.sub(r"\x1b\[[0-9;?]*[A-Za-z]", "", final))) == 2
         assert "Traceback" not in child.before
 

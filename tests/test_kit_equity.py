@@ -61,7 +61,12 @@ def test_a_fine_precision_is_reached_in_few_calls():
 def test_cheap_spots_are_walked():
     spot = ("omaha_hi_lo", ["Ac 3d Jh Jc", "Kc Kd 9s 8h"], "Ks Qd 7c")
     result = vantorkit.equity(*spot)
-    assert (result.method, result.reason, result.batches, result.seed) == ("exact", "exact", (), None)
+    assert (result.method, result.reason, result.batches, result.seed) == (
+        "exact",
+        "exact",
+        (),
+        None,
+    )
     assert result.raw == vantor.exact_from_text(*spot)
     assert result.deals == result.raw["samples"] and result.error == 0.0
     assert [seat.hand for seat in result.seats] == spot[1]
@@ -190,7 +195,9 @@ class TestInterrupts:
 
         try:
             with pytest.raises(Interrupted) as caught:
-                vantorkit.equity(*NAMED, precision=1e-6, seconds=60, exact="never", progress=started)
+                vantorkit.equity(
+                    *NAMED, precision=1e-6, seconds=60, exact="never", progress=started
+                )
         finally:
             timer.cancel()
         assert caught.value.result is not None and caught.value.result.deals > 0

@@ -136,9 +136,13 @@ class TestBatchRecords:
 
     @pytest.mark.parametrize(
         "other",
-        [Spot("holdem", ["AhKh", "QsQd"], "Qh Jh 3c"), Spot("holdem", ["AhKh", "QsQc"], "Qh Jh 2c"),
-         Spot("holdem", ["AhKh", "QsQd"], "Qh Jh 2c", "3d"), Spot("short_deck", ["AhKh", "QsQd"], "Qh Jh 9c")],
-    )  # fmt: skip
+        [
+            Spot("holdem", ["AhKh", "QsQd"], "Qh Jh 3c"),
+            Spot("holdem", ["AhKh", "QsQc"], "Qh Jh 2c"),
+            Spot("holdem", ["AhKh", "QsQd"], "Qh Jh 2c", "3d"),
+            Spot("short_deck", ["AhKh", "QsQd"], "Qh Jh 9c"),
+        ],
+    )
     def test_batches_of_different_spots_are_refused(self, other):
         with pytest.raises(ValueError, match="parts 0 and 1 answer different requests"):
             vantorkit.merge([vantorkit.batch(self.spot, 100, 1), vantorkit.batch(other, 100, 2)])

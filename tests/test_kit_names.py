@@ -41,7 +41,14 @@ SHORT_ORDER = [
     "Straight flush", "Four of a kind", "Flush", "Full house", "Straight",
     "Three of a kind", "Two pair", "One pair", "High card",
 ]  # fmt: skip
-LOW_A5_ORDER = ["no pair", "One pair", "Two pair", "Three of a kind", "Full house", "Four of a kind"]
+LOW_A5_ORDER = [
+    "no pair",
+    "One pair",
+    "Two pair",
+    "Three of a kind",
+    "Full house",
+    "Four of a kind",
+]
 LOW_A5_COUNTS = {
     "no pair": C(13, 5),
     "One pair": 13 * C(12, 3),
@@ -201,7 +208,7 @@ def boundary_hands(scored):
     categories = {value: high_category(r, s) for (r, s), _, value in scored["high"]}
     texts = {value: text for _, text, value in scored["high"]}
     values = sorted(categories)
-    for a, b in zip(values, values[1:]):
+    for a, b in itertools.pairwise(values):
         if categories[a] != categories[b]:
             yield from ((texts[a], categories[a]), (texts[b], categories[b]))
 

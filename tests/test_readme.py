@@ -6,6 +6,7 @@ output must match what the module prints. Shell blocks are commands, run by CI i
 """
 
 import doctest
+import itertools
 import pathlib
 import re
 
@@ -22,7 +23,7 @@ def sections():
     text = README.read_text(encoding="utf-8")
     starts = [m.start() for m in re.finditer(r"^## ", text, re.M)] + [len(text)]
     found = []
-    for begin, end in zip(starts, starts[1:]):
+    for begin, end in itertools.pairwise(starts):
         body = text[begin:end]
         heading = body.splitlines()[0][3:]
         blocks = []

@@ -10,20 +10,31 @@ ANY = (1 << 52) - 1
 
 # key -> (cards a seat holds, whether a shorter hand is completed, most seats), as the games deal.
 GAMES = {
-    "holdem": (2, False, 23), "short_deck": (2, False, 15),
-    "omaha": (4, False, 11), "omaha_hi_lo": (4, False, 11),
-    "omaha_five": (5, False, 9), "omaha_five_hi_lo": (5, False, 9),
-    "courchevel": (5, False, 9), "courchevel_hi_lo": (5, False, 9), "omaha_six": (6, False, 7),
-    "stud": (7, True, 8), "stud_hi_lo": (7, True, 8), "razz": (7, True, 8),
-    "deuce_seven": (5, True, 10), "five_card_draw": (5, True, 10), "badugi": (4, True, 13),
+    "holdem": (2, False, 23),
+    "short_deck": (2, False, 15),
+    "omaha": (4, False, 11),
+    "omaha_hi_lo": (4, False, 11),
+    "omaha_five": (5, False, 9),
+    "omaha_five_hi_lo": (5, False, 9),
+    "courchevel": (5, False, 9),
+    "courchevel_hi_lo": (5, False, 9),
+    "omaha_six": (6, False, 7),
+    "stud": (7, True, 8),
+    "stud_hi_lo": (7, True, 8),
+    "razz": (7, True, 8),
+    "deuce_seven": (5, True, 10),
+    "five_card_draw": (5, True, 10),
+    "badugi": (4, True, 13),
 }
 
 TOO_FEW = "a spot needs at least two seats to have an answer"
 UNEVEN = "Starting hands with different sizes"
 NO_HAND = "No deal can satisfy a hand"
 NO_DEAL = "No deal can satisfy the hands, board and dead cards together"
-NO_FLOP_CARD = ("this game turns 1 board card face up before the betting, so a board of 0 is not a "
-                "spot that occurs; write `*` for a card that has been dealt and not yet seen")
+NO_FLOP_CARD = (
+    "this game turns 1 board card face up before the betting, so a board of 0 is not a "
+    "spot that occurs; write `*` for a card that has been dealt and not yet seen"
+)
 
 
 def size(n):
@@ -53,8 +64,8 @@ def masks_of(text):
     while i < len(text):
         if text[i] == "*":
             masks.append(ANY)
-        elif text[i] in RANKS and text[i + 1:i + 2] in tuple(SUITS):
-            masks.append(card(text[i:i + 2]))
+        elif text[i] in RANKS and text[i + 1 : i + 2] in tuple(SUITS):
+            masks.append(card(text[i : i + 2]))
             i += 1
         elif text[i] in RANKS:
             masks.append(0xF << 4 * RANKS.index(text[i]))
@@ -85,16 +96,17 @@ def by_text(game, hands, board="", dead=""):
 
 def by_chunk_mask(game, hands, board="", dead=""):
     seats = [[masks_of(piece) for piece in hand.split(",")] for hand in hands]
-    return sampled(lambda: vantor.chunk(game, seats, masks_of(board), sum(masks_of(dead)),
-                                        *BATCH))
+    return sampled(lambda: vantor.chunk(game, seats, masks_of(board), sum(masks_of(dead)), *BATCH))
 
 
 def by_chunk_text(game, hands, board="", dead=""):
     return sampled(lambda: vantor.chunk_from_text(game, hands, board, dead, *BATCH))
 
 
-@pytest.fixture(params=[by_text, by_mask, by_chunk_text, by_chunk_mask],
-                ids=["text", "masks", "chunk-text", "chunk-masks"])
+@pytest.fixture(
+    params=[by_text, by_mask, by_chunk_text, by_chunk_mask],
+    ids=["text", "masks", "chunk-text", "chunk-masks"],
+)
 def ask(request):
     """The same request in either form, written as hand fields, board and dead cards, put to
     the exact walk or to a batch: both validate alike."""
@@ -132,8 +144,10 @@ def opening_board(game):
 def test_the_most_seats_are_dealt_and_one_more_is_refused(ask, game):
     most = GAMES[game][2]
     assert_accepted(ask(game, [unseen(game)] * most, opening_board(game)))
-    assert_refused(ask(game, [unseen(game)] * (most + 1), opening_board(game)),
-                   f"{most + 1} players is more than this game can deal; the deck seats {most}")
+    assert_refused(
+        ask(game, [unseen(game)] * (most + 1), opening_board(game)),
+        f"{most + 1} players is more than this game can deal; the deck seats {most}",
+    )
 
 
 # Requests valid in both forms: (game, hands, board, dead).
@@ -180,8 +194,7 @@ REFUSED = {
     # Every card position can be filled (Qs, Kh, Ah, Qd), but each alternative collides.
     "each alternative collides": ("holdem", ["AhKh, QsQd", "AhQd"], "", "", NO_DEAL),
     # Four suits hold three such hands each.
-    "thirteen one-suit badugi hands": ("badugi", ["hhhh, dddd, cccc, ssss"] * 13, "", "",
-                                       NO_DEAL),
+    "thirteen one-suit badugi hands": ("badugi", ["hhhh, dddd, cccc, ssss"] * 13, "", "", NO_DEAL),
     "razz: fourteen clubs": ("razz", ["7******", "ccccccc", "ccccccc"], "", "", NO_DEAL),
 }
 
@@ -209,12 +222,20 @@ MASK_ONLY = {
     "stud seat without alternatives": ("stud", [[[ANY] * 3], []], [], UNEVEN),
     "hold'em alternatives of two sizes": ("holdem", [[[AH, KH], [AH]], [[ANY, ANY]]], [], UNEVEN),
     "a mask with no card": ("holdem", [[[AH, 0]], [[ANY, ANY]]], [], NO_HAND),
-    "every alternative has an empty mask": ("holdem", [[[AH, 0], [0, KH]], [[ANY, ANY]]], [],
-                                            NO_HAND),
+    "every alternative has an empty mask": (
+        "holdem",
+        [[[AH, 0], [0, KH]], [[ANY, ANY]]],
+        [],
+        NO_HAND,
+    ),
     "a board mask with no card": ("holdem", [[[AH, KH]], [[ANY, ANY]]], [0], NO_DEAL),
     "a card twice in one hand": ("holdem", [[[AH, AH]], [[ANY, ANY]]], [], NO_DEAL),
-    "alternatives each holding a card twice": ("holdem", [[[AH, AH], [KH, KH]], [[ANY, ANY]]], [],
-                                               NO_DEAL),
+    "alternatives each holding a card twice": (
+        "holdem",
+        [[[AH, AH], [KH, KH]], [[ANY, ANY]]],
+        [],
+        NO_DEAL,
+    ),
     "six board masks": ("holdem", [[[ANY, ANY]]] * 2, [ANY] * 6, board_size(6)),
     "a draw board": ("five_card_draw", [[[ANY]]] * 2, [ANY], board_size(1)),
     "a stud board at seven seats": ("stud", [[[ANY] * 3]] * 7, [ANY], board_size(1)),
@@ -237,16 +258,31 @@ def test_an_alternative_with_an_empty_mask_is_passed_over():
 
 
 # The text readers refuse these sizes themselves, pointing into the field.
-@pytest.mark.parametrize("game, hands, board, message", [
-    ("holdem", ["AhKhQh", "**"], "", "this game deals 2 cards, but 3 were written (at byte 0)"),
-    ("holdem", ["**", "**"], "AhKhQhJhTh9h",
-     "at most 5 cards fit here, but 6 were written (at byte 0)"),
-    ("five_card_draw", ["*", "*"], " Ah",
-     "at most 0 cards fit here, but 1 were written (at byte 1)"),
-    ("stud", ["***"] * 7, "Ah", "at most 0 cards fit here, but 1 were written (at byte 0)"),
-    ("stud", ["AhKhQhJhTh9h8h"] + ["***"] * 7, "",
-     "this game deals 6 cards, but 7 were written (at byte 0)"),
-])
+@pytest.mark.parametrize(
+    "game, hands, board, message",
+    [
+        ("holdem", ["AhKhQh", "**"], "", "this game deals 2 cards, but 3 were written (at byte 0)"),
+        (
+            "holdem",
+            ["**", "**"],
+            "AhKhQhJhTh9h",
+            "at most 5 cards fit here, but 6 were written (at byte 0)",
+        ),
+        (
+            "five_card_draw",
+            ["*", "*"],
+            " Ah",
+            "at most 0 cards fit here, but 1 were written (at byte 1)",
+        ),
+        ("stud", ["***"] * 7, "Ah", "at most 0 cards fit here, but 1 were written (at byte 0)"),
+        (
+            "stud",
+            ["AhKhQhJhTh9h8h"] + ["***"] * 7,
+            "",
+            "this game deals 6 cards, but 7 were written (at byte 0)",
+        ),
+    ],
+)
 def test_text_readers_refuse_sizes_first(game, hands, board, message):
     assert_refused(by_text(game, hands, board), message)
 
@@ -254,18 +290,32 @@ def test_text_readers_refuse_sizes_first(game, hands, board, message):
 class TestOrder:
     # Each request breaks several rules; the earliest check answers. (The checks only masks can
     # reach are ordered in the C++ suite.)
-    @pytest.mark.parametrize("request_, message", [
-        (("holdem", ["AhKh"], "Ah Kh Qh Jh Th", "2c"), TOO_FEW),
-        (("holdem", ["AhKh"] * 24, "", "Ah"),
-         "24 players is more than this game can deal; the deck seats 23"),
-        (("stud", ["AhKhQh", "2c3c4c5c"], "", "Ah"), UNEVEN),
-        (("stud", ["AhKh", "AhKh"], "", ""), size(2)),
-        (("courchevel", ["AhKhQhJhTh", "AhKhQhJhTh"], "", ""), NO_FLOP_CARD),
-        (("short_deck", ["AhKh", "AhKh"], "", "2c"), outside("2c")),
-        (("holdem", ["AhKs", "Ah3c"], "", "Ks"), twice("Ah")),  # the dead Ks is lower
-        (("holdem", ["Ah*"] + ["**"] * 22, "", "Ac Ad Ah As"), twice("Ah")),
-    ], ids=["seats", "most seats", "shown cards", "stud size", "board spot", "deck", "shared",
-            "dead"])
+    @pytest.mark.parametrize(
+        "request_, message",
+        [
+            (("holdem", ["AhKh"], "Ah Kh Qh Jh Th", "2c"), TOO_FEW),
+            (
+                ("holdem", ["AhKh"] * 24, "", "Ah"),
+                "24 players is more than this game can deal; the deck seats 23",
+            ),
+            (("stud", ["AhKhQh", "2c3c4c5c"], "", "Ah"), UNEVEN),
+            (("stud", ["AhKh", "AhKh"], "", ""), size(2)),
+            (("courchevel", ["AhKhQhJhTh", "AhKhQhJhTh"], "", ""), NO_FLOP_CARD),
+            (("short_deck", ["AhKh", "AhKh"], "", "2c"), outside("2c")),
+            (("holdem", ["AhKs", "Ah3c"], "", "Ks"), twice("Ah")),  # the dead Ks is lower
+            (("holdem", ["Ah*"] + ["**"] * 22, "", "Ac Ad Ah As"), twice("Ah")),
+        ],
+        ids=[
+            "seats",
+            "most seats",
+            "shown cards",
+            "stud size",
+            "board spot",
+            "deck",
+            "shared",
+            "dead",
+        ],
+    )
     def test_in_both_forms(self, ask, request_, message):
         assert_refused(ask(*request_), message)
 
@@ -273,17 +323,25 @@ class TestOrder:
 class TestTextReading:
     # Fields are read seat by seat, then the board, then the dead cards, and the first reading
     # error is raised inline, its byte counted within its own field, before any check.
-    @pytest.mark.parametrize("hands, board, dead, message", [
-        (["AhXh"], "", "", "'X' is not a rank, a suit, or '*' (at byte 2)"),
-        (["AhKh", "QsQx", "Zz"], "", "", "'x' is not a rank, a suit, or '*' (at byte 3)"),
-        (["AhKx"] * 24, "Qx", "Jx", "'x' is not a rank, a suit, or '*' (at byte 3)"),
-        (["AhKh", "QsQd"], "  Kh Qx", "Jx", "'x' is not a rank, a suit, or '*' (at byte 6)"),
-        (["AhKh", "QsQd"], "Kh,Qh", "", "',' is not a rank, a suit, or '*' (at byte 2)"),
-        (["AhKh", "AhKh"], "", "Ts Jx", "'x' is not a rank, a suit, or '*' (at byte 4)"),
-        (["AhKh", "QsQd"], "", "A", "a dead card must name one card, since every reading changes "
-                                    "the answer (at byte 0)"),
-        (["AhKh,", "QsQd"], "", "", "nothing to read here (at byte 5)"),
-    ])
+    @pytest.mark.parametrize(
+        "hands, board, dead, message",
+        [
+            (["AhXh"], "", "", "'X' is not a rank, a suit, or '*' (at byte 2)"),
+            (["AhKh", "QsQx", "Zz"], "", "", "'x' is not a rank, a suit, or '*' (at byte 3)"),
+            (["AhKx"] * 24, "Qx", "Jx", "'x' is not a rank, a suit, or '*' (at byte 3)"),
+            (["AhKh", "QsQd"], "  Kh Qx", "Jx", "'x' is not a rank, a suit, or '*' (at byte 6)"),
+            (["AhKh", "QsQd"], "Kh,Qh", "", "',' is not a rank, a suit, or '*' (at byte 2)"),
+            (["AhKh", "AhKh"], "", "Ts Jx", "'x' is not a rank, a suit, or '*' (at byte 4)"),
+            (
+                ["AhKh", "QsQd"],
+                "",
+                "A",
+                "a dead card must name one card, since every reading changes "
+                "the answer (at byte 0)",
+            ),
+            (["AhKh,", "QsQd"], "", "", "nothing to read here (at byte 5)"),
+        ],
+    )
     @pytest.mark.parametrize("function", ["exact_from_text", "chunk_from_text"])
     def test_first_reading_error(self, function, hands, board, dead, message):
         assert_refused(lambda: getattr(vantor, function)("holdem", hands, board, dead), message)
@@ -291,12 +349,15 @@ class TestTextReading:
 
 class TestSampledEntries:
     def test_chunk_validates_like_exact(self):
-        assert_refused(lambda: vantor.chunk("holdem", [[[AH, KH]], [[AH, ANY]]], [], 0, 10),
-                       twice("Ah"))
-        assert_accepted(sampled(lambda: vantor.chunk("holdem", [[[AH, KH]], [[ANY, ANY]]], [], 0,
-                                                     *BATCH)))
+        assert_refused(
+            lambda: vantor.chunk("holdem", [[[AH, KH]], [[AH, ANY]]], [], 0, 10), twice("Ah")
+        )
+        assert_accepted(
+            sampled(lambda: vantor.chunk("holdem", [[[AH, KH]], [[ANY, ANY]]], [], 0, *BATCH))
+        )
 
     def test_chunk_from_text_validates_like_exact(self):
         assert_refused(lambda: vantor.chunk_from_text("courchevel", ["*****"] * 2), NO_FLOP_CARD)
-        assert_accepted(sampled(lambda: vantor.chunk_from_text("courchevel", ["*****"] * 2, "Ah",
-                                                               "", *BATCH)))
+        assert_accepted(
+            sampled(lambda: vantor.chunk_from_text("courchevel", ["*****"] * 2, "Ah", "", *BATCH))
+        )

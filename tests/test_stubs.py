@@ -59,22 +59,32 @@ def mismatch(value, hint, where="value"):
     if origin is list:
         if type(value) is not list:
             return f"{where}: {type(value).__name__}, not list"
-        return next(filter(None, (mismatch(item, args[0], f"{where}[{index}]")
-                                  for index, item in enumerate(value))), None)
+        return next(
+            filter(
+                None,
+                (mismatch(item, args[0], f"{where}[{index}]") for index, item in enumerate(value)),
+            ),
+            None,
+        )
     if typing.is_typeddict(hint):
         if type(value) is not dict:
             return f"{where}: {type(value).__name__}, not {hint.__name__}"
         if list(value) != list(hint.__annotations__):
             return f"{where}: keys {list(value)}, not {list(hint.__annotations__)}"
         hints = typing.get_type_hints(hint)
-        return next(filter(None, (mismatch(value[key], hints[key], f"{where}[{key!r}]")
-                                  for key in hints)), None)
+        return next(
+            filter(None, (mismatch(value[key], hints[key], f"{where}[{key!r}]") for key in hints)),
+            None,
+        )
     return None if type(value) is hint else f"{where}: {type(value).__name__}, not {hint}"
 
 
 def test_the_stub_covers_exactly_the_module():
-    functions = {name for name, value in vars(stub).items()
-                 if isinstance(value, types.FunctionType) and value.__code__.co_filename == STUB}
+    functions = {
+        name
+        for name, value in vars(stub).items()
+        if isinstance(value, types.FunctionType) and value.__code__.co_filename == STUB
+    }
     assert functions == {name for name in dir(vantor) if not name.startswith("__")}
     assert functions == set(CALLS)
 

@@ -41,9 +41,12 @@ class TestVariants:
     def test_entries_in_catalogue_order(self):
         entries = vantor.variants()
         assert [list(entry) for entry in entries] == [
-            ["key", "label", "hole_cards", "board_cards", "deck", "deck_size"]] * 15
-        assert [(e["key"], e["label"], e["hole_cards"], e["board_cards"], e["deck_size"])
-                for e in entries] == CATALOGUE
+            ["key", "label", "hole_cards", "board_cards", "deck", "deck_size"]
+        ] * 15
+        assert [
+            (e["key"], e["label"], e["hole_cards"], e["board_cards"], e["deck_size"])
+            for e in entries
+        ] == CATALOGUE
 
     def test_decks(self):
         assert SHORT_DECK == 4503599627304960 and FULL_DECK == 4503599627370495
@@ -73,9 +76,25 @@ GAME_FUNCTIONS = {
 class TestLookup:
     @pytest.mark.parametrize("function", GAME_FUNCTIONS)
     @pytest.mark.parametrize(
-        "key", ["Holdem", "hold'em", "omaha-five", "holdem ", " holdem", "", "HOLDEM", "texas",
-                'say "hi"', "back\\slash", "new\nline", "tab\there", "nul\0", "bell\x07",
-                "\u00e9t\u00e9"])
+        "key",
+        [
+            "Holdem",
+            "hold'em",
+            "omaha-five",
+            "holdem ",
+            " holdem",
+            "",
+            "HOLDEM",
+            "texas",
+            'say "hi"',
+            "back\\slash",
+            "new\nline",
+            "tab\there",
+            "nul\0",
+            "bell\x07",
+            "\u00e9t\u00e9",
+        ],
+    )
     def test_unknown_keys_are_quoted(self, function, key):
         message = f"no game called {quoted(key)}; call variants() for the list"
         with pytest.raises(ValueError, match=f"^{re.escape(message)}$"):

@@ -18,6 +18,7 @@ many disagreed, with the first disagreements in full; the exit status is 1 if an
 """
 
 import argparse
+import itertools
 import random
 import sys
 import time
@@ -64,29 +65,39 @@ def order_check(name, kernel, hands, strength):
     theirs = [strength(hand) for hand in hands]
     order = sorted(range(len(hands)), key=lambda i: ours[i])
     disagreements = []
-    for a, b in zip(order, order[1:]):
+    for a, b in itertools.pairwise(order):
         same_ours, same_theirs = ours[a] == ours[b], theirs[a] == theirs[b]
         if same_ours != same_theirs or (not same_ours and theirs[a] > theirs[b]):
             disagreements.append(
                 f"{''.join(hands[a])} (vantor {ours[a]}) vs {''.join(hands[b])} "
-                f"(vantor {ours[b]}): the outside evaluator orders them differently")
+                f"(vantor {ours[b]}): the outside evaluator orders them differently"
+            )
     return report(name, hands, disagreements, time.perf_counter() - start)
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--high", type=int, default=10_000_000,
-                        help="seven-card hands for `high` (default: %(default)s)")
-    parser.add_argument("--omaha", type=int, default=1_000_000,
-                        help="4 + 5 card hands for `omaha` (default: %(default)s)")
-    parser.add_argument("--slow", type=int, default=50_000,
-                        help="hands per pokerkit check (default: %(default)s)")
+    parser.add_argument(
+        "--high",
+        type=int,
+        default=10_000_000,
+        help="seven-card hands for `high` (default: %(default)s)",
+    )
+    parser.add_argument(
+        "--omaha",
+        type=int,
+        default=1_000_000,
+        help="4 + 5 card hands for `omaha` (default: %(default)s)",
+    )
+    parser.add_argument(
+        "--slow", type=int, default=50_000, help="hands per pokerkit check (default: %(default)s)"
+    )
     parser.add_argument("--seed", type=int, default=2026)
     args = parser.parse_args()
 
     try:
         from phevaluator import evaluate_cards, evaluate_omaha_cards
-        from pokerkit import (BadugiHand, RegularLowHand, ShortDeckHoldemHand, StandardLowHand)
+        from pokerkit import BadugiHand, RegularLowHand, ShortDeckHoldemHand, StandardLowHand
     except ImportError as missing:
         sys.exit(f"{missing}: install the outside evaluators with pip install '.[validation]'")
 
@@ -96,11 +107,18 @@ def main():
 
     # phevaluator: value for value.
     for size, count in ((5, args.high // 10), (6, args.high // 10), (7, args.high)):
-        failures += exact_check(f"high, {size} cards (phevaluator)", "high",
-                                random_hands(rng, count, size), lambda h: evaluate_cards(*h))
+        failures += exact_check(
+            f"high, {size} cards (phevaluator)",
+            "high",
+            random_hands(rng, count, size),
+            lambda h: evaluate_cards(*h),
+        )
     failures += exact_check(
-        "omaha, 4 + 5 cards (phevaluator)", "omaha", random_hands(rng, args.omaha, 9),
-        lambda h: evaluate_omaha_cards(*h[4:], *h[:4]))
+        "omaha, 4 + 5 cards (phevaluator)",
+        "omaha",
+        random_hands(rng, args.omaha, 9),
+        lambda h: evaluate_omaha_cards(*h[4:], *h[:4]),
+    )
 
     # pokerkit: the same order. Its high hands count up, its low hands count down.
     def up(hand_type, **kwargs):
@@ -114,16 +132,28 @@ def main():
     assert StandardLowHand("7h5c4d3s2h") > StandardLowHand("8h5c4d3s2h")
     assert BadugiHand("Ac2d3h4s") > BadugiHand("Kc2d3h4s")
     for size in (5, 6, 7):
-        failures += order_check(f"short_deck, {size} cards (pokerkit)", "short_deck",
-                                random_hands(rng, args.slow, size, SHORT_DECK),
-                                up(ShortDeckHoldemHand))
+        failures += order_check(
+            f"short_deck, {size} cards (pokerkit)",
+            "short_deck",
+            random_hands(rng, args.slow, size, SHORT_DECK),
+            up(ShortDeckHoldemHand),
+        )
     for size in (5, 6, 7):
-        failures += order_check(f"low_a5, {size} cards (pokerkit)", "low_a5",
-                                random_hands(rng, args.slow, size), down(RegularLowHand))
-    failures += order_check("deuce_seven, 5 cards (pokerkit)", "deuce_seven",
-                            random_hands(rng, args.slow, 5), down(StandardLowHand))
-    failures += order_check("badugi, 4 cards (pokerkit)", "badugi",
-                            random_hands(rng, args.slow, 4), down(BadugiHand))
+        failures += order_check(
+            f"low_a5, {size} cards (pokerkit)",
+            "low_a5",
+            random_hands(rng, args.slow, size),
+            down(RegularLowHand),
+        )
+    failures += order_check(
+        "deuce_seven, 5 cards (pokerkit)",
+        "deuce_seven",
+        random_hands(rng, args.slow, 5),
+        down(StandardLowHand),
+    )
+    failures += order_check(
+        "badugi, 4 cards (pokerkit)", "badugi", random_hands(rng, args.slow, 4), down(BadugiHand)
+    )
 
     print("no disagreements" if failures == 0 else f"{failures} disagreements in all")
     return 1 if failures else 0

@@ -96,7 +96,9 @@ def cases():
 def main():
     all_cases = list(cases())
     request = "".join(f"{k} {s} {c} {r}\n" for k, s, c, r in all_cases)
-    output = subprocess.run([sys.argv[1]], input=request, capture_output=True, text=True, check=True)
+    output = subprocess.run(
+        [sys.argv[1]], input=request, capture_output=True, text=True, check=True
+    )
     lines = output.stdout.splitlines()
     if len(lines) != len(all_cases):
         print(f"expected {len(all_cases)} lines, got {len(lines)}")

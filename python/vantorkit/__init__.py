@@ -3,7 +3,8 @@
 `equity` answers a spot to a chosen precision (exactly where that is cheap), `merge` merges
 results of one request as the engine does, `hand_category` and `hands` name what the module
 returns, and the `vantor` command (`python -m vantorkit`) prints a table a person reads at a
-glance. `vantorkit.distributed` runs large jobs on a Dask cluster.
+glance. `vantorkit.distributed` runs large jobs on any `concurrent.futures` executor, a Dask
+cluster's among them.
 """
 
 from .batches import Batch, batch, batch_seed, batches, plan

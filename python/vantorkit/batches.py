@@ -74,9 +74,7 @@ def plan(samples: int, count: int, seed: int, threads: int) -> list[tuple[int, i
     if count < 1 or samples < 0:
         raise ValueError(f"cannot cut {samples} samples into {count} batches")
     size, extra = divmod(samples, count)
-    return [
-        (size + (index < extra), batch_seed(seed, index, threads)) for index in range(count)
-    ]
+    return [(size + (index < extra), batch_seed(seed, index, threads)) for index in range(count)]
 
 
 def batches(spot: Spot, samples: int, count: int, seed: int, threads: int = 1) -> list[Batch]:
@@ -84,4 +82,3 @@ def batches(spot: Spot, samples: int, count: int, seed: int, threads: int = 1) -
     `vantorkit.distributed.run` computes on a cluster, batch for batch."""
     threads = resolve_threads(threads)
     return [batch(spot, size, each, threads) for size, each in plan(samples, count, seed, threads)]
-

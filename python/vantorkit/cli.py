@@ -21,17 +21,16 @@ from typing import TYPE_CHECKING, Literal, NoReturn
 
 import vantor
 
+from .catalogue import games
 from .estimate import Equity, Interrupted, equity
-from .spots import SHORT_READING, Spot, games
+from .spots import Spot
 
 if TYPE_CHECKING:
     from rich.console import Console
 
 INTERRUPTED = 130
 FAILED = 2
-NEEDS_RICH = (
-    "vantor: the table needs the rich package: pip install 'vantor[cli]' (or pass --json)"
-)
+NEEDS_RICH = "vantor: the table needs the rich package: pip install 'vantor[cli]' (or pass --json)"
 AT_BYTE = re.compile(r"(?P<message>.*) \(at byte (?P<byte>\d+)\)", re.S)
 
 
@@ -215,20 +214,8 @@ def as_json(result: Equity) -> dict[str, object]:
         "seed": result.seed,
         "threads": result.threads,
         "seats": [
-            {
-                "hand": seat.hand,
-                "equity": seat.equity,
-                "std_error": seat.std_error,
-                "win": seat.win,
-                "tie": seat.tie,
-                "scoop": seat.scoop,
-                "low_equity": seat.low_equity,
-                "high_win": seat.high_win,
-                "high_tie": seat.high_tie,
-                "low_win": seat.low_win,
-                "low_tie": seat.low_tie,
-            }
-            for seat in result.seats
+            {"hand": hand, **figures}
+            for hand, figures in zip(result.spot.hands, result.raw["players"])
         ],
         "result": result.raw,
     }
@@ -254,9 +241,8 @@ def _offending_field(spot: Spot, reason: str) -> tuple[str, str]:
     """
     game = games().get(spot.game)
     if game is not None:
-        slots, short = game.slots(len(spot.hands)), spot.game in SHORT_READING
         for number, hand in enumerate(spot.hands, 1):
-            if _fails(lambda: vantor.parse_hand_field(hand, slots, short)):
+            if _fails(lambda: game.hand_field(hand, len(spot.hands))):
                 return f"seat {number}'s hand", hand
     if not _fails(lambda: vantor.parse_hand_field(spot.board, 5, True), reason) and _fails(
         lambda: vantor.parse_dead_cards(spot.dead), reason

@@ -10,7 +10,8 @@ How it decides and proceeds:
   reproduces the whole sequence. The first batch draws 4,096 deals; each next one is sized from
   the largest standard error so far (the error falls as one over the square root of the deals),
   at most four times the previous batch, and small enough that one call of the module stays
-  within about 100 ms, so that `progress` and Ctrl-C stay responsive. The call's cost is counted
+  within about 100 ms, so that `progress` hears of the run often. (Ctrl-C needs no such bound:
+  the module looks for signals while it works and stops the call.) The call's cost is counted
   from the results so far, not timed: a seat's hand drawn costs one unit, whether the deal is
   then kept or rejected (the sampler's acceptance tells how many draws a deal takes), and a
   thread gets 400,000 units a call, which is 30 to 70 ms (75 to 170 ns a unit) in every game
@@ -34,8 +35,9 @@ from typing import TYPE_CHECKING, Literal
 import vantor
 
 from .batches import Batch, batch, batch_seed, check_seed, resolve_threads
+from .catalogue import games
 from .merging import merge
-from .spots import Spot, deal_bound, games
+from .spots import Spot, deal_bound
 
 if TYPE_CHECKING:
     from vantor import Result
@@ -106,7 +108,7 @@ class Equity:
     def hi_lo(self) -> bool:
         """Whether the game splits pots between a high and a low hand."""
         game = games().get(self.spot.game)
-        return game is not None and game.hi_lo
+        return game is not None and game.facts.hi_lo
 
 
 class Interrupted(KeyboardInterrupt):
@@ -263,22 +265,7 @@ def _result(
     seed: int | None,
     threads: int,
 ) -> Equity:
-    seats = tuple(
-        SeatEquity(
-            hand,
-            seat["equity"],
-            seat["win"],
-            seat["tie"],
-            seat["scoop"],
-            seat["low_equity"],
-            seat["high_win"],
-            seat["high_tie"],
-            seat["low_win"],
-            seat["low_tie"],
-            seat["std_error"],
-        )
-        for hand, seat in zip(spot.hands, raw["players"])
-    )
+    seats = tuple(SeatEquity(hand=hand, **seat) for hand, seat in zip(spot.hands, raw["players"]))
     return Equity(
         spot, seats, method, reason, raw["samples"], seconds, target, seed, threads, batches, raw
     )

@@ -9,14 +9,15 @@ from __future__ import annotations
 
 import math
 from collections.abc import Iterable
-from typing import TYPE_CHECKING, Union
+from typing import TYPE_CHECKING, Literal, Union, cast, get_args
 
 from .batches import Batch
 
 if TYPE_CHECKING:
     from vantor import Result, Seat
 
-SUMS = (
+# The eleven per-seat sums of a result, in the module's key order.
+SumName = Literal[
     "share_sum",
     "share_square_sum",
     "square_weight_share_sum",
@@ -28,7 +29,21 @@ SUMS = (
     "high_tie_count",
     "low_win_count",
     "low_tie_count",
-)
+]
+SUMS = cast("tuple[SumName, ...]", get_args(SumName))
+# A seat's figures in the module's key order, each the weighted average of one sum (the sum over
+# `weight_sum`), and last the standard error of `equity`, which the square sums give.
+AVERAGED_SUM: dict[str, SumName] = {
+    "equity": "share_sum",
+    "win": "win_count",
+    "tie": "tie_count",
+    "low_equity": "low_share_sum",
+    "scoop": "scoop_count",
+    "high_win": "high_win_count",
+    "high_tie": "high_tie_count",
+    "low_win": "low_win_count",
+    "low_tie": "low_tie_count",
+}
 KEYS = (
     "samples",
     "exact",
@@ -97,7 +112,9 @@ def _check_shapes(dicts: list[Result]) -> None:
     for index, result in enumerate(dicts):
         first = seen.setdefault(id(result), index)
         if first != index and result["samples"]:
-            raise ValueError(f"parts {first} and {index} are the same result: its deals would count twice")
+            raise ValueError(
+                f"parts {first} and {index} are the same result: its deals would count twice"
+            )
 
 
 def _check_batches(parts: list[Mergeable]) -> None:
@@ -122,21 +139,8 @@ def _check_batches(parts: list[Mergeable]) -> None:
                 )
 
 
-def _per_seat(result: Result) -> tuple[list[float] | list[Seat], ...]:
-    return (
-        result["share_sum"],
-        result["share_square_sum"],
-        result["square_weight_share_sum"],
-        result["low_share_sum"],
-        result["win_count"],
-        result["tie_count"],
-        result["scoop_count"],
-        result["high_win_count"],
-        result["high_tie_count"],
-        result["low_win_count"],
-        result["low_tie_count"],
-        result["players"],
-    )
+def _per_seat(result: Result) -> list[list[float] | list[Seat]]:
+    return [*(result[name] for name in SUMS), result["players"]]
 
 
 def _merge_two(a: Result, b: Result) -> Result:
@@ -146,37 +150,20 @@ def _merge_two(a: Result, b: Result) -> Result:
         exact = a["exact"] and b["exact"]
     else:
         exact = a["exact"] if a["samples"] else b["exact"]
-    merged: Result = {
-        "samples": a["samples"] + b["samples"],
-        "exact": exact,
-        "attempts": a["attempts"] + b["attempts"],
-        "acceptance": 0.0,
-        "weighted": a["weighted"],
-        "weight_sum": a["weight_sum"] + b["weight_sum"],
-        "weight_square_sum": a["weight_square_sum"] + b["weight_square_sum"],
-        "effective_samples": 0.0,
-        "share_sum": _add(a["share_sum"], b["share_sum"]),
-        "share_square_sum": _add(a["share_square_sum"], b["share_square_sum"]),
-        "square_weight_share_sum": _add(a["square_weight_share_sum"], b["square_weight_share_sum"]),
-        "low_share_sum": _add(a["low_share_sum"], b["low_share_sum"]),
-        "win_count": _add(a["win_count"], b["win_count"]),
-        "tie_count": _add(a["tie_count"], b["tie_count"]),
-        "scoop_count": _add(a["scoop_count"], b["scoop_count"]),
-        "high_win_count": _add(a["high_win_count"], b["high_win_count"]),
-        "high_tie_count": _add(a["high_tie_count"], b["high_tie_count"]),
-        "low_win_count": _add(a["low_win_count"], b["low_win_count"]),
-        "low_tie_count": _add(a["low_tie_count"], b["low_tie_count"]),
-        "players": [],
-    }
+    merged = _copy_sums(a)
+    merged["exact"] = exact
+    merged["samples"] += b["samples"]
+    merged["attempts"] += b["attempts"]
+    merged["weight_sum"] += b["weight_sum"]
+    merged["weight_square_sum"] += b["weight_square_sum"]
+    for name in SUMS:
+        merged[name] = [x + y for x, y in zip(a[name], b[name])]
     return _with_figures(merged)
 
 
-def _add(a: list[float], b: list[float]) -> list[float]:
-    return [x + y for x, y in zip(a, b)]
-
-
 def _copy_sums(result: Result) -> Result:
-    copy: Result = {
+    """A result of `result`'s counters and sums (the lists copied), its figures still to fill."""
+    copy: dict[str, object] = {
         "samples": result["samples"],
         "exact": result["exact"],
         "attempts": result["attempts"],
@@ -185,20 +172,10 @@ def _copy_sums(result: Result) -> Result:
         "weight_sum": result["weight_sum"],
         "weight_square_sum": result["weight_square_sum"],
         "effective_samples": 0.0,
-        "share_sum": list(result["share_sum"]),
-        "share_square_sum": list(result["share_square_sum"]),
-        "square_weight_share_sum": list(result["square_weight_share_sum"]),
-        "low_share_sum": list(result["low_share_sum"]),
-        "win_count": list(result["win_count"]),
-        "tie_count": list(result["tie_count"]),
-        "scoop_count": list(result["scoop_count"]),
-        "high_win_count": list(result["high_win_count"]),
-        "high_tie_count": list(result["high_tie_count"]),
-        "low_win_count": list(result["low_win_count"]),
-        "low_tie_count": list(result["low_tie_count"]),
+        **{name: list(result[name]) for name in SUMS},
         "players": [],
     }
-    return copy
+    return cast("Result", copy)
 
 
 def _with_figures(result: Result) -> Result:
@@ -218,15 +195,6 @@ def _seat(result: Result, seat: int, total: float) -> Seat:
         result["share_square_sum"][seat] - 2 * d * result["square_weight_share_sum"][seat]
     )
     exact = result["exact"] or result["samples"] < 2
-    return {
-        "equity": d,
-        "win": result["win_count"][seat] / total,
-        "tie": result["tie_count"][seat] / total,
-        "low_equity": result["low_share_sum"][seat] / total,
-        "scoop": result["scoop_count"][seat] / total,
-        "high_win": result["high_win_count"][seat] / total,
-        "high_tie": result["high_tie_count"][seat] / total,
-        "low_win": result["low_win_count"][seat] / total,
-        "low_tie": result["low_tie_count"][seat] / total,
-        "std_error": 0.0 if exact else math.sqrt(max(spread, 0.0)) / total,
-    }
+    figures = {figure: result[name][seat] / total for figure, name in AVERAGED_SUM.items()}
+    figures["std_error"] = 0.0 if exact else math.sqrt(max(spread, 0.0)) / total
+    return cast("Seat", figures)

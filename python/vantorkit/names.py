@@ -9,7 +9,7 @@ cards ("Seven-five low"), which the value's place among the no-pair hands tells.
 from __future__ import annotations
 
 from collections.abc import Sequence
-from itertools import combinations
+from itertools import combinations, pairwise
 
 import vantor
 
@@ -137,7 +137,7 @@ def _badugi_category(value: int) -> str:
     digits = [(ranks >> shift) & 15 for shift in (12, 8, 4, 0)]
     size = 4 - missing
     held, padding = digits[:size], digits[size:]
-    descending = all(high > low for high, low in zip(held, held[1:]))
+    descending = all(high > low for high, low in pairwise(held))
     if not 1 <= size <= 4 or any(padding) or not descending or not all(1 <= r <= 13 for r in held):
         raise ValueError(f"{value} is not a value of the badugi kernel")
     return BADUGI_SIZES[missing]

@@ -1,4 +1,4 @@
-"""A spot (one equity question) and what vantorkit needs to know about its game.
+"""A spot (one equity question) and an upper bound on the deals of its exact walk.
 
 The module answers requests but keeps no record of them; a `Spot` is that record. It travels with
 every sampled batch so that `merge` can tell batches of one question from batches of another, and
@@ -14,70 +14,9 @@ from dataclasses import dataclass, field
 
 import vantor
 
-# The games whose hand fields may stop short, the missing cards being dealt: stud, razz and the
-# draw games. Everywhere else a field names every card of the hand.
-SHORT_READING = frozenset(
-    {"stud", "stud_hi_lo", "razz", "deuce_seven", "five_card_draw", "badugi"}
-)
-STUD = frozenset({"stud", "stud_hi_lo", "razz"})
-HI_LO = frozenset({"omaha_hi_lo", "omaha_five_hi_lo", "courchevel_hi_lo", "stud_hi_lo"})
-# With eight seats a stud deck runs short, so each seat holds six cards and one is shared.
-STUD_SHARED_CARD_SEATS = 8
+from .catalogue import games
 
 Key = tuple[object, ...]
-
-
-@dataclass(frozen=True)
-class Game:
-    """What the catalogue says about one game."""
-
-    key: str
-    label: str
-    hole_cards: int
-    board_cards: int
-    deck: int
-    deck_size: int
-
-    @property
-    def hi_lo(self) -> bool:
-        """Whether the pot is split between the best high and an eight-or-better low."""
-        return self.key in HI_LO
-
-    def slots(self, seats: int) -> int:
-        """How many cards a hand field holds with this many seats."""
-        if self.key in STUD and seats >= STUD_SHARED_CARD_SEATS:
-            return self.hole_cards - 1
-        return self.hole_cards
-
-    def board_size(self, seats: int) -> int:
-        """How many board cards a complete deal has with this many seats."""
-        if self.key in STUD and seats >= STUD_SHARED_CARD_SEATS:
-            return 1
-        return self.board_cards
-
-
-_catalogue: dict[str, Game] = {}
-
-
-def games() -> dict[str, Game]:
-    """The catalogue, by key, in catalogue order."""
-    if not _catalogue:
-        _catalogue.update(_read_catalogue())
-    return _catalogue
-
-
-def _read_catalogue() -> dict[str, Game]:
-    return {
-        entry["key"]: Game(
-            entry["key"],
-            entry["label"],
-            entry["hole_cards"],
-            entry["board_cards"],
-            entry["deck"],
-            entry["deck_size"],
-        )
-        for entry in vantor.variants()
-    }
 
 
 def _hands_tuple(hands: Sequence[str]) -> tuple[str, ...]:
@@ -124,22 +63,24 @@ def _question_key(spot: Spot) -> Key:
     are), each seat's alternatives sorted as a multiset (a hand written twice counts twice), the
     board's slots sorted and the dead cards as one mask. A spot that does not read falls back to
     its text; the module will refuse it anyway."""
+    as_written = ("text", spot.game, spot.hands, spot.board, spot.dead)
+    game = games().get(spot.game)
+    if game is None:
+        return as_written
+    slots = game.slots(len(spot.hands))
     try:
-        game = games()[spot.game]
-        slots = game.slots(len(spot.hands))
-        short = spot.game in SHORT_READING
         seats = tuple(
             tuple(
                 sorted(
                     tuple(sorted(alternative + [vantor.full_deck()] * (slots - len(alternative))))
-                    for alternative in vantor.parse_hand_field(hand, slots, short)
+                    for alternative in game.hand_field(hand, len(spot.hands))
                 )
             )
             for hand in spot.hands
         )
         return (spot.game, seats, _board_slots(spot.board), vantor.parse_dead_cards(spot.dead))
-    except (KeyError, ValueError):
-        return ("text", spot.game, spot.hands, spot.board, spot.dead)
+    except ValueError:
+        return as_written
 
 
 def _board_slots(board: str) -> tuple[int, ...]:
@@ -154,15 +95,16 @@ def deal_bound(spot: Spot) -> int | None:
     read (the module then reports why). Every seat's hands and the board's completions are counted
     as if the others took no card from them, so the product can only overshoot: by about 2.2 for
     two unseen hold'em hands, less where more cards are named."""
+    game = games().get(spot.game)
+    if game is None:
+        return None
     try:
-        game = games()[spot.game]
-        slots = game.slots(len(spot.hands))
-        short = spot.game in SHORT_READING
-        seats = [vantor.parse_hand_field(hand, slots, short) for hand in spot.hands]
+        seats = [game.hand_field(hand, len(spot.hands)) for hand in spot.hands]
         board = list(_board_slots(spot.board))
         dead = vantor.parse_dead_cards(spot.dead)
-    except (KeyError, ValueError):
+    except ValueError:
         return None
+    slots = game.slots(len(seats))
     named_on_table = dead | _named(board)
     # A seat with a single alternative of named cards holds those cards in every deal.
     held = [_named(alternatives[0]) if len(alternatives) == 1 else 0 for alternatives in seats]

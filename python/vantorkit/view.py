@@ -11,8 +11,8 @@ from rich.progress_bar import ProgressBar
 from rich.table import Table
 from rich.text import Text
 
+from .catalogue import Game, games
 from .estimate import LEAST_DEALS_TIMES_PRECISION, Equity
-from .spots import SHORT_READING, Game, games
 
 
 def decimals(result: Equity) -> int:
@@ -26,7 +26,9 @@ def equity_view(result: Equity) -> Group:
     """The table of `equity_table` between a line naming the spot and one saying how the figures
     were found."""
     return Group(
-        Text(_title(result), style="bold"), equity_table(result), Text(_caption(result), style="dim")
+        Text(_title(result), style="bold"),
+        equity_table(result),
+        Text(_caption(result), style="dim"),
     )
 
 
@@ -129,10 +131,10 @@ def games_table() -> Table:
 
 def notes(game: Game) -> str:
     found: list[str] = []
-    if game.hi_lo:
+    if game.facts.hi_lo:
         found.append("hi/lo")
     if game.deck_size != 52:
         found.append(f"{game.deck_size}-card deck")
-    if game.key in SHORT_READING:
+    if game.facts.short_fields:
         found.append("partial hands")
     return ", ".join(found)
