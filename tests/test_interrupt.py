@@ -62,8 +62,7 @@ LONG_WALK = 'lambda: vantor.exact_from_text("omaha_six", ["AhKhQhJhTh9h", "T8***
 
 # Listing a shaped seat's 1.7 million hands before a walk that then declines: half a second of
 # listing alone.
-LONG_LISTING = ('lambda: vantor.exact_from_text("omaha_six", ["A*****", "AhKhQhJhTh9h"], '
-                '"2c 3c 4d")')
+LONG_LISTING = 'lambda: vantor.exact_from_text("omaha_six", ["A*****", "AhKhQhJhTh9h"], "2c 3c 4d")'
 
 # A batch stops within 100 ms of the signal (the caller looks every 50 ms, a piece within a few
 # thousand deals), and so does a walk, listing its seats' hands or walking its deals; the rest is
