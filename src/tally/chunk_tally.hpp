@@ -39,7 +39,8 @@ struct SeatStatistics {
 
 // The per-seat weighted sums of a tally (s a seat's share of a deal, l its low share, w the deal's
 // weight), in the order the result dictionary lists them. A new figure is one entry here and in
-// kSeatSumNames, and its term in what a deal adds (chunk_tally.cpp); everything else goes by the list.
+// kSeatSumNames, and its term in what a deal adds (chunk_tally.cpp); everything else goes by the
+// list.
 enum class SeatSum : std::uint8_t {
   ShareSum,              // sum w*s
   ShareSquareSum,        // sum w^2*s^2
