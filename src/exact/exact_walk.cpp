@@ -47,8 +47,12 @@ class Walker {
   bool run() {
     if (!list_candidates(request_, scorer_, budget_, candidates_)) return false;
     // When every board is a plain combination the deals can be counted without scoring them,
-    // so a walk that would run out of budget declines before doing the work.
-    if (free_board() && count_deals(0, request_.deal.live, 0) > kDealLimit) return false;
+    // so a walk that would run out of budget declines before doing the work. Counting is only
+    // needed where the hands kept and the boards could multiply past the limit at all.
+    if (free_board() && deals_may_pass_limit() &&
+        count_deals(0, request_.deal.live, 0) > kDealLimit) {
+      return false;
+    }
     if (mode_ == WalkMode::ByClasses) ties_ = RenamingTies(request_symmetries(request_));
     return walk_seat(0, request_.deal.live, ties_.all());
   }
@@ -89,6 +93,16 @@ class Walker {
       if ((mask & ~available) == 0) so_far = count_deals(seat + 1, available & ~mask, so_far);
     }
     return so_far;
+  }
+
+  // Whether the deals may pass kDealLimit: the seats' kept hands and the boards left when only
+  // the dead cards are taken multiply to at least as many deals as there are.
+  bool deals_may_pass_limit() const {
+    sampler::Count bound = free_boards(request_.deal.live);
+    for (const SeatCandidates& seat : candidates_) {
+      bound = sampler::saturating_mul(bound, sampler::Count{seat.size()});
+    }
+    return bound > kDealLimit;
   }
 
   // How many boards complete a deal with `available` cards left (one when there is no board).

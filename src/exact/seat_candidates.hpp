@@ -53,7 +53,7 @@ bool for_each_hand(const PreparedRequest& request, std::size_t seat, WalkBudget&
     const bool listed = sampler::for_each_completion(
         plan, request.deal.live, kDealLimit,
         [&](std::span<const cards::Card> hand) { going = going && visit(hand); },
-        [&] { return going && budget.step(); });
+        [&] { return going && budget.steps(sampler::kListingStride); });
     if (!listed || !going) return false;
   }
   return true;

@@ -267,7 +267,11 @@ double proposal_count(const DrawPlan& plan, CardMask admissible) {
 bool for_each_completion(const DrawPlan& plan, CardMask admissible, std::uint64_t cap,
                          const std::function<void(std::span<const Card>)>& visit,
                          const std::function<bool()>& keep_going) {
-  const auto going = [&] { return !keep_going || keep_going(); };
+  // Asked once every kListingStride hands tried, so that the question costs next to nothing.
+  std::size_t tried = 0;
+  const auto going = [&] {
+    return (++tried & (kListingStride - 1)) != 0 || !keep_going || keep_going();
+  };
   admissible &= plan.available & cards::kFullDeck;  // above 51 are no cards
   if ((plan.fixed_mask & ~admissible) != 0) return true;
   admissible &= ~plan.fixed_mask;

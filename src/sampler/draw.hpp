@@ -153,8 +153,10 @@ double proposal_count(const DrawPlan& plan, cards::CardMask admissible);
 // hands left empty, when there are more than `cap`; a cap of 2^64 - 1 means no cap.
 // The same hands passed one by one to `visit` (the span lives only during the call) instead of
 // stored; false, having visited nothing, when there are more than `cap`. `keep_going`, when
-// given, is asked before each hand is tried, fitting the slots or not, so that a long listing
-// can be stopped between any two; false from it ends the listing, which then returns false.
+// given, is asked once every kListingStride hands tried, fitting the slots or not, so that a long
+// listing can be stopped; false from it ends the listing, which then returns false.
+inline constexpr std::size_t kListingStride = 256;
+static_assert(std::has_single_bit(kListingStride));
 bool for_each_completion(const DrawPlan& plan, cards::CardMask admissible, std::uint64_t cap,
                          const std::function<void(std::span<const cards::Card>)>& visit,
                          const std::function<bool()>& keep_going = {});
