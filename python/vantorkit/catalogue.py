@@ -13,6 +13,8 @@ from typing import TYPE_CHECKING
 
 import vantor
 
+from .fields import Field, read_hand_field
+
 if TYPE_CHECKING:
     from vantor import GameKey
 
@@ -75,10 +77,10 @@ class Game:
         """How many board cards a complete deal has with this many seats."""
         return 1 if self.shares_a_card(seats) else self.board_cards
 
-    def hand_field(self, text: str, seats: int) -> list[list[int]]:
-        """A seat's hand field read as the module reads it at a table of `seats`: one list of
-        slot masks per alternative. Raises the module's ValueError for a field it refuses."""
-        return vantor.parse_hand_field(text, self.slots(seats), self.facts.short_fields)
+    def hand_field(self, text: str, seats: int) -> Field:
+        """A seat's hand field read at a table of `seats`: the module's reading, with the kit's
+        weights and spans. Raises NotationError for a field that does not read."""
+        return read_hand_field(text, self.slots(seats), self.facts.short_fields)
 
 
 _catalogue: dict[str, Game] = {}

@@ -14,14 +14,18 @@ from dataclasses import dataclass, field
 
 import vantor
 
-from .catalogue import games
+from .catalogue import Game, games
 
 Key = tuple[object, ...]
+Masks = tuple[int, ...]
 
 
 def _hands_tuple(hands: Sequence[str]) -> tuple[str, ...]:
     if isinstance(hands, str):
-        raise TypeError("hands must be a sequence of hand fields, one per seat, not one str")
+        raise TypeError(
+            "hands must be a list with one hand field per seat, such as ['AhKh', 'QsQd'], not"
+            f" one str ({hands!r})"
+        )
     return tuple(hands)
 
 
@@ -60,27 +64,34 @@ class Spot:
 def _question_key(spot: Spot) -> Key:
     """The cards a spot names, independent of how they were written: each alternative's slot masks
     sorted (a short stud or draw field padded with any-card slots, which is what the missing cards
-    are), each seat's alternatives sorted as a multiset (a hand written twice counts twice), the
-    board's slots sorted and the dead cards as one mask. A spot that does not read falls back to
-    its text; the module will refuse it anyway."""
+    are) with its weight, each seat's alternatives sorted as a multiset (a hand written twice
+    counts twice), the board's slots sorted and the dead cards as one mask. A spot that does not
+    read falls back to its text; the module will refuse it anyway."""
     as_written = ("text", spot.game, spot.hands, spot.board, spot.dead)
     game = games().get(spot.game)
     if game is None:
         return as_written
     slots = game.slots(len(spot.hands))
     try:
+        fields = [game.hand_field(hand, len(spot.hands)) for hand in spot.hands]
         seats = tuple(
             tuple(
                 sorted(
-                    tuple(sorted(alternative + [vantor.full_deck()] * (slots - len(alternative))))
-                    for alternative in game.hand_field(hand, len(spot.hands))
+                    (tuple(sorted(padded(alternative, slots))), weight)
+                    for alternative, weight in zip(field.alternatives, field.weights)
                 )
             )
-            for hand in spot.hands
+            for field in fields
         )
         return (spot.game, seats, _board_slots(spot.board), vantor.parse_dead_cards(spot.dead))
     except ValueError:
         return as_written
+
+
+def padded(slots: Sequence[int], size: int) -> tuple[int, ...]:
+    """An alternative of a field that may stop short, completed as the module completes it: with
+    slots of any card up to `size`."""
+    return (*slots, *[vantor.full_deck()] * (size - len(slots)))
 
 
 def _board_slots(board: str) -> tuple[int, ...]:
@@ -99,11 +110,17 @@ def deal_bound(spot: Spot) -> int | None:
     if game is None:
         return None
     try:
-        seats = [game.hand_field(hand, len(spot.hands)) for hand in spot.hands]
-        board = list(_board_slots(spot.board))
+        seats = [game.hand_field(hand, len(spot.hands)).alternatives for hand in spot.hands]
+        board = _board_slots(spot.board)
         dead = vantor.parse_dead_cards(spot.dead)
     except ValueError:
         return None
+    return bound_for(game, seats, tuple(board), dead)
+
+
+def bound_for(game: Game, seats: Sequence[Sequence[Sequence[int]]], board: Masks, dead: int) -> int:
+    """`deal_bound` of a request in masks: each seat's alternatives, the board's slots as
+    written, the dead cards."""
     slots = game.slots(len(seats))
     named_on_table = dead | _named(board)
     # A seat with a single alternative of named cards holds those cards in every deal.
@@ -112,10 +129,10 @@ def deal_bound(spot: Spot) -> int | None:
     for index, alternatives in enumerate(seats):
         others = named_on_table | _union(held[:index] + held[index + 1 :])
         live = game.deck & ~others
-        bound *= sum(_hands_within(alternative, live, slots) for alternative in alternatives)
+        bound *= sum(hands_within(alternative, live, slots) for alternative in alternatives)
     live = game.deck & ~(dead | _union(held))
     missing = max(game.board_size(len(seats)) - len(board), 0)
-    return bound * _hands_within(board, live, len(board) + missing)
+    return bound * hands_within(board, live, len(board) + missing)
 
 
 def _named(masks: Sequence[int]) -> int:
@@ -130,7 +147,7 @@ def _union(masks: Sequence[int]) -> int:
     return total
 
 
-def _hands_within(slots: Sequence[int], live: int, size: int) -> int:
+def hands_within(slots: Sequence[int], live: int, size: int) -> int:
     """At least the number of card sets of `size` cards that fill `slots` from `live`, the cards
     beyond the slots being any live card (as a `*` is). Slots with the same mask are chosen
     together (two `*` are C(n, 2), not n²); slots with different masks are counted apart, which
