@@ -60,6 +60,16 @@ class TestFactsAgainstTheModule:
         result = vantor.exact_from_text(key, *spot_with_a_low(game))
         assert [seat["low_equity"] > 0 for seat in result["players"]] == [game.facts.hi_lo, False]
 
+    def test_ranks_are_pinned_in_the_games_marked_so(self, key):
+        game = catalogue.games()[key]
+        hands, board = spot_with_a_low(game)
+        rank_only = [hands[0][0] + hands[0][2:], hands[1]]  # its first card any of that rank
+        single = vantor.exact_from_text(key, rank_only, board)["samples"]
+        # Written twice, the seat has two alternatives and nothing is pinned: every deal twice.
+        twice = [f"{rank_only[0]}, {rank_only[0]}", rank_only[1]]
+        unpinned = vantor.exact_from_text(key, twice, board)["samples"] // 2
+        assert (single < unpinned) == game.facts.pins_ranks
+
     @pytest.mark.parametrize("seats", [2, 7, 8])
     def test_hand_and_board_sizes_are_the_ones_the_module_deals(self, key, seats):
         game = catalogue.games()[key]

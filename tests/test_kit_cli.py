@@ -119,9 +119,10 @@ def test_games_lists_every_game():
         (["holdm", "AhKh", "QsQd"], ['vantor: no game called "holdm"; `vantor games` lists them']),
         (["holdem", "AA", "AA", "AA"],
          ["vantor: No deal can satisfy the hands, board and dead cards together"]),
-        (["holdem", "AhKh", "**", "--exact", "always"],
-         ["vantor: this spot has more than 50,000,000 deals, too many to walk; sample it (exact"
-          " 'auto' or 'never') or name more cards"]),
+        (["holdem", "**", "**", "**", "--exact", "always"],
+         ["vantor: this spot is too large to walk: cut by the hands of 2 seats, a part of it still"
+          " has more than 50,000,000 deals; sample it (exact 'auto' or 'never') or name more"
+          " cards"]),
         (["holdem", "AhKh", "QsQd", "--precision", "0"],
          ["vantor: precision must be a positive number, not 0.0"]),
     ],

@@ -100,6 +100,12 @@ class TestWeights:
             "QQ, AKs:1.5\n        ^^^\na weight is at most 1, not 1.5; for a percentage write 1.5%"
         )
 
+    @pytest.mark.parametrize("exact", ["auto", "never"])
+    def test_equity_reports_a_bad_weight_like_a_notation_error(self, exact):
+        message = "a weight is at most 1, not 2; for a percentage write 2% (at byte 3)"
+        with pytest.raises(ValueError, match=re.escape(message)):
+            vantorkit.equity("holdem", ["AhKh", "QQ:2"], exact=exact)
+
 
 class TestSpans:
     @pytest.mark.parametrize(
@@ -118,6 +124,20 @@ class TestSpans:
     def test_a_fixed_top_span_is_its_hands_one_by_one(self, span, written_out):
         read = read_hand_field(span, 2)
         assert list(read.alternatives) == module_hands(written_out)
+        # And the answers agree: exactly, against a hand of another seat.
+        spot = (["QhQd", span], "7c 4d 2s")
+        one_by_one = vantor.exact_from_text("holdem", ["QhQd", written_out], "7c 4d 2s")
+        kit = vantorkit.equity("holdem", *spot, exact="always")
+        assert kit.raw["samples"] == one_by_one["samples"]
+        for seat, expected in zip(kit.seats, one_by_one["players"]):
+            assert seat.equity == pytest.approx(expected["equity"], rel=1e-12)
+
+    def test_short_deck_reads_spans_too(self):
+        read = read_hand_field("A9s-A7s", 2)
+        game_read = vantorkit.equity("short_deck", ["A9s-A7s", "KK"], exact="always")
+        written = vantor.exact_from_text("short_deck", ["A7s, A8s, A9s", "KK"])
+        assert len(read.alternatives) == 12
+        assert game_read.raw["samples"] == written["samples"]
 
     @pytest.mark.parametrize(
         "field, module_field",

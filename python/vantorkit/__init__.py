@@ -8,7 +8,7 @@ cluster's among them.
 """
 
 from .batches import Batch, batch, batch_seed, batches, plan
-from .estimate import DEFAULT_PRECISION, Equity, Interrupted, SeatEquity, equity
+from .estimate import DEFAULT_PRECISION, Equity, Interrupted, SeatEquity, Stopped, equity
 from .merging import merge
 from .names import alternative_name, hand_category, hands, slot_name
 from .spots import Spot, deal_bound
@@ -20,6 +20,7 @@ __all__ = [
     "Interrupted",
     "SeatEquity",
     "Spot",
+    "Stopped",
     "alternative_name",
     "batch",
     "batch_seed",

@@ -1,9 +1,10 @@
 """The games, as the module's catalogue lists them, with what vantorkit must know besides.
 
 `vantor.variants()` publishes each game's key, label, cards and deck. How a hand field reads,
-how a full table deals and whether the pot has a low half, the module knows but does not publish;
-the kit keeps those facts here, one row per game. A game the module lists without a row is an
-error at the first read of the catalogue, so a new game cannot pass through the kit on defaults.
+how a full table deals, whether the pot has a low half and whether the walk pins ranks, the module
+knows but does not publish; the kit keeps those facts here, one row per game. A game the module
+lists without a row is an error at the first read of the catalogue, so a new game cannot pass
+through the kit on defaults.
 """
 
 from __future__ import annotations
@@ -30,25 +31,46 @@ class GameFacts:
     shared_card_seats: int | None
     # The pot is split between the best high hand and the best eight-or-better low.
     hi_lo: bool
+    # Where every seat has one alternative, a slot of any card of one rank is pinned to one free
+    # card of that rank (razz ranks hands by rank alone): the shares stay, the deals walked drop.
+    pins_ranks: bool
 
 
 # Game key -> its facts; one row for every game of `vantor.variants()`, in its order.
 FACTS_BY_GAME: dict[GameKey, GameFacts] = {
-    "holdem": GameFacts(short_fields=False, shared_card_seats=None, hi_lo=False),
-    "short_deck": GameFacts(short_fields=False, shared_card_seats=None, hi_lo=False),
-    "omaha": GameFacts(short_fields=False, shared_card_seats=None, hi_lo=False),
-    "omaha_five": GameFacts(short_fields=False, shared_card_seats=None, hi_lo=False),
-    "omaha_six": GameFacts(short_fields=False, shared_card_seats=None, hi_lo=False),
-    "omaha_hi_lo": GameFacts(short_fields=False, shared_card_seats=None, hi_lo=True),
-    "omaha_five_hi_lo": GameFacts(short_fields=False, shared_card_seats=None, hi_lo=True),
-    "courchevel": GameFacts(short_fields=False, shared_card_seats=None, hi_lo=False),
-    "courchevel_hi_lo": GameFacts(short_fields=False, shared_card_seats=None, hi_lo=True),
-    "stud": GameFacts(short_fields=True, shared_card_seats=8, hi_lo=False),
-    "stud_hi_lo": GameFacts(short_fields=True, shared_card_seats=8, hi_lo=True),
-    "razz": GameFacts(short_fields=True, shared_card_seats=8, hi_lo=False),
-    "deuce_seven": GameFacts(short_fields=True, shared_card_seats=None, hi_lo=False),
-    "five_card_draw": GameFacts(short_fields=True, shared_card_seats=None, hi_lo=False),
-    "badugi": GameFacts(short_fields=True, shared_card_seats=None, hi_lo=False),
+    "holdem": GameFacts(short_fields=False, shared_card_seats=None, hi_lo=False, pins_ranks=False),
+    "short_deck": GameFacts(
+        short_fields=False, shared_card_seats=None, hi_lo=False, pins_ranks=False
+    ),
+    "omaha": GameFacts(short_fields=False, shared_card_seats=None, hi_lo=False, pins_ranks=False),
+    "omaha_five": GameFacts(
+        short_fields=False, shared_card_seats=None, hi_lo=False, pins_ranks=False
+    ),
+    "omaha_six": GameFacts(
+        short_fields=False, shared_card_seats=None, hi_lo=False, pins_ranks=False
+    ),
+    "omaha_hi_lo": GameFacts(
+        short_fields=False, shared_card_seats=None, hi_lo=True, pins_ranks=False
+    ),
+    "omaha_five_hi_lo": GameFacts(
+        short_fields=False, shared_card_seats=None, hi_lo=True, pins_ranks=False
+    ),
+    "courchevel": GameFacts(
+        short_fields=False, shared_card_seats=None, hi_lo=False, pins_ranks=False
+    ),
+    "courchevel_hi_lo": GameFacts(
+        short_fields=False, shared_card_seats=None, hi_lo=True, pins_ranks=False
+    ),
+    "stud": GameFacts(short_fields=True, shared_card_seats=8, hi_lo=False, pins_ranks=False),
+    "stud_hi_lo": GameFacts(short_fields=True, shared_card_seats=8, hi_lo=True, pins_ranks=False),
+    "razz": GameFacts(short_fields=True, shared_card_seats=8, hi_lo=False, pins_ranks=True),
+    "deuce_seven": GameFacts(
+        short_fields=True, shared_card_seats=None, hi_lo=False, pins_ranks=False
+    ),
+    "five_card_draw": GameFacts(
+        short_fields=True, shared_card_seats=None, hi_lo=False, pins_ranks=False
+    ),
+    "badugi": GameFacts(short_fields=True, shared_card_seats=None, hi_lo=False, pins_ranks=False),
 }
 
 

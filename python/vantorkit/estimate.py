@@ -37,13 +37,16 @@ import vantor
 from .batches import Batch, batch, batch_seed, check_seed, resolve_threads
 from .catalogue import games
 from .merging import merge
+from .requests import Request, kit_request, read_request
+from .running import StopRequested, StopSignal
 from .spots import Spot, deal_bound
+from .walks import MOST_SPLITS, WALK_LIMIT, walk, walked_deals
 
 if TYPE_CHECKING:
     from vantor import Result
 
 Method = Literal["exact", "sampled"]
-Reason = Literal["running", "exact", "precision", "seconds", "interrupted"]
+Reason = Literal["running", "exact", "precision", "seconds", "interrupted", "stopped"]
 ExactChoice = Literal["auto", "always", "never"]
 
 DEFAULT_PRECISION = 0.001
@@ -55,7 +58,6 @@ CALL_UNITS_PER_THREAD = 400_000
 # Aim a little below the target, so that the batch sized to reach it usually does.
 MARGIN = 1.1
 LEAST_DEALS_TIMES_PRECISION = 5
-WALK_LIMIT = 50_000_000
 
 
 @dataclass(frozen=True)
@@ -81,10 +83,11 @@ class Equity:
 
     `method` is "exact" (every deal walked, errors 0) or "sampled". `reason` says why it stopped:
     "exact", "precision" (every error at or below the target), "seconds", "interrupted" (the
-    estimate carried by `Interrupted`), or "running" for the intermediate estimates `progress`
-    receives. `deals` counts the deals walked or sampled; `raw` is the merged result dictionary
-    and `batches` the sampled batches behind it, which `merge` accepts. `seed` is the seed of
-    the batch sequence (None for a walk); with `threads` it reproduces the batches.
+    estimate carried by `Interrupted`), "stopped" (the one carried by `Stopped`), or "running" for
+    the intermediate estimates `progress` receives. `deals` counts the deals walked or sampled;
+    `raw` is the merged result dictionary and `batches` the sampled batches behind it, which
+    `merge` accepts. `seed` is the seed of the batch sequence (None for a walk); with `threads`
+    it reproduces the batches.
     """
 
     spot: Spot
@@ -122,6 +125,17 @@ class Interrupted(KeyboardInterrupt):
         self.result = result
 
 
+class Stopped(Exception):
+    """Raised by `equity` and `breakdown` when the caller's `stop` signal is set (from another
+    thread, say a web server's request being cancelled). For a sampled `equity`, `result` holds
+    the estimate so far; otherwise it is None."""
+
+    def __init__(self, result: Equity | None) -> None:
+        deals = f"after {result.deals:,} deals" if result is not None else "before an answer"
+        super().__init__(f"stopped {deals}")
+        self.result = result
+
+
 def equity(
     game: str,
     hands: Sequence[str],
@@ -134,21 +148,26 @@ def equity(
     threads: int = 0,
     seed: int | None = None,
     progress: Callable[[Equity], object] | None = None,
+    stop: StopSignal | None = None,
 ) -> Equity:
-    """Every seat's equity in a spot, in the module's text notation, to a chosen precision.
+    """Every seat's equity in a spot, to a chosen precision. The hand fields are the module's
+    text notation, with weights (`KK:0.5`, `AKs:25%`) and fixed-top spans (`A5s-A2s`).
 
-    Walks every deal when `exact` is "always", or "auto" and the walk is cheap; samples otherwise
-    (and when a walk is declined: more than 50,000,000 deals), in batches with distinct seeds,
-    merged, until every seat's standard error is at most `precision` or `seconds` run out. With
-    neither given, the target is 0.001; with only `seconds`, sampling runs that long.
+    Walks every deal when `exact` is "always", or "auto" and the walk is cheap; samples otherwise,
+    in batches with distinct seeds, merged, until every seat's standard error is at most
+    `precision` or `seconds` run out. With neither given, the target is 0.001; with only
+    `seconds`, sampling runs that long. A spot of more than 50,000,000 deals is walked in parts,
+    cut by the hands of one seat or two (parts alike up to a renaming of suits walked once).
 
-    `threads`: pieces per batch (0: `vantor.default_thread_count()`). `seed`: the seed of the
-    batch sequence; None draws a fresh 64-bit one (found in the result). The same seed, threads
-    and arguments give the same batches. `progress` is called with each intermediate estimate.
+    `threads`: pieces per batch, and parts walked at once (0: `vantor.default_thread_count()`).
+    `seed`: the seed of the batch sequence; None draws a fresh 64-bit one (found in the result).
+    The same seed, threads and arguments give the same batches. `progress` is called with each
+    intermediate estimate; `stop` (a `threading.Event`, say) is looked at before each call of the
+    module, so that another thread can end the run.
 
     Raises ValueError for a request the module refuses, a bad argument, or `exact="always"` on a
-    spot too large to walk; `Interrupted` (a KeyboardInterrupt carrying the estimate so far) on
-    Ctrl-C.
+    spot too large to walk even in parts; `Interrupted` (a KeyboardInterrupt carrying the estimate
+    so far) on Ctrl-C; `Stopped` (carrying the estimate so far, when sampling) once `stop` is set.
     """
     started = time.perf_counter()
     spot = Spot(game, hands, board, dead)
@@ -159,21 +178,51 @@ def equity(
     target = DEFAULT_PRECISION if precision is None and seconds is None else precision
     threads = resolve_threads(threads)
     seed = secrets.randbits(64) if seed is None else check_seed(seed)
+    request = kit_request(spot)
 
-    if exact == "always" or (exact == "auto" and _walk_is_cheap(spot, target)):
+    if exact != "never":
         try:
-            walked = vantor.exact_from_text(game, spot.hands, board, dead)
+            walked = _walk(spot, request, exact, target, threads, stop)
         except KeyboardInterrupt as error:
             raise Interrupted(None) from error
+        except StopRequested:
+            raise Stopped(None) from None
         if walked is not None:
             elapsed = time.perf_counter() - started
             return _result(spot, walked, (), "exact", "exact", elapsed, target, None, threads)
         if exact == "always":
             raise ValueError(
-                f"this spot has more than {WALK_LIMIT:,} deals, too many to walk; sample it"
-                " (exact 'auto' or 'never') or name more cards"
+                f"this spot is too large to walk: cut by the hands of {MOST_SPLITS} seats, a part"
+                f" of it still has more than {WALK_LIMIT:,} deals; sample it (exact 'auto' or"
+                " 'never') or name more cards"
             )
-    return _sample(spot, target, seconds, threads, seed, progress, started)
+    return sample(spot, target, seconds, threads, seed, progress, stop, started)
+
+
+def _walk(
+    spot: Spot,
+    request: Request | None,
+    exact: ExactChoice,
+    target: float | None,
+    threads: int,
+    stop: StopSignal | None,
+) -> Result | None:
+    """Every deal walked, where `exact` asks for it and, for "auto", where that is cheap: the
+    deals walked (parts alike counted once) at most `_cheap_deals`. None when declined."""
+    cheap = _cheap_deals(target)
+    if request is None:
+        bound = deal_bound(spot)
+        if bound is None:
+            read_request(spot)  # the spot does not read: the module says why
+            raise AssertionError("the module took a spot the kit cannot read")
+        if exact == "always" or bound <= cheap:
+            whole = vantor.exact_from_text(spot.game, spot.hands, spot.board, spot.dead)
+            if whole is not None:
+                return whole
+        request = read_request(spot)
+    if exact == "auto" and walked_deals(request, cheap) is None:
+        return None
+    return walk(request, threads, stop)
 
 
 def _check_positive(name: str, value: object) -> None:
@@ -183,23 +232,24 @@ def _check_positive(name: str, value: object) -> None:
         raise ValueError(f"{name} must be a positive number, not {value!r}")
 
 
-def _walk_is_cheap(spot: Spot, target: float | None) -> bool:
-    bound = deal_bound(spot)
-    if bound is None:
-        return False  # the spot does not read; sampling reports why, as the walk would
+def _cheap_deals(target: float | None) -> float:
+    """How many deals `exact="auto"` walks rather than sample to `target`."""
     sampling = WALK_ADVANTAGE * (0.5 / target) ** 2 if target is not None else 0.0
-    return bound <= max(CHEAP_DEALS, sampling)
+    return max(CHEAP_DEALS, sampling)
 
 
-def _sample(
+def sample(
     spot: Spot,
     target: float | None,
     seconds: float | None,
     threads: int,
     seed: int,
     progress: Callable[[Equity], object] | None,
+    stop: StopSignal | None,
     started: float,
 ) -> Equity:
+    """`spot` sampled in batches until `target` or `seconds` (see the module's docstring). Raises
+    Interrupted on Ctrl-C and Stopped when `stop` is set, each carrying the estimate so far."""
     # Batches so far and their merge, replaced in one assignment so that an interrupt anywhere
     # leaves a consistent pair.
     done: tuple[tuple[Batch, ...], Result | None] = ((), None)
@@ -213,6 +263,8 @@ def _sample(
     size = FIRST_BATCH
     try:
         while True:
+            if stop is not None and stop.is_set():
+                raise Stopped(estimate("stopped") if done[1] is not None else None)
             record = batch(spot, size, batch_seed(seed, len(done[0]), threads), threads)
             merged = record.result if done[1] is None else merge([done[1], record.result])
             done = (done[0] + (record,), merged)
