@@ -20,6 +20,8 @@ SPOTS = [
     Spot("stud", ["A******"] * 4 + ["K******"] * 3),
 ]
 REFUSED = Spot("holdem", ["AA", "AA", "AA"])
+# Weighted fields: each batch is one call a weight class, and the batches' seeds step over them.
+WEIGHTED = Spot("holdem", ["QQ+:0.5, AKs, A5s-A2s:25%", "**"], "Kd 7c 2s")
 
 
 @pytest.fixture(
@@ -50,9 +52,10 @@ def executor(request):
 
 @pytest.mark.parametrize("batches, threads", [(1, 1), (3, 1), (4, 2)])
 def test_the_executor_computes_what_this_machine_does(executor, batches, threads):
-    remote = run(executor, SPOTS, samples=10_001, batches=batches, seed=42, threads=threads)
+    spots = [*SPOTS, WEIGHTED]
+    remote = run(executor, spots, samples=10_001, batches=batches, seed=42, threads=threads)
     local = [
-        vantorkit.merge(vantorkit.batches(spot, 10_001, batches, 42, threads)) for spot in SPOTS
+        vantorkit.merge(vantorkit.batches(spot, 10_001, batches, 42, threads)) for spot in spots
     ]
     assert remote == local
     assert all(result["samples"] == 10_001 for result in remote)

@@ -1,6 +1,9 @@
 """Weighted ranges: exact answers against a brute-force weighted enumeration, sampled answers
 against the exact ones, and the results merging like any other."""
 
+import math
+import statistics
+
 import pytest
 
 import vantor
@@ -49,6 +52,33 @@ def test_exact_weighted_answers_are_the_weighted_enumeration(spot):
         assert seat.std_error == 0.0
 
 
+@pytest.mark.parametrize("spot", LISTED, ids=IDS)
+def test_sampled_weighted_answers_are_within_their_errors(spot):
+    game, hands, board, dead = kit_spot(*spot)
+    exact = vantorkit.equity(game, hands, board, dead, exact="always")
+    sampled = vantorkit.equity(game, hands, board, dead, exact="never", precision=0.004, seed=7,
+                               threads=2)  # fmt: skip
+    assert sampled.method == "sampled" and sampled.error <= 0.004
+    for estimate, walked in zip(sampled.seats, exact.seats):
+        assert abs(estimate.equity - walked.equity) <= 4.5 * estimate.std_error
+    assert vantorkit.merge(sampled.batches) == sampled.raw
+
+
+def test_the_standard_error_is_honest_over_many_batches():
+    # Forty independent batches of one weighted spot with several classes per seat: their
+    # standardized errors have mean near 0 (no bias) and spread at most about 1 (the reported
+    # error is not too small). A wrong class share would show as a bias of many errors.
+    game, hands, board, dead = kit_spot(*LISTED[1])
+    exact = vantorkit.equity(game, hands, board, dead, exact="always").seats[0].equity
+    spot = vantorkit.Spot(game, hands, board, dead)
+    scores = []
+    for seed in range(40):
+        seat = vantorkit.batch(spot, 2_000, seed * 1_000, threads=1).result["players"][0]
+        scores.append((seat["equity"] - exact) / seat["std_error"])
+    assert abs(statistics.fmean(scores)) <= 4.5 / math.sqrt(len(scores))
+    assert 0.5 <= math.sqrt(statistics.fmean([z * z for z in scores])) <= 1.3
+
+
 class TestMeaning:
     def test_every_weight_1_is_the_modules_answer(self):
         spot = ("holdem", ["QQ+:1, AKs:100%", "JJ, AQ"], "Kd 7c 2s")
@@ -78,3 +108,18 @@ class TestMerging:
     def test_exact_weighted_results_merge_to_themselves(self):
         result = vantorkit.equity(*kit_spot(*LISTED[0]), exact="always")
         assert vantorkit.merge([result.raw]) == result.raw
+
+    def test_sampled_weighted_batches_merge_and_keep_their_seeds_apart(self):
+        spot = vantorkit.Spot(*kit_spot(*LISTED[1]))
+        first, second = vantorkit.batches(spot, 20_000, 2, seed=3, threads=2)
+        assert first.width == second.width == 4  # two classes a seat
+        assert not set(first.generator_seeds) & set(second.generator_seeds)
+        merged = vantorkit.merge([first, second])
+        assert merged["samples"] == 20_000
+        with pytest.raises(ValueError, match="drawn from the same generator"):
+            vantorkit.merge([first, vantorkit.batch(spot, 1_000, first.seed, threads=2)])
+
+    def test_a_seed_repeats_a_weighted_batch(self):
+        spot = vantorkit.Spot(*kit_spot(*LISTED[4]))
+        runs = [vantorkit.batch(spot, 5_000, 11, threads=2).result for _ in range(2)]
+        assert runs[0] == runs[1]

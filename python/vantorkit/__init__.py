@@ -7,10 +7,11 @@ glance. `vantorkit.distributed` runs large jobs on any `concurrent.futures` exec
 cluster's among them.
 """
 
-from .batches import Batch, batch, batch_seed, batches, plan
+from .batches import Batch, batch, batches, plan
 from .estimate import DEFAULT_PRECISION, Equity, Interrupted, SeatEquity, Stopped, equity
 from .merging import merge
 from .names import alternative_name, hand_category, hands, slot_name
+from .seeds import batch_seed
 from .spots import Spot, deal_bound
 
 __all__ = [

@@ -18,7 +18,7 @@ from collections.abc import Sequence
 from concurrent.futures import Executor
 from typing import TYPE_CHECKING
 
-from .batches import batch, plan, resolve_threads
+from .batches import batch, plan, resolve_threads, width
 from .merging import merge
 from .spots import Spot
 
@@ -37,16 +37,16 @@ def run(
 ) -> list[Result]:
     """Each spot sampled with `samples` deals cut into `batches` batches, all batches of all spots
     submitted as tasks to `executor`, and each spot's batches merged: one result dictionary per
-    spot, in order. Batch k of every spot has the seed `batch_seed(seed, k, threads)`, so
+    spot, in order. Batch k of every spot has the seed `batch_seed(seed, k * width, threads)`
+    (`width` is 1 but for weighted fields, see `batches`), so
     `[merge(vantorkit.batches(spot, samples, batches, seed, threads)) for spot in spots]` is the
     same list, computed here. A task's failure (a spot the module refuses) is raised here, and the
     tasks not yet started are cancelled, as they are on Ctrl-C."""
     threads = resolve_threads(threads)
-    cuts = plan(samples, batches, seed, threads)
     futures = [
         executor.submit(batch, spot, size, each_seed, threads)
         for spot in spots
-        for size, each_seed in cuts
+        for size, each_seed in plan(samples, batches, seed, threads, width(spot))
     ]
     try:
         done = [future.result() for future in futures]
@@ -54,4 +54,4 @@ def run(
         for future in futures:
             future.cancel()
         raise
-    return [merge(done[i : i + len(cuts)]) for i in range(0, len(done), len(cuts))]
+    return [merge(done[i : i + batches]) for i in range(0, len(done), batches)]

@@ -34,11 +34,12 @@ from typing import TYPE_CHECKING, Literal
 
 import vantor
 
-from .batches import Batch, batch, batch_seed, check_seed, resolve_threads
+from .batches import Batch, batch, resolve_threads, width
 from .catalogue import games
 from .merging import merge
 from .requests import Request, kit_request, read_request
 from .running import StopRequested, StopSignal
+from .seeds import batch_seed, check_seed
 from .spots import Spot, deal_bound
 from .walks import MOST_SPLITS, WALK_LIMIT, walk, walked_deals
 
@@ -260,12 +261,14 @@ def sample(
         elapsed = time.perf_counter() - started
         return _result(spot, merged, batches, "sampled", reason, elapsed, target, seed, threads)
 
+    calls = width(spot)
     size = FIRST_BATCH
     try:
         while True:
             if stop is not None and stop.is_set():
                 raise Stopped(estimate("stopped") if done[1] is not None else None)
-            record = batch(spot, size, batch_seed(seed, len(done[0]), threads), threads)
+            index = len(done[0]) * calls
+            record = batch(spot, size, batch_seed(seed, index, threads), threads)
             merged = record.result if done[1] is None else merge([done[1], record.result])
             done = (done[0] + (record,), merged)
             if progress is not None:
