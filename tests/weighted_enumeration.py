@@ -36,20 +36,37 @@ def hands(game, seat, seats, live):
     return found
 
 
-def enumerate_weighted(game_key, seats, board="", dead=""):
-    """The result's sums (as a dict of the README's keys) over every deal, weighted."""
+def _request(game_key, seats, board, dead):
     game = bf.GAMES[game_key]
     live = game.deck & ~vantor.parse_dead_cards(dead)
     board_slots = list(vantor.parse_hand_field(board, 5, True)[0]) if board.strip() else []
     board_slots += [bf.FULL_DECK] * (game.board_count(len(seats)) - len(board_slots))
-    candidates = [hands(game, seat, len(seats), live) for seat in seats]
-    terms = {name: [[] for _ in seats] for name in bf.SUM_NAMES}
-    weights, squares = [], []
+    return game, live, board_slots, [hands(game, seat, len(seats), live) for seat in seats]
+
+
+def _dealt_hands(candidates):
+    """Every choice of a hand per seat with no card twice, and its weight."""
     for choice in product(*candidates):
         used = frozenset().union(*(cards for cards, _ in choice))
-        if len(used) != sum(len(cards) for cards, _ in choice):
-            continue  # two seats want the same card
-        weight = math.prod(w for _, w in choice)
+        if len(used) == sum(len(cards) for cards, _ in choice):
+            yield choice, used, math.prod(w for _, w in choice)
+
+
+def weighted_deal_count(game_key, seats, board="", dead=""):
+    """The deals, each counted with its weight, without scoring them."""
+    _, live, board_slots, candidates = _request(game_key, seats, board, dead)
+    return math.fsum(
+        weight * (bf.count_card_sets(board_slots, live & ~bf.mask_of(used)) if board_slots else 1)
+        for _, used, weight in _dealt_hands(candidates)
+    )
+
+
+def enumerate_weighted(game_key, seats, board="", dead=""):
+    """The result's sums (as a dict of the README's keys) over every deal, weighted."""
+    game, live, board_slots, candidates = _request(game_key, seats, board, dead)
+    terms = {name: [[] for _ in seats] for name in bf.SUM_NAMES}
+    weights, squares = [], []
+    for choice, used, weight in _dealt_hands(candidates):
         remaining = live & ~bf.mask_of(used)
         runouts = bf.card_sets(board_slots, remaining) if board_slots else [frozenset()]
         holes = [tuple(sorted(cards)) for cards, _ in choice]

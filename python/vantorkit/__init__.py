@@ -8,6 +8,8 @@ cluster's among them.
 """
 
 from .batches import Batch, batch, batches, plan
+from .breakdown import breakdown
+from .breakdown_result import Breakdown, ClassEquity, HandEquity, Progress
 from .estimate import DEFAULT_PRECISION, Equity, Interrupted, SeatEquity, Stopped, equity
 from .merging import merge
 from .names import alternative_name, hand_category, hands, slot_name
@@ -17,8 +19,12 @@ from .spots import Spot, deal_bound
 __all__ = [
     "DEFAULT_PRECISION",
     "Batch",
+    "Breakdown",
+    "ClassEquity",
     "Equity",
+    "HandEquity",
     "Interrupted",
+    "Progress",
     "SeatEquity",
     "Spot",
     "Stopped",
@@ -26,6 +32,7 @@ __all__ = [
     "batch",
     "batch_seed",
     "batches",
+    "breakdown",
     "deal_bound",
     "equity",
     "hand_category",

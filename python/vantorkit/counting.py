@@ -27,7 +27,8 @@ from dataclasses import dataclass
 from fractions import Fraction
 from itertools import combinations
 
-Masks = tuple[int, ...]
+from .masks import Masks
+
 # Compositions one alternative may take before counting is refused: the count would take long.
 MOST_COMPOSITIONS = 200_000
 

@@ -172,13 +172,7 @@ def equity(
     """
     started = time.perf_counter()
     spot = Spot(game, hands, board, dead)
-    _check_positive("precision", precision)
-    _check_positive("seconds", seconds)
-    if exact not in ("auto", "always", "never"):
-        raise ValueError(f"exact must be 'auto', 'always' or 'never', not {exact!r}")
-    target = DEFAULT_PRECISION if precision is None and seconds is None else precision
-    threads = resolve_threads(threads)
-    seed = secrets.randbits(64) if seed is None else check_seed(seed)
+    target, threads, seed = run_settings(precision, seconds, exact, threads, seed)
     request = kit_request(spot)
 
     if exact != "never":
@@ -209,8 +203,8 @@ def _walk(
     stop: StopSignal | None,
 ) -> Result | None:
     """Every deal walked, where `exact` asks for it and, for "auto", where that is cheap: the
-    deals walked (parts alike counted once) at most `_cheap_deals`. None when declined."""
-    cheap = _cheap_deals(target)
+    deals walked (parts alike counted once) at most `cheap_deals`. None when declined."""
+    cheap = cheap_deals(target)
     if request is None:
         bound = deal_bound(spot)
         if bound is None:
@@ -226,14 +220,32 @@ def _walk(
     return walk(request, threads, stop)
 
 
-def _check_positive(name: str, value: object) -> None:
+def run_settings(
+    precision: float | None, seconds: float | None, exact: object, threads: object, seed: object
+) -> tuple[float | None, int, int]:
+    """The precision to sample to, the threads and the seed of a run, each argument checked:
+    the target is 0.001 when neither `precision` nor `seconds` is given, `threads=0` stands for
+    the default count and `seed=None` for a fresh 64-bit seed."""
+    check_positive("precision", precision)
+    check_positive("seconds", seconds)
+    if exact not in ("auto", "always", "never"):
+        raise ValueError(f"exact must be 'auto', 'always' or 'never', not {exact!r}")
+    target = DEFAULT_PRECISION if precision is None and seconds is None else precision
+    return (
+        target,
+        resolve_threads(threads),
+        secrets.randbits(64) if seed is None else check_seed(seed),
+    )
+
+
+def check_positive(name: str, value: object) -> None:
     if value is not None and (
         isinstance(value, bool) or not isinstance(value, (int, float)) or not 0 < value < math.inf
     ):
         raise ValueError(f"{name} must be a positive number, not {value!r}")
 
 
-def _cheap_deals(target: float | None) -> float:
+def cheap_deals(target: float | None) -> float:
     """How many deals `exact="auto"` walks rather than sample to `target`."""
     sampling = WALK_ADVANTAGE * (0.5 / target) ** 2 if target is not None else 0.0
     return max(CHEAP_DEALS, sampling)

@@ -17,10 +17,9 @@ from dataclasses import dataclass
 
 import vantor
 
+from .masks import Masks
 from .spans import span_classes
 from .weights import WeightError, read_weight
-
-Masks = tuple[int, ...]
 
 
 class NotationError(ValueError):

@@ -176,3 +176,16 @@ def hands(field: str, slots: int, allow_short: bool = False) -> list[str]:
     `["AcKc", "AdKd", "AhKh", "AsKs"]`. Reads the field as `vantor.parse_hand_field` does (and
     raises its ValueError); each name reads back to the same alternative."""
     return [alternative_name(masks) for masks in vantor.parse_hand_field(field, slots, allow_short)]
+
+
+def hand_class(hand: int) -> str:
+    """The starting-hand class of a two-card hand given as a card mask, as hold'em players name
+    it: "QQ" for a pair, "AKs" suited, "AKo" offsuit (the higher rank first)."""
+    cards = [card for card in range(52) if hand >> card & 1]
+    if len(cards) != 2:
+        raise ValueError(f"a starting-hand class is named for two cards, not {len(cards)}")
+    low, high = cards
+    ranks = RANK_LETTERS[high // 4] + RANK_LETTERS[low // 4]
+    if high // 4 == low // 4:
+        return ranks
+    return ranks + ("s" if high % 4 == low % 4 else "o")

@@ -18,11 +18,11 @@ from dataclasses import dataclass, replace
 from itertools import combinations, product
 from math import prod
 
+from .masks import Masks, cards_of, certainly_named, named, union
 from .requests import Request
 from .spots import bound_for, hands_within
 from .symmetry import Renaming, canonical, invariant_renamings
 
-Masks = tuple[int, ...]
 # What the module answers for a part in which no deal exists, where the whole request has deals.
 NO_DEAL = ("Found duplicated card", "is not in this game's deck", "No deal can satisfy")
 # Slot mask -> the rank it allows: any card of one rank, the masks razz pins.
@@ -110,7 +110,7 @@ def split(request: Request, part: Part, seat: int) -> list[Part]:
     return [
         replace(
             part,
-            seats=part.seats[:seat] + ((_cards(hand),),) + part.seats[seat + 1 :],
+            seats=part.seats[:seat] + ((cards_of(hand),),) + part.seats[seat + 1 :],
             copies=part.copies * count,
         )
         for hand, count in sorted(copies.items())
@@ -126,33 +126,51 @@ def renamings_of(request: Request, part: Part) -> tuple[Renaming, ...]:
 def seat_hands(request: Request, part: Part, seat: int) -> Counter[int]:
     """Every hand `seat` may hold in the part, as a card mask, with the number of its
     alternatives that allow it. Cards the others certainly hold are left out: no deal has them."""
-    taken = request.dead | _named(request.board)
-    for other, alternatives in enumerate(part.seats):
-        if other != seat:
-            taken |= _certain(alternatives)
-    available = request.live & ~taken
+    available = _available(request, part.seats, seat)
     hands: Counter[int] = Counter()
     for alternative in part.seats[seat]:
         hands.update(card_sets(alternative, available))
     return hands
 
 
+def weighted_hands(request: Request, seat: int) -> dict[int, float]:
+    """Every hand `seat` may hold, as a card mask, with its weight: the weights of the
+    alternatives that allow it, added up."""
+    seats = [field.alternatives for field in request.seats]
+    available = _available(request, seats, seat)
+    hands: dict[int, float] = {}
+    field = request.seats[seat]
+    for alternative, weight in zip(field.alternatives, field.weights):
+        for hand in card_sets(alternative, available):
+            hands[hand] = hands.get(hand, 0.0) + weight
+    return hands
+
+
+def _available(request: Request, seats: Sequence[Sequence[Masks]], seat: int) -> int:
+    """The live cards `seat` may take: not on the board, and not certainly another seat's."""
+    taken = request.dead | named(request.board)
+    for other, alternatives in enumerate(seats):
+        if other != seat:
+            taken |= certainly_named(alternatives)
+    return request.live & ~taken
+
+
 def card_sets(slots: Masks, available: int) -> Iterator[int]:
     """Each set of cards of `available` that can be dealt to `slots`, one card a slot, once."""
     masks = [mask & available for mask in slots]
-    named = [mask for mask in masks if mask.bit_count() == 1]
-    if any(mask == 0 for mask in masks) or len(set(named)) < len(named):
+    singles = [mask for mask in masks if mask.bit_count() == 1]
+    if any(mask == 0 for mask in masks) or len(set(singles)) < len(singles):
         return
-    fixed = _union(named)
+    fixed = union(singles)
     rest = [mask & ~fixed for mask in masks if mask.bit_count() != 1]
     if not rest:
         yield fixed
         return
     everything = available & ~fixed
-    pool = [card for card in range(52) if _union(rest) >> card & 1]
+    pool = [card for card in range(52) if union(rest) >> card & 1]
     for chosen in combinations(pool, len(rest)):
         if all(mask == everything for mask in rest) or _fits(rest, chosen):
-            yield fixed | _union([1 << card for card in chosen])
+            yield fixed | union([1 << card for card in chosen])
 
 
 def _fits(slots: list[int], cards: tuple[int, ...]) -> bool:
@@ -169,30 +187,3 @@ def _fits(slots: list[int], cards: tuple[int, ...]) -> bool:
         return False
 
     return all(place(slot, set()) for slot in range(len(slots)))
-
-
-def _cards(hand: int) -> Masks:
-    return tuple(1 << card for card in range(52) if hand >> card & 1)
-
-
-def _certain(alternatives: Sequence[Masks]) -> int:
-    """The cards every alternative of a seat names."""
-    return _intersection([_named(alternative) for alternative in alternatives])
-
-
-def _named(slots: Sequence[int]) -> int:
-    return _union([mask for mask in slots if mask.bit_count() == 1])
-
-
-def _union(masks: Sequence[int]) -> int:
-    total = 0
-    for mask in masks:
-        total |= mask
-    return total
-
-
-def _intersection(masks: Sequence[int]) -> int:
-    common = -1
-    for mask in masks:
-        common &= mask
-    return common if masks else 0

@@ -8,16 +8,15 @@ module's own, in its own order.
 
 from __future__ import annotations
 
-from dataclasses import dataclass
+from dataclasses import dataclass, replace
 
 import vantor
 
 from .catalogue import Game, games
 from .fields import Field
+from .masks import Masks
 from .names import alternative_name
 from .spots import Spot
-
-Masks = tuple[int, ...]
 
 
 @dataclass(frozen=True)
@@ -52,6 +51,15 @@ class Request:
     def board_size(self) -> int:
         """The cards of a complete board at this table."""
         return self.game.board_size(len(self.seats))
+
+    def with_hand(self, seat: int, cards: Masks) -> Request:
+        """The request with `seat` holding the named `cards` alone."""
+        name = alternative_name(cards)
+        field = Field(name, (cards,), (1.0,), as_written=True)
+        hands = (*self.spot.hands[:seat], name, *self.spot.hands[seat + 1 :])
+        spot = Spot(self.spot.game, hands, self.spot.board, self.spot.dead)
+        seats = (*self.seats[:seat], field, *self.seats[seat + 1 :])
+        return replace(self, spot=spot, seats=seats)
 
     def module_hands(self) -> list[str]:
         """Each field as text the module reads into the same alternatives, weights left out."""

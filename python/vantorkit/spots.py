@@ -15,9 +15,9 @@ from dataclasses import dataclass, field
 import vantor
 
 from .catalogue import Game, games
+from .masks import Masks, named, union
 
 Key = tuple[object, ...]
-Masks = tuple[int, ...]
 
 
 def _hands_tuple(hands: Sequence[str]) -> tuple[str, ...]:
@@ -122,29 +122,17 @@ def bound_for(game: Game, seats: Sequence[Sequence[Sequence[int]]], board: Masks
     """`deal_bound` of a request in masks: each seat's alternatives, the board's slots as
     written, the dead cards."""
     slots = game.slots(len(seats))
-    named_on_table = dead | _named(board)
+    named_on_table = dead | named(board)
     # A seat with a single alternative of named cards holds those cards in every deal.
-    held = [_named(alternatives[0]) if len(alternatives) == 1 else 0 for alternatives in seats]
+    held = [named(alternatives[0]) if len(alternatives) == 1 else 0 for alternatives in seats]
     bound = 1
     for index, alternatives in enumerate(seats):
-        others = named_on_table | _union(held[:index] + held[index + 1 :])
+        others = named_on_table | union(held[:index] + held[index + 1 :])
         live = game.deck & ~others
         bound *= sum(hands_within(alternative, live, slots) for alternative in alternatives)
-    live = game.deck & ~(dead | _union(held))
+    live = game.deck & ~(dead | union(held))
     missing = max(game.board_size(len(seats)) - len(board), 0)
     return bound * hands_within(board, live, len(board) + missing)
-
-
-def _named(masks: Sequence[int]) -> int:
-    """The cards among `masks` that are named exactly (one-card slots)."""
-    return _union([mask for mask in masks if mask.bit_count() == 1])
-
-
-def _union(masks: Sequence[int]) -> int:
-    total = 0
-    for mask in masks:
-        total |= mask
-    return total
 
 
 def hands_within(slots: Sequence[int], live: int, size: int) -> int:

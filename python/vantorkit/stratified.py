@@ -73,6 +73,13 @@ def _strata(request: Request) -> Strata:
     )
 
 
+def weighted_deals(request: Request) -> tuple[float, int]:
+    """The request's deals, each counted with its weight (the product of its seats' weights),
+    and counted plainly."""
+    masses = [(part.weight, deal_mass(request, part)) for part in weight_classes(request)]
+    return sum(weight * deals for weight, deals in masses), sum(deals for _, deals in masses)
+
+
 def deal_mass(request: Request, part: Part) -> int:
     """The deals of a part, counted (see `counting`)."""
     seats = [

@@ -13,7 +13,8 @@ from __future__ import annotations
 from collections.abc import Iterable, Sequence
 from itertools import permutations
 
-Masks = tuple[int, ...]
+from .masks import Masks
+
 Renaming = tuple[int, int, int, int]  # the new suit of clubs, diamonds, hearts and spades
 # Card mask -> the cards of one suit (card = rank * 4 + suit).
 SUIT_CARDS = tuple(sum(1 << (4 * rank + suit) for rank in range(13)) for suit in range(4))
