@@ -11,6 +11,7 @@ import pytest
 
 import vantor
 import vantorkit
+from vantorkit.breakdown_result import plain_data
 from weighted_enumeration import weighted_deal_count
 
 FLOP = ("holdem", ["QQ+, AKs:0.5, A5s-A2s:25%", "JJ-99, KQs:0.4"], "Ks 7h 2c", "")
@@ -109,6 +110,8 @@ def test_sampled_hands_are_within_their_errors(flop_breakdown):
 
 def test_a_breakdown_goes_to_json_as_it_is(flop_breakdown):
     printed = json.loads(json.dumps(dataclasses.asdict(flop_breakdown)))
+    # The typed copy the command prints is field for field the same.
+    assert json.loads(json.dumps(plain_data(flop_breakdown))) == printed
     assert printed["hands"][0].keys() >= {"hand", "hand_class", "weight", "share", "equity",
                                           "win", "tie", "std_error", "low_win"}  # fmt: skip
     assert printed["classes"][0]["hand"] == flop_breakdown.classes[0].hand

@@ -85,6 +85,44 @@ def test_json_carries_the_figures_and_the_mergeable_result():
     assert vantorkit.merge([printed["result"]]) == expected.raw
 
 
+BREAKDOWN = ("holdem", ["QQ+,AKs:0.5", "**"], "Ks 7h 2c")
+
+
+@pytest.mark.usefixtures("rich")
+def test_a_breakdown_lists_the_hands_best_first_with_their_weights():
+    run = vantor_command(BREAKDOWN[0], *BREAKDOWN[1], "--board", BREAKDOWN[2], "--breakdown", "1")
+    assert run.returncode == 0 and run.stderr == ""
+    result = vantorkit.breakdown(*BREAKDOWN, exact="always")
+    hands = [
+        line.split() for line in run.stdout.splitlines() if re.match(r"  [2-9TJQKA][cdhs]", line)
+    ]
+    assert hands == [
+        [row.hand, row.hand_class, f"{row.weight:g}", f"{100 * row.share:.2f}%",
+         *(f"{100 * figure:.2f}%" for figure in (row.equity, row.win, row.tie))]
+        for row in result.hands
+    ]  # fmt: skip
+    classes = [line.split()[0] for line in run.stdout.splitlines()
+               if re.match(r"  (KK|AKs|AA|QQ) ", line)]  # fmt: skip
+    assert classes == [group.hand for group in result.classes] == ["KK", "AKs", "AA", "QQ"]
+    assert f"equity {100 * result.overall.equity:.2f}%" in run.stdout
+    assert "Exact: every one of 19,263,420 deals." in run.stdout
+
+
+def test_a_breakdown_in_json_is_the_result_as_data():
+    options = ["--json", "--exact", "never", "-p", "0.02", "--seed", "5", "-t", "2"]
+    run = vantor_command(
+        BREAKDOWN[0], *BREAKDOWN[1], "-b", BREAKDOWN[2], "--breakdown", "1", *options
+    )
+    assert run.returncode == 0, run.stderr
+    result = vantorkit.breakdown(*BREAKDOWN, exact="never", precision=0.02, seed=5, threads=2)
+    printed = json.loads(run.stdout)
+    expected = json.loads(json.dumps(dataclasses.asdict(result)))
+    for data in (printed, expected):
+        del data["seconds"]  # the one figure that is not the same twice
+    assert printed == expected
+    assert (printed["method"], printed["seed"], printed["seat"]) == ("sampled", 5, 0)
+
+
 def test_the_console_script_is_installed():
     script = shutil.which("vantor", path=os.path.dirname(sys.executable))
     if script is None:
@@ -117,6 +155,17 @@ def test_games_lists_every_game():
         (["omaha", "AhKh", "QsQd"],
          ["vantor: seat 1's hand: this game deals 4 cards, but 2 were written", "  AhKh", "  ^"]),
         (["holdm", "AhKh", "QsQd"], ['vantor: no game called "holdm"; `vantor games` lists them']),
+        (["holdem", "AhKh", "QQ+, AKs:1.5"],
+         ["vantor: seat 2's hand: a weight is at most 1, not 1.5; for a percentage write 1.5%",
+          "  QQ+, AKs:1.5", "           ^"]),
+        (["holdem", "AhKh", "A5s-A2o"],
+         ["vantor: seat 2's hand: both ends of a range must share the same gap", "  A5s-A2o",
+          "  ^"]),
+        (["holdem", "AhKh", "**", "--breakdown", "3"],
+         ["vantor: --breakdown takes a seat from 1 to 2"]),
+        (["stud", "A** K", "***Q", "--breakdown", "1"],
+         ["vantor: seat 1's field writes some cards to a rank or a suit and leaves others to be"
+          " dealt, so its hands cannot be listed apart; name those cards, or write them all"]),
         (["holdem", "AA", "AA", "AA"],
          ["vantor: No deal can satisfy the hands, board and dead cards together"]),
         (["holdem", "**", "**", "**", "--exact", "always"],
@@ -200,6 +249,15 @@ class TestLiveView:
         # The last paint is the final table, without the progress bar.
         final = child.before.rsplit("Hold'em: AhKh vs **", 1)[1]
         assert "Sampled:" in final and "target" not in final and "interrupted" not in final
+
+    def test_a_breakdown_shows_its_progress_then_its_tables(self):
+        child = self.spawn(BREAKDOWN[0], *BREAKDOWN[1], "-b", BREAKDOWN[2], "--breakdown", "1",
+                           "--exact", "never", "-p", "0.003", "--seed", "2")  # fmt: skip
+        child.expect(r"\d+ of 18 hands")
+        child.expect(self.pexpect.EOF)
+        child.close()
+        assert child.exitstatus == 0
+        assert "Seat 1's hands, best first" in child.before and "By starting hand" in child.before
 
     def test_ctrl_c_keeps_the_last_table_and_exits_130(self):
         child = self.spawn("omaha_hi_lo", "A2**", "KK**", "--precision", "0.00001")

@@ -174,3 +174,52 @@ def _mass(answer: Answer) -> float:
 
 def _whole(answers: Sequence[Answer]) -> float:
     return math.fsum(_mass(answer) for answer in answers)
+
+
+def plain_data(result: Breakdown) -> dict[str, object]:
+    """`dataclasses.asdict(result)`, field by field, for a caller held to static types (asdict
+    is typed as holding Any): dictionaries, lists, strings and numbers, as JSON takes them."""
+    return {
+        "game": result.game,
+        "fields": list(result.fields),
+        "board": result.board,
+        "dead": result.dead,
+        "seat": result.seat,
+        "method": result.method,
+        "reason": result.reason,
+        "deals": result.deals,
+        "seconds": result.seconds,
+        "precision": result.precision,
+        "seed": result.seed,
+        "threads": result.threads,
+        "seats": [_seat_data(seat) for seat in result.seats],
+        "hands": [
+            {
+                **_seat_data(row),
+                "hand_class": row.hand_class,
+                "weight": row.weight,
+                "share": row.share,
+                "deals": row.deals,
+            }
+            for row in result.hands
+        ],
+        "classes": [
+            {**_seat_data(row), "hands": row.hands, "share": row.share} for row in result.classes
+        ],
+    }
+
+
+def _seat_data(seat: SeatEquity) -> dict[str, object]:
+    return {
+        "hand": seat.hand,
+        "equity": seat.equity,
+        "win": seat.win,
+        "tie": seat.tie,
+        "scoop": seat.scoop,
+        "low_equity": seat.low_equity,
+        "high_win": seat.high_win,
+        "high_tie": seat.high_tie,
+        "low_win": seat.low_win,
+        "low_tie": seat.low_tie,
+        "std_error": seat.std_error,
+    }

@@ -1,7 +1,8 @@
-"""The `vantor` command: a spot's equities as a table, or the list of games.
+"""The `vantor` command: a spot's equities as a table, a seat's hands one by one, or the games.
 
     vantor holdem AhKh QsQd --board "Qh Jh 2c"
     vantor omaha_hi_lo "A2**" "KK**" --precision 0.002
+    vantor holdem "QQ+,AKs:0.5" "**" --board "Ks 7h 2c" --breakdown 1
     vantor games
 
 Exit status: 0 with an answer, 2 for any error (one line, with a pointer under the offending
@@ -13,6 +14,7 @@ with --json the estimate so far is printed). The table needs rich (`pip install 
 from __future__ import annotations
 
 import argparse
+import contextlib
 import json
 import re
 import sys
@@ -21,12 +23,15 @@ from typing import TYPE_CHECKING, Literal, NoReturn
 
 import vantor
 
+from .breakdown import breakdown
+from .breakdown_result import Progress, plain_data
 from .catalogue import games
 from .estimate import Equity, Interrupted, equity
 from .spots import Spot
 
 if TYPE_CHECKING:
     from rich.console import Console
+    from rich.live import Live
 
 INTERRUPTED = 130
 FAILED = 2
@@ -47,6 +52,7 @@ class Options(argparse.Namespace):
     json: bool
     threads: int
     seed: int | None
+    breakdown: int | None
 
 
 class _Parser(argparse.ArgumentParser):
@@ -83,6 +89,12 @@ def _parser() -> _Parser:
     )
     parser.add_argument(
         "--seed", type=_whole_number, help="seed of the batch sequence (default: fresh)"
+    )
+    parser.add_argument(
+        "--breakdown",
+        type=int,
+        metavar="SEAT",
+        help="list this seat's hands (counted from 1) with their weights, shares and equities",
     )
     return parser
 
@@ -130,6 +142,8 @@ def _equity(options: Options) -> int:
     if console is None and not options.json:
         return FAILED
     spot = Spot(options.game, options.hands, options.board, options.dead)
+    if options.breakdown is not None:
+        return _breakdown(options, console, spot)
     live = console is not None and console.is_terminal
     try:
         result = _run_live(console, options, spot) if console and live else _run(options, spot)
@@ -146,6 +160,58 @@ def _equity(options: Options) -> int:
     if not live:
         _show(console, result)
     return 0
+
+
+def _breakdown(options: Options, console: Console | None, spot: Spot) -> int:
+    """`--breakdown`: the seat's hands as a table (a progress bar while on a terminal) or JSON."""
+    seat = options.breakdown
+    if seat is None or not 1 <= seat <= len(spot.hands):
+        print(f"vantor: --breakdown takes a seat from 1 to {len(spot.hands)}", file=sys.stderr)
+        return FAILED
+    live = None
+    if console is not None and console.is_terminal:
+        from rich.live import Live
+        from rich.text import Text
+
+        live = Live(Text("working..."), console=console, auto_refresh=False, transient=True)
+    try:
+        with live or contextlib.nullcontext():
+            result = breakdown(
+                spot.game,
+                spot.hands,
+                spot.board,
+                spot.dead,
+                seat - 1,
+                precision=options.precision,
+                seconds=options.seconds,
+                exact=options.exact,
+                threads=options.threads,
+                seed=options.seed,
+                progress=None if live is None else _painter(live),
+            )
+    except Interrupted:
+        print("vantor: interrupted", file=sys.stderr)
+        return INTERRUPTED
+    except ValueError as error:
+        for line in error_lines(str(error), spot):
+            print(line, file=sys.stderr)
+        return FAILED
+    if console is None:
+        print(json.dumps(plain_data(result), indent=2))
+    else:
+        from .breakdown_view import breakdown_view
+
+        console.print(breakdown_view(result))
+    return 0
+
+
+def _painter(live: Live) -> Callable[[Progress], None]:
+    from .breakdown_view import progress_view
+
+    def paint(progress: Progress) -> None:
+        live.update(progress_view(progress), refresh=True)
+
+    return paint
 
 
 def _run(options: Options, spot: Spot, progress: Callable[[Equity], None] | None = None) -> Equity:

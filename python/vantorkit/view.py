@@ -4,6 +4,7 @@ sampling, and the list of games. Imported only when rich is there."""
 from __future__ import annotations
 
 import math
+from collections.abc import Sequence
 
 from rich import box
 from rich.console import Group, RenderableType
@@ -12,68 +13,72 @@ from rich.table import Table
 from rich.text import Text
 
 from .catalogue import Game, games
-from .estimate import LEAST_DEALS_TIMES_PRECISION, Equity
+from .estimate import LEAST_DEALS_TIMES_PRECISION, Equity, SeatEquity
 
 
-def decimals(result: Equity) -> int:
+def decimals(finest: float | None) -> int:
     """Decimals of a percentage that the precision asked for (or reached) can carry: two at the
     default 0.001, one more for every tenfold finer target."""
-    finest = result.precision or result.error or 0.001
+    finest = finest or 0.001
     return min(6, max(2, math.ceil(-math.log10(100 * finest) - 1e-9) + 1))
+
+
+def percent(value: float, places: int) -> str:
+    return f"{100 * value:.{places}f}%"
 
 
 def equity_view(result: Equity) -> Group:
     """The table of `equity_table` between a line naming the spot and one saying how the figures
     were found."""
+    spot = result.spot
     return Group(
-        Text(_title(result), style="bold"),
+        Text(title(spot.game, spot.hands, spot.board, spot.dead), style="bold"),
         equity_table(result),
         Text(_caption(result), style="dim"),
     )
 
 
-def _title(result: Equity) -> str:
-    spot = result.spot
-    game = games().get(spot.game)
-    title = f"  {game.label if game else spot.game}: " + " vs ".join(spot.hands)
-    if spot.board:
-        title += f", board {spot.board}"
-    if spot.dead:
-        title += f", dead {spot.dead}"
-    return title
+def title(game: str, hands: Sequence[str], board: str, dead: str) -> str:
+    """A line naming the spot: the game, the seats' fields, the board and the dead cards."""
+    found = games().get(game)
+    line = f"  {found.label if found else game}: " + " vs ".join(hands)
+    if board:
+        line += f", board {board}"
+    if dead:
+        line += f", dead {dead}"
+    return line
 
 
 def equity_table(result: Equity) -> Table:
     """Seat, hand, equity with its standard error, win and tie; scoop, high and low for hi/lo."""
-    places = decimals(result)
-
-    def percent(value: float) -> str:
-        return f"{100 * value:.{places}f}%"
-
-    table = Table(box=box.SIMPLE_HEAD)
+    places = decimals(result.precision or result.error)
     sampled = result.method == "sampled"
+    table = Table(box=box.SIMPLE_HEAD)
     table.add_column("Seat", justify="right")
     table.add_column("Hand")
+    add_figure_columns(table, sampled, result.hi_lo)
+    for number, seat in enumerate(result.seats, 1):
+        table.add_row(str(number), seat.hand, *figure_cells(seat, sampled, result.hi_lo, places))
+    return table
+
+
+def add_figure_columns(table: Table, sampled: bool, hi_lo: bool) -> None:
+    """Equity (with its standard error, when sampled), then win and tie, or for hi/lo scoop,
+    tie, and the whole high (High) and low (Low) halves."""
     table.add_column("Equity", justify="right")
     if sampled:
         table.add_column("±", justify="right")
-    if result.hi_lo:
-        for name in ("Scoop", "Tie", "High", "Low"):
-            table.add_column(name, justify="right")
-    else:
-        for name in ("Win", "Tie"):
-            table.add_column(name, justify="right")
-    for number, seat in enumerate(result.seats, 1):
-        row = [str(number), seat.hand, percent(seat.equity)]
-        if sampled:
-            row.append(f"{100 * seat.std_error:.{places}f}")
-        if result.hi_lo:
-            row += [percent(seat.scoop), percent(seat.tie), percent(seat.high_win)]
-            row.append(percent(seat.low_win))
-        else:
-            row += [percent(seat.win), percent(seat.tie)]
-        table.add_row(*row)
-    return table
+    for name in ("Scoop", "Tie", "High", "Low") if hi_lo else ("Win", "Tie"):
+        table.add_column(name, justify="right")
+
+
+def figure_cells(seat: SeatEquity, sampled: bool, hi_lo: bool, places: int) -> list[str]:
+    """A seat's cells under `add_figure_columns`."""
+    cells = [percent(seat.equity, places)]
+    if sampled:
+        cells.append(f"{100 * seat.std_error:.{places}f}")
+    halves = [seat.scoop, seat.tie, seat.high_win, seat.low_win]
+    return cells + [percent(value, places) for value in (halves if hi_lo else [seat.win, seat.tie])]
 
 
 def _caption(result: Equity) -> str:
