@@ -24,7 +24,6 @@ from __future__ import annotations
 import math
 from collections.abc import Iterator, Sequence
 from dataclasses import dataclass
-from fractions import Fraction
 from itertools import combinations
 
 from .masks import Masks
@@ -55,40 +54,49 @@ def deal_count(live: int, seats: Sequence[Sequence[Masks]], board: Masks) -> int
         [take for slots in alternatives for take in _takes(slots, live, atom_sets, sizes)]
         for alternatives in entities
     ]
-    states: dict[tuple[tuple[int, ...], int], Fraction] = {(sizes, 0): Fraction(1)}
-    for entity in takes:
-        following: dict[tuple[tuple[int, ...], int], Fraction] = {}
+    # The open cards are chosen at the end, all entities' at once: perm(left, open) ways, over
+    # the orders of each take's own open cards, j!. To keep to whole numbers, each entity's count
+    # is scaled by the largest j! among its takes, divided out at the end.
+    scales = [
+        math.factorial(max((take.open_cards for take in entity), default=0)) for entity in takes
+    ]
+    states: dict[tuple[tuple[int, ...], int], int] = {(sizes, 0): 1}
+    for entity, scale in zip(takes, scales):
+        following: dict[tuple[tuple[int, ...], int], int] = {}
         for (left, pending), value in states.items():
             for take in entity:
-                ways = 1
+                ways = value * (scale // math.factorial(take.open_cards))
                 after = list(left)
                 for atom, count in take.atoms:
                     ways *= math.comb(after[atom], count)
                     after[atom] -= count
                 if ways:
                     key = (tuple(after), pending + take.open_cards)
-                    # The open cards are chosen at the end, all seats' at once: divide by the
-                    # orders of each alternative's own open cards there.
-                    share = value * ways / math.factorial(take.open_cards)
-                    following[key] = following.get(key, Fraction(0)) + share
+                    following[key] = following.get(key, 0) + ways
         states = following
-    total = sum(
-        (value * math.perm(sum(left), pending) for (left, pending), value in states.items()),
-        Fraction(0),
-    )
-    assert total.denominator == 1
-    return int(total)
+    total = sum(value * math.perm(sum(left), pending) for (left, pending), value in states.items())
+    scaled, remainder = divmod(total, math.prod(scales))
+    assert remainder == 0
+    return scaled
 
 
 def _atoms(live: int, constrained: list[int]) -> list[int]:
     """The live cards grouped by which constrained masks hold them, as card masks."""
-    by_signature: dict[tuple[int, ...], int] = {}
-    for card in range(52):
-        bit = 1 << card
-        if live & bit:
-            signature = tuple(i for i, m in enumerate(constrained) if m & bit)
-            by_signature[signature] = by_signature.get(signature, 0) | bit
+    signatures = dict.fromkeys((card for card in range(52) if live >> card & 1), 0)
+    for index, mask in enumerate(constrained):
+        for card in _cards(mask & live):
+            signatures[card] |= 1 << index
+    by_signature: dict[int, int] = {}
+    for card, signature in signatures.items():
+        by_signature[signature] = by_signature.get(signature, 0) | 1 << card
     return list(by_signature.values())
+
+
+def _cards(mask: int) -> Iterator[int]:
+    while mask:
+        low = mask & -mask
+        yield low.bit_length() - 1
+        mask ^= low
 
 
 def _takes(
