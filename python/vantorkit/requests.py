@@ -16,6 +16,7 @@ from .catalogue import Game, games
 from .fields import Field
 from .masks import Masks
 from .names import alternative_name
+from .recent import Recent
 from .spots import Spot
 
 
@@ -85,26 +86,17 @@ def read_request(spot: Spot) -> Request:
     return Request(spot, game, seats, board, dead, checked["weighted"])
 
 
-# The spots read last, so that a run's batches read their spot once.
-_read: dict[Spot, Request | None] = {}
-MOST_KEPT = 64
-
-
-def kit_request(spot: Spot) -> Request | None:
+def _kit_request(spot: Spot) -> Request | None:
     """`spot` read into masks where the module cannot read it as written (weights, fixed-top
     spans), else None: the module then takes the spot's text, as it always has. Raises as
     `read_request`, and the kit's NotationError for a field that does not read."""
-    if spot not in _read:
-        if len(_read) >= MOST_KEPT:
-            _read.clear()
-        _read[spot] = _kit_request(spot)
-    return _read[spot]
-
-
-def _kit_request(spot: Spot) -> Request | None:
     game = games().get(spot.game)
     if game is None:
         return None
     if all(game.hand_field(hand, len(spot.hands)).as_written for hand in spot.hands):
         return None
     return read_request(spot)
+
+
+# A run's batches read their spot once.
+kit_request = Recent(_kit_request)

@@ -30,6 +30,7 @@ import vantor
 
 from .counting import deal_count
 from .parts import Part, module_request, weight_classes
+from .recent import Recent
 from .requests import Request
 from .seeds import batch_seed
 from .spots import padded
@@ -42,42 +43,37 @@ if TYPE_CHECKING:
 
 @dataclass(frozen=True)
 class Strata:
-    """A weighted request's classes, each with its share of the target and the module's say on
-    whether its deals carry weights."""
+    """A weighted request's classes, each with its deals counted and weighted (W·M), and the
+    module's say on whether any class's sampled deals carry weights."""
 
     parts: tuple[Part, ...]
-    shares: tuple[float, ...]
+    deals: tuple[int, ...]
+    masses: tuple[float, ...]
     weighted: bool
 
-
-# The strata found last, so that a run's batches count their classes once.
-_found: dict[Request, Strata] = {}
-MOST_KEPT = 64
-
-
-def strata(request: Request) -> Strata:
-    """The request's weight classes with their shares (W·M / Σ W·M)."""
-    if request not in _found:
-        if len(_found) >= MOST_KEPT:
-            _found.clear()
-        _found[request] = _strata(request)
-    return _found[request]
+    @property
+    def shares(self) -> tuple[float, ...]:
+        """Each class's share of the weighted target: W·M / Σ W·M."""
+        whole = sum(self.masses)
+        return tuple(mass / whole for mass in self.masses)
 
 
 def _strata(request: Request) -> Strata:
     parts = weight_classes(request)
-    masses = [part.weight * deal_mass(request, part) for part in parts]
-    whole = sum(masses)
-    return Strata(
-        tuple(parts), tuple(mass / whole for mass in masses), sampled_weights(request, parts)
-    )
+    deals = [deal_mass(request, part) for part in parts]
+    masses = [part.weight * count for part, count in zip(parts, deals)]
+    return Strata(tuple(parts), tuple(deals), tuple(masses), sampled_weights(request, parts))
+
+
+# A run's batches count their request's classes once.
+strata = Recent(_strata)
 
 
 def weighted_deals(request: Request) -> tuple[float, int]:
     """The request's deals, each counted with its weight (the product of its seats' weights),
     and counted plainly."""
-    masses = [(part.weight, deal_mass(request, part)) for part in weight_classes(request)]
-    return sum(weight * deals for weight, deals in masses), sum(deals for _, deals in masses)
+    found = strata(request)
+    return sum(found.masses), sum(found.deals)
 
 
 def deal_mass(request: Request, part: Part) -> int:
