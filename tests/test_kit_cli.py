@@ -85,6 +85,14 @@ def test_json_carries_the_figures_and_the_mergeable_result():
     assert vantorkit.merge([printed["result"]]) == expected.raw
 
 
+def test_a_hand_against_any_hand_is_walked_when_asked():
+    run = vantor_command("holdem", "AhKh", "**", "--exact", "always", "--json", "-t", "1")
+    assert run.returncode == 0, run.stderr
+    printed = json.loads(run.stdout)
+    assert (printed["method"], printed["deals"]) == ("exact", 2_097_572_400)
+    assert round(printed["seats"][0]["equity"], 4) == 0.6704
+
+
 BREAKDOWN = ("holdem", ["QQ+,AKs:0.5", "**"], "Ks 7h 2c")
 
 

@@ -11,7 +11,7 @@ from collections.abc import Sequence
 from dataclasses import dataclass
 from typing import TYPE_CHECKING, cast
 
-from .estimate import Method, SeatEquity
+from .estimate import Method, SeatEquity, run_data
 from .masks import cards_of
 from .names import alternative_name, hand_class
 
@@ -185,13 +185,7 @@ def plain_data(result: Breakdown) -> dict[str, object]:
         "board": result.board,
         "dead": result.dead,
         "seat": result.seat,
-        "method": result.method,
-        "reason": result.reason,
-        "deals": result.deals,
-        "seconds": result.seconds,
-        "precision": result.precision,
-        "seed": result.seed,
-        "threads": result.threads,
+        **run_data(result),
         "seats": [_seat_data(seat) for seat in result.seats],
         "hands": [
             {

@@ -26,7 +26,7 @@ import vantor
 from .breakdown import breakdown
 from .breakdown_result import Progress, plain_data
 from .catalogue import games
-from .estimate import Equity, Interrupted, equity
+from .estimate import Equity, Interrupted, equity, run_data
 from .spots import Spot
 
 if TYPE_CHECKING:
@@ -272,13 +272,7 @@ def as_json(result: Equity) -> dict[str, object]:
         "hands": list(result.spot.hands),
         "board": result.spot.board,
         "dead": result.spot.dead,
-        "method": result.method,
-        "reason": result.reason,
-        "deals": result.deals,
-        "seconds": result.seconds,
-        "precision": result.precision,
-        "seed": result.seed,
-        "threads": result.threads,
+        **run_data(result),
         "seats": [
             {"hand": hand, **figures}
             for hand, figures in zip(result.spot.hands, result.raw["players"])

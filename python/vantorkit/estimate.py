@@ -30,7 +30,7 @@ import secrets
 import time
 from collections.abc import Callable, Sequence
 from dataclasses import dataclass
-from typing import TYPE_CHECKING, Literal
+from typing import TYPE_CHECKING, Literal, Protocol
 
 import vantor
 
@@ -113,6 +113,38 @@ class Equity:
         """Whether the game splits pots between a high and a low hand."""
         game = games().get(self.spot.game)
         return game is not None and game.facts.hi_lo
+
+
+class Run(Protocol):
+    """How an answer was found: what `Equity` and `Breakdown` both record."""
+
+    @property
+    def method(self) -> Method: ...
+    @property
+    def reason(self) -> str: ...
+    @property
+    def deals(self) -> int: ...
+    @property
+    def seconds(self) -> float: ...
+    @property
+    def precision(self) -> float | None: ...
+    @property
+    def seed(self) -> int | None: ...
+    @property
+    def threads(self) -> int: ...
+
+
+def run_data(run: Run) -> dict[str, object]:
+    """How an answer was found, as plain data (for JSON)."""
+    return {
+        "method": run.method,
+        "reason": run.reason,
+        "deals": run.deals,
+        "seconds": run.seconds,
+        "precision": run.precision,
+        "seed": run.seed,
+        "threads": run.threads,
+    }
 
 
 class Interrupted(KeyboardInterrupt):
