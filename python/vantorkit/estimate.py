@@ -5,7 +5,9 @@ How it decides and proceeds:
 - Exact or sampled. With `exact="auto"` the spot is walked when an upper bound on its deals
   (`deal_bound`) is at most two million, or at most what sampling to the target would draw
   anyway (four times (0.5 / precision)², since a walked deal costs a fraction of a sampled one).
-  A walk of two million deals takes 5 to 200 ms, depending on the game.
+  A walk of two million deals takes 5 to 200 ms, depending on the game. A spot past the module's
+  limit, or with weighted fields, is walked in parts (`walks`), by "auto" where the deals of the
+  parts it walks are as cheap by the same rule.
 - Batches. Batch k is seeded so that no two batches share a generator (see `batches`), so a seed
   reproduces the whole sequence. The first batch draws 4,096 deals; each next one is sized from
   the largest standard error so far (the error falls as one over the square root of the deals),
@@ -20,7 +22,8 @@ How it decides and proceeds:
 - Stopping. Sampling stops when every seat's standard error is at or below `precision` and the
   batches are worth at least 5 / precision deals (so that a seat whose outcome has not varied
   yet, whose error still reads 0, cannot end the run early), or once `seconds` have passed,
-  which the last call may overrun by its own length.
+  which the last call may overrun by its own length. A caller's `stop` event is looked at
+  before every call of the module, so that another thread can end a run (`Stopped`).
 """
 
 from __future__ import annotations
