@@ -24,6 +24,7 @@
 #include "request/request.hpp"
 #include "running/batch_runner.hpp"
 #include "running/worker_pool.hpp"
+#include "sampler/processor.hpp"
 #include "variants/equity.hpp"
 #include "variants/rankings/kernels.hpp"
 
@@ -330,6 +331,14 @@ PyMethodDef kFunctions[] = {
 int exec_module(PyObject* module) {
   if (!PyModule_Check(module)) {
     PyErr_SetString(PyExc_TypeError, "vantor's exec slot was handed something other than a module");
+    return -1;
+  }
+  // The module is built for x86-64-v2: on a processor below it, the first such instruction would
+  // end the process. What the processor lacks is said instead (this file is built for the plain
+  // baseline, so that getting this far is safe).
+  const auto missing = sampler::missing_instruction_sets(sampler::processor_features());
+  if (!missing.empty()) {
+    PyErr_SetString(PyExc_ImportError, sampler::missing_instruction_sets_message(missing).c_str());
     return -1;
   }
   return PyModule_AddFunctions(module, kFunctions);

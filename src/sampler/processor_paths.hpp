@@ -1,6 +1,9 @@
 #pragma once
 
-// How the sampler finds the j-th card of a mask, chosen once per process. The x86 instruction
+// The ways the sampler can work on this processor, each chosen once per process: how a card is
+// picked out of a mask, and how the seeded stream is consumed.
+//
+// Picking a card: the x86 instruction
 // pdep (BMI2) deposits a single bit straight onto the j-th set bit of the mask; where it is
 // missing, or runs as microcode (AMD before Zen 3 takes hundreds of cycles per pdep), a
 // branch-free broadword selection does the same work in a few more steps. Both give the same
@@ -10,6 +13,8 @@
 // only ever executed after the processor has said it has it.
 
 #include <cstdint>
+
+#include "sampler/processor.hpp"
 
 namespace vantor::sampler {
 
@@ -36,6 +41,31 @@ bool deposit_is_fast();
 // Forces a path for the rest of the process; tests use it to compare the two. Asking for
 // Deposit where it is not fast leaves Broadword and returns false.
 bool set_card_picking(CardPicking picking);
+
+// How a batch's pieces consume the seeded stream, chosen once per process. Read ahead, the
+// outputs are generated in blocks by several lanes at once and each one's acceptance at every
+// range a deal draws at is computed as bit masks, so that a deal's outputs are found with a few
+// bit operations (read_ahead.hpp); portably, one output at a time, each tested as it comes. Every
+// path consumes the same outputs with the same decisions: the choice never changes a deal.
+enum class StreamPath : std::uint8_t {
+  Portable,  // one output at a time
+  Avx2,      // read ahead with AVX2 (and BMI1, BMI2 for the walk)
+  Avx512,    // read ahead with AVX-512 (F, BW, DQ, VL)
+};
+
+// Whether this processor (and its operating system) can take `path`; the same for a processor
+// with `features`.
+bool can_take(StreamPath path);
+bool can_take(StreamPath path, const ProcessorFeatures& features);
+// The processor's choice, made when first asked: the widest path it can take, or the one the
+// environment names in VANTOR_STREAM_PATH ("portable", "avx2" or "avx512"; a path the processor
+// cannot take falls to the widest one below it). The tests use that to run the module on each.
+StreamPath stream_path();
+// Forces a path for the rest of the process; tests use it to compare the paths. A path the
+// processor cannot take is refused: false, and nothing changes.
+bool set_stream_path(StreamPath path);
+// The path's name, as VANTOR_STREAM_PATH spells it.
+const char* stream_path_name(StreamPath path);
 
 // The bits of `source`, lowest first, placed on the set bits of `mask`, lowest first: with a
 // single bit 1 << j as the source, the j-th set bit of the mask. Only with kCanDeposit, and only
