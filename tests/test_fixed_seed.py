@@ -48,9 +48,11 @@ def test_same_answer_as_recorded(case):
 
 
 # The same sampled answers with the cards picked the portable way, as a processor without a fast
-# pdep picks them: the two ways must deal the same cards. (Where this processor has no fast pdep
-# both runs take the portable way, and this only repeats the test above.)
-PORTABLE_RUN = """
+# pdep picks them, and with the stream consumed each way the module can take it: output by output
+# and read ahead with each instruction set this processor has. Every way must deal the same cards.
+# (Where this processor lacks an instruction set, the path falls to the next one down and the run
+# would only repeat another; it is skipped.)
+OTHER_WAY_RUN = """
 import json, sys
 from fixed_seed import RECORDED, answer
 cases = [case for case in json.loads(RECORDED.read_text())["cases"]
@@ -60,10 +62,38 @@ print(json.dumps({"compared": len(cases), "differing": differing}))
 """
 
 
-def test_portable_card_picking_gives_the_recorded_answers():
-    environment = dict(os.environ, VANTOR_CARD_PICKING="broadword")
+def processor_flags() -> set[str]:
+    try:
+        cpuinfo = pathlib.Path("/proc/cpuinfo").read_text()
+    except OSError:
+        return set()
+    for line in cpuinfo.splitlines():
+        if line.startswith("flags"):
+            return set(line.split(":", 1)[1].split())
+    return set()
+
+
+NEEDS = {
+    "avx2": {"avx2", "bmi1", "bmi2"},
+    "avx512": {"avx2", "bmi1", "bmi2", "avx512f", "avx512bw", "avx512dq", "avx512vl"},
+}
+
+
+@pytest.mark.parametrize(
+    ("variable", "value"),
+    [
+        ("VANTOR_CARD_PICKING", "broadword"),
+        ("VANTOR_STREAM_PATH", "portable"),
+        ("VANTOR_STREAM_PATH", "avx2"),
+        ("VANTOR_STREAM_PATH", "avx512"),
+    ],
+)
+def test_every_way_of_dealing_gives_the_recorded_answers(variable, value):
+    if not NEEDS.get(value, set()) <= processor_flags():
+        pytest.skip(f"this processor cannot take the {value} path")
+    environment = dict(os.environ, **{variable: value})
     run = subprocess.run(
-        [sys.executable, "-c", PORTABLE_RUN],
+        [sys.executable, "-c", OTHER_WAY_RUN],
         capture_output=True,
         text=True,
         env=environment,

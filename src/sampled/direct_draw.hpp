@@ -7,7 +7,9 @@
 // generator outputs consumed in the same order, the same cards), but each entry's cards go
 // straight into the summaries the scorer reads (and, for the rules scored from cards, into fixed
 // lists), with the generator in registers from the first card to the last. Requests with any
-// other plan, or whose deals carry weights, keep the general loop.
+// other plan, or whose deals carry weights, keep the general loop. The draws take any source of
+// the stream (sampler/stream_sources.hpp, whose uniforms must be declared before these templates
+// for a source of theirs to be given them): a Generator, the stream read ahead, or a recording.
 
 #include <algorithm>
 #include <array>
@@ -24,6 +26,7 @@
 #include "sampler/draw.hpp"
 #include "sampler/processor_paths.hpp"
 #include "sampler/random.hpp"
+#include "sampler/stream_sources.hpp"
 #include "variants/deal_scorer.hpp"
 #include "variants/showdown.hpp"
 
@@ -128,16 +131,30 @@ class DirectDraw {
     return alternatives_[seat_entry_[seat]].fixed_summary;
   }
 
+  // With fixed_seats(): what draw_board() draws every deal's board from.
+  struct FixedBoard {
+    variants::CardSummary named;  // its named cards
+    const cards::Card* named_cards = nullptr;
+    std::uint32_t named_count = 0;
+    cards::CardMask left = 0;  // the cards its wildcards are drawn from
+    std::uint32_t range = 0;   // how many those are
+    std::uint32_t free = 0;    // how many wildcards it has
+  };
+  FixedBoard fixed_board() const {
+    const cards::Card* named =
+        board_fixed_count_ != 0 ? alternatives_[entries_.back().first].fixed_cards.data() : nullptr;
+    return {board_fixed_, named, board_fixed_count_, board_left_, board_range_, board_free_};
+  }
+
   // draw() for a request with fixed_seats(): the same outputs consumed, the same board, and it
   // never fails. Each seat still consumes its choice among one alternative; the board's cards
   // come from the one mask it meets in every deal, whose range for each card and rejection zone
   // are known in advance.
-  template <sampler::CardPicking kPicking, bool kLists = false>
-  [[gnu::always_inline]] void draw_board(sampler::Generator& generator,
-                                         variants::CardSummary& board,
+  template <sampler::CardPicking kPicking, bool kLists = false, class Source>
+  [[gnu::always_inline]] void draw_board(Source& generator, variants::CardSummary& board,
                                          [[maybe_unused]] HandList* board_list = nullptr) const {
     constexpr bool kDeposit = kPicking == sampler::CardPicking::Deposit && sampler::kCanDeposit;
-    sampler::Generator local = generator;
+    Source local = generator;
     for (std::size_t seat = 0; seat < seat_count_; ++seat) local.skip_through_low_output();
     variants::CardSummary summary = board_fixed_;
     cards::CardMask left = board_left_;
@@ -148,7 +165,7 @@ class DirectDraw {
     [[maybe_unused]] std::uint64_t running = kDeposit ? 0 : sampler::running_counts(left);
     for (std::uint32_t drawn = 0; drawn < board_free_; ++drawn) {
       const std::uint32_t j = sampler::uniform32(local, board_range_ - drawn, board_zones_[drawn]);
-      const auto card = take_card<kPicking>(j, left, running);
+      const auto card = sampler::take_nth_card<kPicking>(j, left, running);
       summary.add(card);
       if constexpr (kLists) (*board_list)[(board_fixed_count_ + drawn) % kMostCards] = card;
     }
@@ -164,13 +181,13 @@ class DirectDraw {
   // named hands consumes its choice as any seat does, and the chosen hand is placed with no
   // work beyond its check against the cards already taken.
   template <sampler::CardPicking kPicking, PlanLevel kPlans, bool kLists = false,
-            bool kRanges = false>
-  [[gnu::always_inline]] bool draw(sampler::Generator& generator, variants::CardSummary* seats,
+            bool kRanges = false, class Source>
+  [[gnu::always_inline]] bool draw(Source& generator, variants::CardSummary* seats,
                                    variants::CardSummary& board,
                                    [[maybe_unused]] HandList* lists = nullptr) const {
     static_assert(!(kRanges && kLists), "the named hands of a range are not listed");
     // A local copy, written back once, keeps the generator's state in registers.
-    sampler::Generator local = generator;
+    Source local = generator;
     cards::CardMask available = live_;
     bool complete = true;
     board = {};
@@ -297,8 +314,8 @@ class DirectDraw {
 
   // The entry's alternative, consumed as uniform64(generator, entry.count) consumes it, with the
   // zone settled in advance and the whole of it inline.
-  [[gnu::always_inline]] static std::uint64_t choose(sampler::Generator& generator,
-                                                     const Entry& entry) {
+  template <class Source>
+  [[gnu::always_inline]] static std::uint64_t choose(Source& generator, const Entry& entry) {
     if (entry.count == 1) {
       generator.skip_through_low_output();
       return 0;
@@ -346,11 +363,10 @@ class DirectDraw {
 
   // draw_cards() for wildcards, adding each card to `summary` (and to `list`, when given, from
   // position `listed` on). The mask holds cards 0..51 only, so no index can fall past the deck.
-  template <sampler::CardPicking kPicking>
-  [[gnu::always_inline]] static bool draw_free(sampler::Generator& generator,
-                                               cards::CardMask& left_cards, std::uint32_t count,
-                                               variants::CardSummary& summary, HandList* list,
-                                               std::uint32_t listed) {
+  template <sampler::CardPicking kPicking, class Source>
+  [[gnu::always_inline]] static bool draw_free(Source& generator, cards::CardMask& left_cards,
+                                               std::uint32_t count, variants::CardSummary& summary,
+                                               HandList* list, std::uint32_t listed) {
     constexpr bool kDeposit = kPicking == sampler::CardPicking::Deposit && sampler::kCanDeposit;
     if (count == 0) return true;
     auto left = static_cast<std::uint32_t>(std::popcount(left_cards));
@@ -358,33 +374,11 @@ class DirectDraw {
     for (std::uint32_t drawn = 0; drawn < count; ++drawn, --left) {
       if (left == 0) return false;
       const std::uint32_t j = sampler::uniform32(generator, left, kZones[left]);
-      const auto card = take_card<kPicking>(j, left_cards, running);
+      const auto card = sampler::take_nth_card<kPicking>(j, left_cards, running);
       summary.add(card);
       if (list != nullptr) (*list)[(listed + drawn) % kMostCards] = card;
     }
     return true;
-  }
-
-  // Takes the j-th lowest card (j below the count left) out of `left` and returns it; `running`
-  // is the portable way's running counts of `left` (cards_from_mask.hpp), kept up to date. The mask
-  // holds cards 0..51 only, so the card is always one of the deck's.
-  template <sampler::CardPicking kPicking>
-  [[gnu::always_inline]] static cards::Card take_card(std::uint32_t j, cards::CardMask& left,
-                                                      [[maybe_unused]] std::uint64_t& running) {
-    // With pdep the deposited bit is the card itself: the chain from one card to the next is one
-    // pdep and one exclusive or.
-    unsigned card;
-    cards::CardMask bit;
-    if constexpr (kPicking == sampler::CardPicking::Deposit && sampler::kCanDeposit) {
-      bit = sampler::deposit_bits(std::uint64_t{1} << j, left);
-      card = static_cast<unsigned>(__builtin_ctzll(bit));  // a card is there: bit is not 0
-    } else {
-      card = sampler::nth_card(left, running, j);
-      running -= 0x0101010101010101ull << (8 * (card / 8));
-      bit = std::uint64_t{1} << card;
-    }
-    left ^= bit;
-    return static_cast<cards::Card>(card);
   }
 
   // uniform32's zone for every count of cards left.

@@ -62,6 +62,28 @@ inline unsigned nth_card(cards::CardMask mask, unsigned j) {
   return nth_card(mask, running_counts(mask), j);
 }
 
+// Takes the j-th lowest card (j below the count left) out of `left` and returns it; `running` is
+// the portable way's running counts of `left` (running_counts()), kept up to date, and is not
+// read by the pdep way. The mask holds cards 0..51 only, so the card is always one of the deck's.
+template <CardPicking kPicking>
+[[gnu::always_inline]] inline cards::Card take_nth_card(std::uint32_t j, cards::CardMask& left,
+                                                        [[maybe_unused]] std::uint64_t& running) {
+  // With pdep the deposited bit is the card itself: the chain from one card to the next is one
+  // pdep and one exclusive or.
+  unsigned card;
+  cards::CardMask bit;
+  if constexpr (kPicking == CardPicking::Deposit && kCanDeposit) {
+    bit = deposit_bits(std::uint64_t{1} << j, left);
+    card = static_cast<unsigned>(__builtin_ctzll(bit));  // a card is there: bit is not 0
+  } else {
+    card = nth_card(left, running, j);
+    running -= 0x0101010101010101ull << (8 * (card / 8));
+    bit = std::uint64_t{1} << card;
+  }
+  left ^= bit;
+  return static_cast<cards::Card>(card);
+}
+
 // Draws `count` distinct cards uniformly from `mask`, appending them to `out` in the order
 // drawn (one 32-bit uniform per card), and removes them from `mask`. Fails when the mask runs
 // out or yields an index above 51; `out` may then hold some of the cards. kPicking only decides

@@ -24,6 +24,12 @@ class Generator {
   // words. The one seed whose words are all zero (a state xoshiro could never leave) is
   // replaced by a SplitMix64 seeding from 0.
   static Generator seeded(std::uint64_t seed);
+  // The generator whose next output follows from `state` (not all zero), as state() gives it.
+  static Generator from_state(const std::array<std::uint64_t, 4>& state) {
+    Generator generator;
+    generator.state_ = state;
+    return generator;
+  }
 
   // One 64-bit output of xoshiro256++.
   [[gnu::always_inline]] std::uint64_t next() { return step(state_); }
@@ -49,9 +55,6 @@ class Generator {
 
   const std::array<std::uint64_t, 4>& state() const { return state_; }
 
- private:
-  static constexpr std::uint64_t rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
-
   // Advances `state` by one output and returns that output.
   [[gnu::always_inline]] static std::uint64_t step(std::array<std::uint64_t, 4>& state) {
     const std::uint64_t result = rotl(state[0] + state[3], 23) + state[0];
@@ -64,12 +67,18 @@ class Generator {
     state[3] = rotl(state[3], 45);
     return result;
   }
+
+ private:
+  static constexpr std::uint64_t rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
+
   std::array<std::uint64_t, 4> state_{};
 };
 
 // Uniform integers in [0, range). range must be greater than 0 (callers check; 0 is a
 // programming error). Each rejected candidate is thrown away and a fresh one drawn, so the
-// number of outputs consumed varies, but identically on every machine.
+// number of outputs consumed varies, but identically on every machine. The narrow widths take
+// any source of the stream's outputs with next() and skip_through_low_output(): the Generator
+// itself, or the stream read ahead into a buffer (read_ahead.hpp).
 //   uniform32:  one output per candidate, its upper 32 bits.
 //   uniform64:  one output per candidate.
 //   uniform128: two outputs per candidate, the first as the low half.
@@ -81,7 +90,8 @@ constexpr std::uint32_t uniform32_zone(std::uint32_t range) {
 }
 
 // uniform32() with its zone, uniform32_zone(range), given: for loops that look it up.
-inline std::uint32_t uniform32(Generator& generator, std::uint32_t range, std::uint32_t zone) {
+template <class Source>
+std::uint32_t uniform32(Source& generator, std::uint32_t range, std::uint32_t zone) {
   assert(range > 0 && zone == uniform32_zone(range));
   for (;;) {
     const auto v = static_cast<std::uint32_t>(generator.next() >> 32);
@@ -91,7 +101,8 @@ inline std::uint32_t uniform32(Generator& generator, std::uint32_t range, std::u
   }
 }
 
-inline std::uint32_t uniform32(Generator& generator, std::uint32_t range) {
+template <class Source>
+std::uint32_t uniform32(Source& generator, std::uint32_t range) {
   assert(range > 0);
   return uniform32(generator, range, uniform32_zone(range));
 }
@@ -102,7 +113,8 @@ constexpr std::uint64_t uniform64_zone(std::uint64_t range) {
 
 // uniform64() with its zone, uniform64_zone(range), given, for a range of at least 2: for the
 // loops that settle it in advance.
-[[gnu::always_inline]] inline std::uint64_t uniform64(Generator& generator, std::uint64_t range,
+template <class Source>
+[[gnu::always_inline]] inline std::uint64_t uniform64(Source& generator, std::uint64_t range,
                                                       std::uint64_t zone) {
   assert(range > 1 && zone == uniform64_zone(range));
   for (;;) {
@@ -112,7 +124,8 @@ constexpr std::uint64_t uniform64_zone(std::uint64_t range) {
   }
 }
 
-inline std::uint64_t uniform64(Generator& generator, std::uint64_t range) {
+template <class Source>
+std::uint64_t uniform64(Source& generator, std::uint64_t range) {
   assert(range > 0);
   // Every seat with a single alternative draws this: its zone is exactly the lower half.
   if (range == 1) {

@@ -183,10 +183,15 @@ class DealScorer {
 
   // The winners of one deal of a rule scored from summaries: each seat's cards and the board's
   // (all zero without a board) as summaries, so that nothing of a seat is prepared per deal.
+  // kSeats, when not 0, is seat_count known at compile time: the seats' lookups are then laid
+  // out one after the other, free to overlap, instead of in a loop.
+  template <std::size_t kSeats = 0>
   [[gnu::always_inline]] Outcome score_summaries(const CardSummary* seats, std::size_t seat_count,
                                                  const CardSummary& board) const {
     static_assert(kSummaries);
+    if constexpr (kSeats != 0) seat_count = kSeats;
     Winners winners;
+#pragma GCC unroll 8
     for (unsigned seat = 0; seat < seat_count; ++seat) {
       const CardSummary hand{seats[seat].code + board.code,
                              seats[seat].suit_ranks | board.suit_ranks};
