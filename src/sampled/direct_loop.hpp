@@ -46,8 +46,10 @@ struct AheadDeals {
 };
 
 // The attempts of a piece, each deal drawn by draw(source, seats, board, lists) from `deals`,
-// until `target` deals are kept. kSeats: the seat count when known at compile time, or 0.
-template <std::size_t kSeats, class Showdown, class Deals, class Draw>
+// until `target` deals are kept. kSeats: the seat count when known at compile time, or 0;
+// kBatched: deals scored from summaries are scored a batch at a time, which pays where drawing
+// them mispredicts little (read ahead).
+template <std::size_t kSeats, bool kBatched, class Showdown, class Deals, class Draw>
 [[gnu::always_inline]] inline Expected<ChunkTally, EngineError> attempts(
     Piece<Showdown>& piece, Deals& deals, const Draw& draw, std::uint64_t target, StopCheck* stop) {
   using Scorer = typename Piece<Showdown>::Scorer;
@@ -73,12 +75,19 @@ template <std::size_t kSeats, class Showdown, class Deals, class Draw>
     if (auto ended = piece.next_attempt(attempts, limit, used, stop)) {
       return fail(std::move(*ended));
     }
-    if constexpr (Scorer::kSummaries) {
+    if constexpr (Scorer::kSummaries && kBatched) {
       const bool kept = deals.draw([&](auto& source) __attribute__((always_inline)) {
         return draw(source, seats[batched].data(), boards[batched], nullptr);
       });
       if (!kept) continue;
       if (++batched == kScoreBatch) score_batch();
+    } else if constexpr (Scorer::kSummaries) {
+      const bool kept = deals.draw([&](auto& source) __attribute__((always_inline)) {
+        return draw(source, seats[0].data(), boards[0], nullptr);
+      });
+      if (!kept) continue;
+      counts.add(
+          piece.scorer.template score_summaries<kSeats>(seats[0].data(), seat_count, boards[0]));
     } else {
       // Omaha and badugi read the cards themselves: the seats that vary are prepared from their
       // lists, the others were prepared once.
@@ -111,10 +120,10 @@ VANTOR_READ_AHEAD_LOOP Expected<ChunkTally, EngineError> ahead_attempts(Piece<Sh
                                                                         std::uint64_t target,
                                                                         StopCheck* stop) {
   if constexpr (Piece<Showdown>::Scorer::kSummaries) {
-    if (piece.seat_count == 2) return attempts<2>(piece, deals, draw, target, stop);
-    if (piece.seat_count == 3) return attempts<3>(piece, deals, draw, target, stop);
+    if (piece.seat_count == 2) return attempts<2, true>(piece, deals, draw, target, stop);
+    if (piece.seat_count == 3) return attempts<3, true>(piece, deals, draw, target, stop);
   }
-  return attempts<0>(piece, deals, draw, target, stop);
+  return attempts<0, true>(piece, deals, draw, target, stop);
 }
 
 }  // namespace direct_detail
@@ -142,12 +151,12 @@ Expected<ChunkTally, EngineError> direct_loop(Piece<Showdown>& piece, const Dire
       std::array<variants::CardSummary, variants::kMostSeats> seats{};
       variants::CardSummary board;
       std::array<HandList, variants::kMostSeats + 1> lists{};
-      const auto plan = record_plan(
+      const auto ranges = record_ranges(
           [&](auto& source) { return draw(source, seats.data(), board, lists.data()); });
-      if (plan) {
-        sampler::ReadAhead ahead(generator, ReadAheadDeals::ranges(*plan),
+      if (ranges) {
+        sampler::ReadAhead ahead(generator, ranges->ranges,
                                  sampler::kernels_for(piece.options.path));
-        const ReadAheadDeals deals(ahead, *plan, piece.options.window_use);
+        const ReadAheadDeals deals(ahead, *ranges, piece.options.window_use);
         return direct_detail::ahead_attempts(
             piece, direct_detail::AheadDeals{deals, ReadAheadDeals::place_at(ahead.start())}, draw,
             target, stop);
@@ -155,7 +164,7 @@ Expected<ChunkTally, EngineError> direct_loop(Piece<Showdown>& piece, const Dire
     }
   }
   direct_detail::PlainDeals deals{generator};
-  return direct_detail::attempts<0>(piece, deals, draw, target, stop);
+  return direct_detail::attempts<0, false>(piece, deals, draw, target, stop);
 }
 
 }  // namespace vantor::odds

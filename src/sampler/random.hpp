@@ -76,7 +76,8 @@ class Generator {
 
 // Uniform integers in [0, range). range must be greater than 0 (callers check; 0 is a
 // programming error). Each rejected candidate is thrown away and a fresh one drawn, so the
-// number of outputs consumed varies, but identically on every machine. The narrow widths take
+// number of outputs consumed varies, but identically on every machine. They are forced inline:
+// a call would keep the generator's state in memory around every draw. The narrow widths take
 // any source of the stream's outputs with next() and skip_through_low_output(): the Generator
 // itself, or the stream read ahead into a buffer (read_ahead.hpp).
 //   uniform32:  one output per candidate, its upper 32 bits.
@@ -91,7 +92,8 @@ constexpr std::uint32_t uniform32_zone(std::uint32_t range) {
 
 // uniform32() with its zone, uniform32_zone(range), given: for loops that look it up.
 template <class Source>
-std::uint32_t uniform32(Source& generator, std::uint32_t range, std::uint32_t zone) {
+[[gnu::always_inline]] inline std::uint32_t uniform32(Source& generator, std::uint32_t range,
+                                                      std::uint32_t zone) {
   assert(range > 0 && zone == uniform32_zone(range));
   for (;;) {
     const auto v = static_cast<std::uint32_t>(generator.next() >> 32);
@@ -102,7 +104,7 @@ std::uint32_t uniform32(Source& generator, std::uint32_t range, std::uint32_t zo
 }
 
 template <class Source>
-std::uint32_t uniform32(Source& generator, std::uint32_t range) {
+[[gnu::always_inline]] inline std::uint32_t uniform32(Source& generator, std::uint32_t range) {
   assert(range > 0);
   return uniform32(generator, range, uniform32_zone(range));
 }
@@ -125,7 +127,7 @@ template <class Source>
 }
 
 template <class Source>
-std::uint64_t uniform64(Source& generator, std::uint64_t range) {
+[[gnu::always_inline]] inline std::uint64_t uniform64(Source& generator, std::uint64_t range) {
   assert(range > 0);
   // Every seat with a single alternative draws this: its zone is exactly the lower half.
   if (range == 1) {

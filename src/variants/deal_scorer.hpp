@@ -191,7 +191,6 @@ class DealScorer {
     static_assert(kSummaries);
     if constexpr (kSeats != 0) seat_count = kSeats;
     Winners winners;
-#pragma GCC unroll 8
     for (unsigned seat = 0; seat < seat_count; ++seat) {
       const CardSummary hand{seats[seat].code + board.code,
                              seats[seat].suit_ranks | board.suit_ranks};
