@@ -16,7 +16,6 @@ from __future__ import annotations
 import argparse
 import contextlib
 import json
-import re
 import sys
 from collections.abc import Callable, Sequence
 from typing import TYPE_CHECKING, Literal, NoReturn
@@ -25,8 +24,8 @@ import vantor
 
 from .breakdown import breakdown
 from .breakdown_result import Progress, plain_data
-from .catalogue import games
-from .estimate import Equity, Interrupted, equity, run_data
+from .estimate import Equity, Interrupted, equity, equity_data
+from .pointing import point
 from .spots import Spot
 
 if TYPE_CHECKING:
@@ -36,7 +35,6 @@ if TYPE_CHECKING:
 INTERRUPTED = 130
 FAILED = 2
 NEEDS_RICH = "vantor: the table needs the rich package: pip install 'vantor[cli]' (or pass --json)"
-AT_BYTE = re.compile(r"(?P<message>.*) \(at byte (?P<byte>\d+)\)", re.S)
 
 
 class Options(argparse.Namespace):
@@ -257,64 +255,22 @@ def _run_live(console: Console, options: Options, spot: Spot) -> Equity:
 def _show(console: Console | None, result: Equity) -> None:
     """The result as JSON (no console) or as the table, printed once."""
     if console is None:
-        print(json.dumps(as_json(result), indent=2))
+        print(json.dumps(equity_data(result), indent=2))
         return
     from . import view
 
     console.print(view.equity_view(result))
 
 
-def as_json(result: Equity) -> dict[str, object]:
-    """The result as plain data: the figures per seat, how they were found, and the module's
-    merged dictionary under "result" (which `vantorkit.merge` takes back)."""
-    return {
-        "game": result.spot.game,
-        "hands": list(result.spot.hands),
-        "board": result.spot.board,
-        "dead": result.spot.dead,
-        **run_data(result),
-        "seats": [
-            {"hand": hand, **figures}
-            for hand, figures in zip(result.spot.hands, result.raw["players"])
-        ],
-        "result": result.raw,
-    }
-
-
 def error_lines(message: str, spot: Spot) -> list[str]:
     """The module's error as the command shows it: one line, and for a notation error ("...
     (at byte N)") the offending field under it with a pointer at byte N."""
     message = message.replace("; call variants() for the list", "; `vantor games` lists them")
-    match = AT_BYTE.fullmatch(message)
-    if match is None:
+    pointer = point(message, spot)
+    if pointer is None:
         return [f"vantor: {message}"]
-    reason, offset = match["message"], int(match["byte"])
-    name, text = _offending_field(spot, reason)
-    column = len(text.encode("utf-8")[:offset].decode("utf-8", "ignore"))
-    return [f"vantor: {name}: {reason}", f"  {text}", "  " + " " * column + "^"]
-
-
-def _offending_field(spot: Spot, reason: str) -> tuple[str, str]:
-    """Which field a notation error is about. The module reads the seats in order, then the
-    board, then the dead cards, and stops at the first field that fails; reading each field alone
-    finds it. Only the board has no reader of its own, so a failure the others do not show is its.
-    """
-    game = games().get(spot.game)
-    if game is not None:
-        for number, hand in enumerate(spot.hands, 1):
-            if _fails(lambda: game.hand_field(hand, len(spot.hands))):
-                return f"seat {number}'s hand", hand
-    if not _fails(lambda: vantor.parse_hand_field(spot.board, 5, True), reason) and _fails(
-        lambda: vantor.parse_dead_cards(spot.dead), reason
-    ):
-        return "the dead cards", spot.dead
-    return "the board", spot.board
-
-
-def _fails(read: Callable[[], object], reason: str | None = None) -> bool:
-    """Whether `read` raises ValueError (with `reason` as its last line, when given)."""
-    try:
-        read()
-    except ValueError as error:
-        return reason is None or str(error).splitlines()[-1] == reason
-    return False
+    return [
+        f"vantor: {pointer.name}: {pointer.reason}",
+        f"  {pointer.text}",
+        "  " + " " * pointer.column + "^",
+    ]
