@@ -4,11 +4,13 @@
     vantor omaha_hi_lo "A2**" "KK**" --precision 0.002
     vantor holdem "QQ+,AKs:0.5" "**" --board "Ks 7h 2c" --breakdown 1
     vantor games
+    vantor serve --open
 
 Exit status: 0 with an answer, 2 for any error (one line, with a pointer under the offending
 field for notation errors), 130 when Ctrl-C stops a run (the table so far stays on the screen, or
 with --json the estimate so far is printed). The table needs rich (`pip install 'vantor[cli]'`);
---json does not.
+--json does not. `vantor serve` runs the calculator in the browser until Ctrl-C; it needs
+starlette and uvicorn (`pip install 'vantor[web]'`).
 """
 
 from __future__ import annotations
@@ -35,6 +37,8 @@ if TYPE_CHECKING:
 INTERRUPTED = 130
 FAILED = 2
 NEEDS_RICH = "vantor: the table needs the rich package: pip install 'vantor[cli]' (or pass --json)"
+NEEDS_WEB = "vantor: serve needs starlette and uvicorn: pip install 'vantor[web]'"
+WEB_PACKAGES = ("starlette", "uvicorn")
 
 
 class Options(argparse.Namespace):
@@ -51,6 +55,15 @@ class Options(argparse.Namespace):
     threads: int
     seed: int | None
     breakdown: int | None
+
+
+class ServeOptions(argparse.Namespace):
+    """`vantor serve`'s arguments, typed."""
+
+    host: str
+    port: int
+    open: bool
+    threads: int
 
 
 class _Parser(argparse.ArgumentParser):
@@ -106,6 +119,8 @@ def main(argv: Sequence[str] | None = None) -> int:
     try:
         if arguments[:1] == ["games"]:
             return _games(arguments[1:])
+        if arguments[:1] == ["serve"]:
+            return _serve(arguments[1:])
         return _equity(_parser().parse_args(arguments, Options()))
     except KeyboardInterrupt:
         return INTERRUPTED
@@ -123,6 +138,39 @@ def _games(arguments: list[str]) -> int:
     from . import view
 
     console.print(view.games_table())
+    return 0
+
+
+def _serve(arguments: list[str]) -> int:
+    parser = _Parser(
+        prog="vantor serve",
+        description="The equity calculator in the browser, and its JSON API, until Ctrl-C.",
+    )
+    parser.add_argument("--host", default="127.0.0.1", help="the address to listen on")
+    parser.add_argument("--port", type=int, default=0, help="the port (default: a free one)")
+    parser.add_argument("--open", action="store_true", help="open the page in the browser")
+    parser.add_argument(
+        "-t", "--threads", type=int, default=0, help="pieces per batch (0: the default)"
+    )
+    options = parser.parse_args(arguments, ServeOptions())
+    if options.threads < 0:
+        parser.error(f"argument -t/--threads: must be 0 or more, not {options.threads}")
+    try:
+        from .web.server import address, listen, serve
+        from .web.settings import Settings
+    except ModuleNotFoundError as missing:
+        if (missing.name or "").partition(".")[0] not in WEB_PACKAGES:
+            raise
+        print(NEEDS_WEB, file=sys.stderr)
+        return FAILED
+    try:
+        listener = listen(options.host, options.port)
+    except OSError as error:
+        print(f"vantor: cannot listen on {options.host} port {options.port}: {error}",
+              file=sys.stderr)  # fmt: skip
+        return FAILED
+    print(f"vantor serve: {address(listener)} (Ctrl-C stops it)", flush=True)
+    serve(listener, Settings(threads=options.threads), options.open)
     return 0
 
 

@@ -51,8 +51,12 @@ def point(message: str, spot: Spot) -> Pointer | None:
         return None
     reason, offset = match["message"], int(match["byte"])
     field, seat, text = _offending_field(spot, reason)
-    column = len(text.encode("utf-8")[:offset].decode("utf-8", "ignore"))
-    return Pointer(field, seat, text, reason, column)
+    return Pointer(field, seat, text, reason, column(text, offset))
+
+
+def column(text: str, offset: int) -> int:
+    """The column of byte `offset` of `text`, counted in characters."""
+    return len(text.encode("utf-8")[:offset].decode("utf-8", "ignore"))
 
 
 def _offending_field(spot: Spot, reason: str) -> tuple[FieldName, int | None, str]:
