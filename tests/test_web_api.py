@@ -4,7 +4,13 @@ and message before any calculation is submitted, and calculations stopped by a c
 request, by a client that hangs up, and refused when too many wait."""
 
 import asyncio
+import importlib.resources
 import json
+import re
+import signal
+import socket
+import subprocess
+import sys
 
 import pytest
 
@@ -462,3 +468,64 @@ def test_a_stream_whose_reader_hangs_up_is_stopped_on_a_real_connection(calculat
         # The connection is closed: the server sees the reader gone.
         asyncio.run(until(lambda: calculations.ended["stopped"] == 1))
     assert calculations.ended == {"stopped": 1}
+
+
+def test_the_page_is_served_from_the_installed_package(app):
+    static = importlib.resources.files("vantorkit.web") / "static"
+    page = (static / "index.html").read_text(encoding="utf-8")
+    linked = re.findall(r'(?:src|href)="/?([\w./-]+)"', page)
+    modules = [path for path in static.iterdir() if path.name.endswith(".js")]
+    assert "style.css" in linked and "main.js" in linked and modules
+    for name in linked + [module.name for module in modules]:
+        assert (static / name).is_file(), name
+        answer = ask(app, "/" + name, method="GET", headers={})
+        assert answer.status_code == 200 and answer.content == (static / name).read_bytes()
+    assert ask(app, "/", method="GET", headers={}).text == page
+    # Nothing from another host: no address in any of the page's files (SVG's namespace is a
+    # name, never fetched).
+    for path in static.iterdir():
+        text = path.read_text("utf-8").replace("http://www.w3.org/2000/svg", "")
+        assert not re.search(r"\bhttps?://|//[a-z0-9.-]+\.[a-z]{2,}/", text), path.name
+
+
+class TestCommand:
+    """`vantor serve` as a person starts it: the address it prints answers, Ctrl-C stops it."""
+
+    def serve(self, *arguments, prelude=""):
+        code = f"import sys; {prelude}from vantorkit.cli import main; sys.exit(main(sys.argv[1:]))"
+        return subprocess.Popen(
+            [sys.executable, "-c", code, "serve", *arguments],
+            stdout=subprocess.PIPE,
+            stderr=subprocess.PIPE,
+            text=True,
+        )
+
+    def test_it_prints_its_address_serves_the_page_and_stops_on_ctrl_c(self):
+        with self.serve() as run:
+            line = run.stdout.readline()
+            found = re.fullmatch(
+                r"vantor serve: (http://127\.0\.0\.1:\d+/) \(Ctrl-C stops it\)\n", line
+            )
+            assert found, line
+            page = httpx.get(found[1], timeout=30)
+            games = httpx.get(found[1] + "api/games", timeout=30).json()
+            run.send_signal(signal.SIGINT)
+            out, errors = run.communicate(timeout=30)
+        assert page.status_code == 200 and "<title>vantor" in page.text
+        assert [game["key"] for game in games["games"]] == list(vantorkit.catalogue.games())
+        assert (run.returncode, out, errors) == (130, "", "")
+
+    def test_a_port_taken_is_one_line_and_exit_2(self):
+        with socket.create_server(("127.0.0.1", 0)) as taken:
+            port = taken.getsockname()[1]
+            with self.serve("--port", str(port)) as run:
+                out, errors = run.communicate(timeout=30)
+        assert (run.returncode, out) == (2, "")
+        assert errors.startswith(f"vantor: cannot listen on 127.0.0.1 port {port}: ")
+        assert errors.count("\n") == 1
+
+    def test_without_starlette_it_says_what_to_install(self):
+        with self.serve(prelude="sys.modules['starlette'] = None; ") as run:
+            out, errors = run.communicate(timeout=30)
+        assert (run.returncode, out) == (2, "")
+        assert errors == "vantor: serve needs starlette and uvicorn: pip install 'vantor[web]'\n"

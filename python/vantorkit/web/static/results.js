@@ -1,0 +1,117 @@
+// The equity table: every seat's equity with its standard error, win and tie (scoop, the high
+// and low halves for hi/lo games), repainted with every estimate, and a line saying how the
+// figures were found.
+
+import { fillEquityCell } from "./bars.js";
+import { count, decimals, percent, seconds } from "./format.js";
+
+// The table's figure columns: a heading, what it shows, and the figure it reads.
+const PLAIN = [
+  ["Win", "takes the whole pot", "win"],
+  ["Tie", "splits the pot", "tie"],
+];
+const HI_LO = [
+  ["Scoop", "takes both halves", "scoop"],
+  ["Tie", "wins part of the pot", "tie"],
+  ["High", "takes the whole high half", "high_win"],
+  ["Low", "takes the whole low half", "low_win"],
+  ["Low eq.", "the part of its equity won with low halves", "low_equity"],
+];
+
+export class Results {
+  constructor(element) {
+    this.element = element;
+    this.table = element.querySelector(".equity-table");
+    this.status = element.querySelector(".status");
+    this.bar = element.querySelector(".progress");
+    this.message = element.querySelector(".results-error");
+  }
+
+  // A new calculation has started: the figures shown so far are of the spot before.
+  started() {
+    this.last = null;
+    this.element.dataset.state = "running";
+    this.message.hidden = true;
+    this.status.textContent = "Calculating…";
+    this.bar.value = 0;
+  }
+
+  // One answer or estimate (the data of /api/equity), as `state`: "running", "final" or
+  // "stopped".
+  show(data, hiLo, state) {
+    this.last = [data, hiLo];
+    this.element.dataset.state = state;
+    this.message.hidden = true;
+    const sampled = data.method === "sampled";
+    const places = decimals(data.precision);
+    const columns = hiLo ? HI_LO : PLAIN;
+    const head = [
+      ["Seat", "the seat, counted from 1"],
+      ["Hand", "its hand field"],
+      ["Equity", "its share of the pot"],
+      ...(sampled ? [["±", "the standard error of its equity, in points"]] : []),
+      ...columns.map(([heading, title]) => [heading, title]),
+    ];
+    this.table.tHead.innerHTML = `<tr>${head
+      .map(([heading, title]) => `<th scope="col" title="${title}">${heading}</th>`)
+      .join("")}</tr>`;
+    const body = this.table.tBodies[0];
+    body.replaceChildren();
+    data.seats.forEach((seat, index) => {
+      const row = body.insertRow();
+      row.className = `seat-row seat-color-${index % 9}`;
+      row.insertCell().innerHTML = `<span class="swatch"></span>${index + 1}`;
+      const hand = row.insertCell();
+      hand.className = "hand";
+      hand.textContent = seat.hand;
+      hand.title = seat.hand;
+      fillEquityCell(row.insertCell(), seat.equity, places);
+      if (sampled) row.insertCell().textContent = (100 * seat.std_error).toFixed(places);
+      for (const [, , figure] of columns) row.insertCell().textContent = percent(seat[figure], places);
+    });
+    this.status.textContent = statusLine(data, state);
+    this.bar.value = state === "running" ? progress(data) : 1;
+  }
+
+  stopped(data, hiLo) {
+    if (data) this.show(data, hiLo, "stopped");
+    else this.status.textContent = "Stopped before the first estimate.";
+    this.element.dataset.state = "stopped";
+  }
+
+  // Stopped by the person at the page: the last estimate stays, marked stopped.
+  halted() {
+    if (this.element.dataset.state !== "running") return;
+    if (this.last) this.show(...this.last, "stopped");
+    else this.stopped(null);
+  }
+
+  error(message) {
+    this.element.dataset.state = "error";
+    this.message.textContent = message;
+    this.message.hidden = false;
+    this.status.textContent = "";
+  }
+}
+
+// How far a sampling run is towards its target: the error falls as one over the square root of
+// the deals, so (target / error)² is the share of the deals it needs that it has drawn.
+function progress(data) {
+  const error = Math.max(...data.seats.map((seat) => seat.std_error));
+  if (!data.precision || error <= 0) return 0;
+  return Math.min(1, (data.precision / error) ** 2);
+}
+
+function statusLine(data, state) {
+  if (data.method === "exact") return `Exact: every one of ${count(data.deals)} deals.`;
+  const error = Math.max(...data.seats.map((seat) => seat.std_error));
+  const places = decimals(data.precision);
+  const drawn = `${count(data.deals)} deals in ${seconds(data.seconds)}`;
+  if (state === "running") {
+    const target = data.precision ? ` (target ${percent(data.precision, places)})` : "";
+    return `Sampling: ${drawn}, largest error ${percent(error, places)}${target}…`;
+  }
+  if (state === "stopped") return `Stopped: ${drawn}, largest error ${percent(error, places)}.`;
+  if (data.reason === "seconds") return `Sampled for the time given: ${drawn}, largest error ${percent(error, places)}.`;
+  return `Sampled: ${drawn}, every error at most ${percent(data.precision, places)}.`;
+}
