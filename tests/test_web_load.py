@@ -53,7 +53,10 @@ SPOTS = [
     {"game": "stud", "hands": ["AhAd9c", "**Ks", "**Qs"], "precision": 0.002},
 ]
 
-pytestmark = pytest.mark.skipif(not sys.platform.startswith("linux"), reason="reads /proc")
+pytestmark = [
+    pytest.mark.load,
+    pytest.mark.skipif(not sys.platform.startswith("linux"), reason="reads /proc"),
+]
 
 
 def resident_bytes(pid):

@@ -22,6 +22,7 @@ from vantorkit.web.calculations import Calculations  # noqa: E402
 from vantorkit.web.settings import Settings  # noqa: E402
 from web_service import running_server  # noqa: E402
 
+pytestmark = pytest.mark.browser
 CHROMIUM = "/usr/bin/chromium"
 SCREENSHOTS = pathlib.Path(__file__).resolve().parent.parent / "build" / "web-screenshots"
 SETTINGS = Settings(threads=2, running=8, waiting=8, most_seconds=30)
