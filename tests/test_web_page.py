@@ -161,7 +161,7 @@ class TestEntering:
         settled(page, ["AhKh", "QsQd"])
         page.click("#seats .seat:nth-child(2) .grid-toggle")
         page.wait_for_function(
-            "document.querySelector('.cell[data-class=\"QQ\"]').title.includes('1 of 6')"
+            "() => document.querySelector('.cell[data-class=\"QQ\"]').title.includes('1 of 6')"
         )
         page.click(".picks button:has-text('Pairs')")
         assert page.input_value("#hand-1") == "22+"
@@ -235,7 +235,9 @@ class TestEntering:
         assert page.get_attribute('.card[data-card="Qh"]', "data-where") == "board"
         assert page.get_attribute('.card[data-card="3c"]', "data-where") == "dead"
         settled(page, ["AhKh", "QsQd"])
-        page.wait_for_function("document.querySelector('.status').textContent.includes('946')")
+        page.wait_for_function(
+            "() => document.querySelector('.status').textContent.includes('946')"
+        )
         walked = vantorkit.equity("holdem", ["AhKh", "QsQd"], "Qh Jh 2c", "3c")
         assert walked.deals == 946
         assert [row[2] for row in table(page)] == [shown(seat.equity) for seat in walked.seats]
@@ -407,7 +409,7 @@ def test_the_main_view(page):
               board="Ks 7h 2c")  # fmt: skip
     page.click("#seats .seat:nth-child(2) .grid-toggle")
     page.wait_for_function(
-        "document.querySelector('.cell[data-class=\"AKs\"]').classList.contains('held')"
+        "() => document.querySelector('.cell[data-class=\"AKs\"]').classList.contains('held')"
     )
     settled(page, ["AhKh", "QQ+, AKs:0.5, A5s-A2s:25%", "**"])
     # 18 hands of QQ+, 4 of AKs at a half and 16 of A5s-A2s at a quarter.

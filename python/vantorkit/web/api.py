@@ -24,18 +24,8 @@ from ..fields import NotationError
 from ..names import RANK_LETTERS
 from ..pointing import column
 from .calculations import Calculations, Job, Message
-from .queries import (
-    BAD_INPUT,
-    Query,
-    Refusal,
-    breakdown_query,
-    equity_query,
-    range_query,
-    read_body,
-    too_large_body,
-)
+from .queries import BAD_INPUT, Query, Refusal, range_query, read_body, too_large_body
 from .ranges import range_data
-from .runs import run_breakdown, run_equity
 from .settings import (
     MOST_BODY_BYTES,
     MOST_CARDS_CHARACTERS,
@@ -45,6 +35,8 @@ from .settings import (
 
 T = TypeVar("T")
 Work = Callable[[Query, int, Job], None]
+Read = Callable[[Mapping[str, object], Settings], Query]
+Endpoint = Callable[[Request], Awaitable[Response]]
 # The answer of a calculation stopped before it had an estimate to give.
 STOPPED = 409
 EVENT_STREAM_HEADERS = {"Cache-Control": "no-store", "X-Accel-Buffering": "no"}
@@ -61,25 +53,23 @@ class Api:
         """GET /api/games: every game with how it deals, and the request limits."""
         return JSONResponse(games_data(self.settings))
 
-    async def equity(self, request: Request) -> Response:
-        """POST /api/equity: every seat's equity, answered once found."""
-        query = await self._query(request, equity_query)
-        return await self._answer(request, query, run_equity)
+    def answered(self, read: Read, work: Work) -> Endpoint:
+        """An endpoint that reads a query with `read`, runs `work` for it, and answers once it
+        is done (POST /api/equity, /api/breakdown)."""
 
-    async def equity_stream(self, request: Request) -> Response:
-        """POST /api/equity/stream: each estimate as it comes, then the answer."""
-        query = await self._query(request, equity_query)
-        return await self._stream(request, query, run_equity)
+        async def answer(request: Request) -> Response:
+            return await self._answer(request, await self._query(request, read), work)
 
-    async def breakdown(self, request: Request) -> Response:
-        """POST /api/breakdown: a seat's hands, answered once found."""
-        query = await self._query(request, breakdown_query)
-        return await self._answer(request, query, run_breakdown)
+        return answer
 
-    async def breakdown_stream(self, request: Request) -> Response:
-        """POST /api/breakdown/stream: how far it is every few hands, then the answer."""
-        query = await self._query(request, breakdown_query)
-        return await self._stream(request, query, run_breakdown)
+    def streamed(self, read: Read, work: Work) -> Endpoint:
+        """An endpoint that reads a query with `read`, runs `work` for it, and streams what it
+        finds (POST /api/equity/stream, /api/breakdown/stream)."""
+
+        async def stream(request: Request) -> Response:
+            return await self._stream(request, await self._query(request, read), work)
+
+        return stream
 
     async def range(self, request: Request) -> Response:
         """POST /api/range: a two-card hand field's hands and weights, for the grid."""
@@ -95,9 +85,7 @@ class Api:
             raise Refusal(BAD_INPUT, error.message, at) from None
         return JSONResponse(found)
 
-    async def _query(
-        self, request: Request, read: Callable[[Mapping[str, object], Settings], Query]
-    ) -> Query:
+    async def _query(self, request: Request, read: Read) -> Query:
         data = read_body(await _body(request), _content_type(request))
         # Reading the fields is the module's work, quick but not free: off the event loop.
         return await asyncio.to_thread(read, data, self.settings)

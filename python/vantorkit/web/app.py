@@ -19,7 +19,8 @@ from starlette.staticfiles import StaticFiles
 from ..batches import resolve_threads
 from .api import Api, error_data
 from .calculations import Calculations
-from .queries import BUSY, Refusal
+from .queries import BUSY, Refusal, breakdown_query, equity_query
+from .runs import run_breakdown, run_equity
 from .settings import Settings
 
 LOG = logging.getLogger("vantorkit.web")
@@ -44,10 +45,10 @@ def create_app(
 
     api_routes = [
         Route("/games", api.games, methods=["GET"]),
-        Route("/equity", api.equity, methods=["POST"]),
-        Route("/equity/stream", api.equity_stream, methods=["POST"]),
-        Route("/breakdown", api.breakdown, methods=["POST"]),
-        Route("/breakdown/stream", api.breakdown_stream, methods=["POST"]),
+        Route("/equity", api.answered(equity_query, run_equity), methods=["POST"]),
+        Route("/equity/stream", api.streamed(equity_query, run_equity), methods=["POST"]),
+        Route("/breakdown", api.answered(breakdown_query, run_breakdown), methods=["POST"]),
+        Route("/breakdown/stream", api.streamed(breakdown_query, run_breakdown), methods=["POST"]),
         Route("/range", api.range, methods=["POST"]),
     ]
     # The API under a mount of its own, so that a route asked with the wrong method is a 405

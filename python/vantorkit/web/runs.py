@@ -4,73 +4,82 @@ the answer, the refusal or the estimate at the stop as the last word. The data a
 
 from __future__ import annotations
 
+from collections.abc import Callable
+from typing import TypedDict
+
 from ..breakdown import breakdown
 from ..breakdown_result import Progress, plain_data
-from ..estimate import Equity, Stopped, equity, equity_data
-from .calculations import Job
+from ..estimate import Equity, ExactChoice, Stopped, equity, equity_data
+from ..running import StopSignal
+from .calculations import Data, Job
 from .queries import Query, spot_refusal
+
+
+class RunSettings(TypedDict):
+    """How `equity` and `breakdown` run for a query."""
+
+    precision: float | None
+    seconds: float
+    exact: ExactChoice
+    threads: int
+    seed: int
+    stop: StopSignal
 
 
 def run_equity(query: Query, threads: int, job: Job) -> None:
     """Every seat's equity, an "estimate" after each sampled batch, then the "result"."""
-    spot = query.spot
 
     def progress(estimate: Equity) -> None:
         job.post("estimate", equity_data(estimate))
 
-    try:
-        result = equity(
-            spot.game,
-            spot.hands,
-            spot.board,
-            spot.dead,
-            precision=query.precision,
-            seconds=query.seconds,
-            exact=query.exact,
-            threads=threads,
-            seed=query.seed,
-            progress=progress,
-            stop=job.stop,
-        )
-    except Stopped as stopped:
-        job.finish("stopped", None if stopped.result is None else equity_data(stopped.result))
-    except ValueError as error:
-        job.finish("error", spot_refusal(str(error), spot).data())
-    else:
-        job.finish("result", equity_data(result))
+    settings = _settings(query, threads, job)
+    _answer(job, query, lambda: equity_data(equity(*_fields(query), progress=progress, **settings)))
 
 
 def run_breakdown(query: Query, threads: int, job: Job) -> None:
     """The seat's hands, a "progress" every few hands, then the "result"."""
-    spot = query.spot
 
     def progress(done: Progress) -> None:
         job.post("progress", progress_data(done))
 
+    settings = _settings(query, threads, job)
+    _answer(
+        job,
+        query,
+        lambda: plain_data(breakdown(*_fields(query), query.seat, progress=progress, **settings)),
+    )
+
+
+def _fields(query: Query) -> tuple[str, list[str], str, str]:
+    spot = query.spot
+    return spot.game, list(spot.hands), spot.board, spot.dead
+
+
+def _settings(query: Query, threads: int, job: Job) -> RunSettings:
+    return RunSettings(
+        precision=query.precision,
+        seconds=query.seconds,
+        exact=query.exact,
+        threads=threads,
+        seed=query.seed,
+        stop=job.stop,
+    )
+
+
+def _answer(job: Job, query: Query, answer: Callable[[], Data]) -> None:
+    """The job's last word: the answer, the refusal (as a client is told it), or the estimate
+    when the job was stopped (None where there was none: a walk, a breakdown)."""
     try:
-        result = breakdown(
-            spot.game,
-            spot.hands,
-            spot.board,
-            spot.dead,
-            query.seat,
-            precision=query.precision,
-            seconds=query.seconds,
-            exact=query.exact,
-            threads=threads,
-            seed=query.seed,
-            progress=progress,
-            stop=job.stop,
-        )
-    except Stopped:
-        job.finish("stopped", None)
+        found = answer()
+    except Stopped as stopped:
+        job.finish("stopped", None if stopped.result is None else equity_data(stopped.result))
     except ValueError as error:
-        job.finish("error", spot_refusal(str(error), spot).data())
+        job.finish("error", spot_refusal(str(error), query.spot).data())
     else:
-        job.finish("result", plain_data(result))
+        job.finish("result", found)
 
 
-def progress_data(done: Progress) -> dict[str, object]:
+def progress_data(done: Progress) -> Data:
     return {
         "hands_done": done.hands_done,
         "hands": done.hands,

@@ -55,8 +55,12 @@ export async function stream(path, body, signal, onEvent) {
     while ((end = buffer.indexOf("\n\n")) >= 0) {
       const block = buffer.slice(0, end);
       buffer = buffer.slice(end + 2);
+      // "event: name" and "data: {...}", a line each.
       const fields = Object.fromEntries(
-        block.split("\n").map((line) => [line.slice(0, line.indexOf(":")), line.slice(line.indexOf(":") + 2)]),
+        block.split("\n").map((line) => {
+          const colon = line.indexOf(":");
+          return [line.slice(0, colon), line.slice(colon + 2)];
+        }),
       );
       if (fields.event) onEvent(fields.event, JSON.parse(fields.data));
     }

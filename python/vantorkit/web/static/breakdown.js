@@ -1,78 +1,88 @@
 // A seat's breakdown: the equity distribution of its hands, and every hand's equity and weight,
 // grouped by starting-hand class in hold'em and short deck (a class opens to its hands).
 
-import { drawCurve } from "./curve.js";
 import { fillEquityCell } from "./bars.js";
+import { figureColumns } from "./columns.js";
+import { drawCurve } from "./curve.js";
 import { count, decimals, percent, seconds } from "./format.js";
+import { Panel } from "./panel.js";
 
-const FIGURES = {
-  plain: [["Win", "win"], ["Tie", "tie"]],
-  hiLo: [["Scoop", "scoop"], ["High", "high_win"], ["Low", "low_win"]],
-};
-
-export class Breakdown {
+export class Breakdown extends Panel {
   constructor(element) {
-    this.element = element;
-    this.title = element.querySelector(".breakdown-title");
-    this.status = element.querySelector(".breakdown-status");
-    this.bar = element.querySelector(".breakdown-progress");
-    this.curve = element.querySelector(".curve-chart");
-    this.table = element.querySelector(".breakdown-table");
-    this.message = element.querySelector(".breakdown-error");
+    super(element, {
+      title: ".breakdown-title",
+      status: ".breakdown-status",
+      bar: ".breakdown-progress",
+      curve: ".curve-chart",
+      table: ".breakdown-table",
+      message: ".breakdown-error",
+    });
   }
 
   started(seat, field) {
     this.element.hidden = false;
-    this.element.dataset.state = "running";
+    this.state = "running";
     this.title.textContent = `Seat ${seat + 1}'s hands: ${field}`;
     this.status.textContent = "Working out every hand…";
     this.message.hidden = true;
     this.bar.value = 0;
   }
 
+  // How far it is: hands alike up to a renaming of suits are answered once, and counted so.
   progress(data) {
-    this.status.textContent = `${count(data.hands_done)} of ${count(data.hands)} hands (hands alike counted once), ${count(data.deals)} deals`;
+    const done = `${count(data.hands_done)} of ${count(data.hands)}`;
+    this.status.textContent = `${done} hands (those alike counted once), ${count(data.deals)} deals`;
     this.bar.value = data.hands ? data.hands_done / data.hands : 0;
   }
 
   show(data, hiLo) {
-    this.element.dataset.state = "final";
+    this.state = "final";
     this.message.hidden = true;
     this.bar.value = 1;
     const overall = data.seats[data.seat];
-    const how =
-      data.method === "exact"
-        ? "exact"
-        : data.reason === "seconds"
-          ? "sampled, each hand for its share of the time limit"
-          : `sampled, each hand to ${percent(data.precision, decimals(data.precision))}`;
-    this.status.textContent = `${count(data.hands.length)} hands, equity ${percent(overall.equity)} over all of them (${how}; ${count(data.deals)} deals in ${seconds(data.seconds)}).`;
+    let how = `sampled, each hand to ${percent(data.precision, decimals(data.precision))}`;
+    if (data.method === "exact") how = "exact";
+    else if (data.reason === "seconds") how = "sampled, each hand for its share of the time limit";
+    const work = `${count(data.deals)} deals in ${seconds(data.seconds)}`;
+    this.status.textContent =
+      `${count(data.hands.length)} ${data.hands.length === 1 ? "hand" : "hands"}, ` +
+      `equity ${percent(overall.equity)} over all of them ` +
+      `(${how}; ${work}).`;
     drawCurve(this.curve, data.hands, overall.equity);
     this.curve.setAttribute("aria-label", `Equity of seat ${data.seat + 1}'s hands, best first`);
     this.fill(data, hiLo);
   }
 
   fill(data, hiLo) {
-    const figures = hiLo ? FIGURES.hiLo : FIGURES.plain;
+    const figures = figureColumns(hiLo);
     const sampled = data.method === "sampled";
     const places = decimals(data.precision);
     const grouped = data.classes.length > 0;
-    const head = [grouped ? "Class / hand" : "Hand", "Weight", "Share", "Equity", ...(sampled ? ["±"] : []), ...figures.map(([h]) => h)];
-    this.table.tHead.innerHTML = `<tr>${head.map((h) => `<th scope="col">${h}</th>`).join("")}</tr>`;
+    const head = [
+      [grouped ? "Class / hand" : "Hand", ""],
+      ["Weight", "the weight its field gives it"],
+      ["Share", "its share of the seat's weight, once the other cards are out"],
+      ["Equity", "its share of the pot"],
+      ...(sampled ? [["±", "the standard error of its equity, in points"]] : []),
+      ...figures.map(([heading, title]) => [heading, title]),
+    ];
+    this.table.tHead.innerHTML = `<tr>${head
+      .map(([heading, title]) => `<th scope="col" title="${title}">${heading}</th>`)
+      .join("")}</tr>`;
     const body = this.table.tBodies[0];
     body.replaceChildren();
     const cells = (row, name, weightShown, seat) => {
       const first = row.insertCell();
       first.className = "name";
-      first.innerHTML = name;
+      first.append(...name);
       row.insertCell().textContent = weightShown;
       row.insertCell().textContent = percent(seat.share, places);
       fillEquityCell(row.insertCell(), seat.equity, places);
       if (sampled) row.insertCell().textContent = (100 * seat.std_error).toFixed(places);
-      for (const [, key] of figures) row.insertCell().textContent = percent(seat[key], places);
+      for (const [, , key] of figures) row.insertCell().textContent = percent(seat[key], places);
     };
     if (!grouped) {
-      for (const hand of data.hands) cells(body.insertRow(), hand.hand, weight(hand.weight), hand);
+      for (const hand of data.hands) cells(body.insertRow(), [hand.hand], weight(hand.weight), hand);
       return;
     }
     for (const group of data.classes) {
@@ -82,13 +92,12 @@ export class Breakdown {
       row.className = "class-row";
       row.tabIndex = 0;
       row.setAttribute("aria-expanded", "false");
-      const name = `<span class="opener" aria-hidden="true"></span>${group.hand} <span class="hands-count">${count(group.hands)} ${group.hands === 1 ? "hand" : "hands"}</span>`;
-      cells(row, name, weights.size === 1 ? weight(members[0].weight) : "mixed", group);
+      cells(row, className(group), weights.size === 1 ? weight(members[0].weight) : "mixed", group);
       const rows = members.map((hand) => {
         const member = body.insertRow();
         member.className = "hand-row";
         member.hidden = true;
-        cells(member, hand.hand, weight(hand.weight), hand);
+        cells(member, [hand.hand], weight(hand.weight), hand);
         return member;
       });
       const toggle = () => {
@@ -107,21 +116,25 @@ export class Breakdown {
   }
 
   halted() {
-    if (this.element.dataset.state !== "running") return;
-    this.element.dataset.state = "stopped";
+    if (this.state !== "running") return;
+    this.state = "stopped";
     this.status.textContent = "Stopped.";
-  }
-
-  error(message) {
-    this.element.dataset.state = "error";
-    this.message.textContent = message;
-    this.message.hidden = false;
-    this.status.textContent = "";
   }
 
   hide() {
     this.element.hidden = true;
   }
+}
+
+// A class row's name: an opener, the class, and how many of its hands the field holds.
+function className(group) {
+  const opener = document.createElement("span");
+  opener.className = "opener";
+  opener.setAttribute("aria-hidden", "true");
+  const hands = document.createElement("span");
+  hands.className = "hands-count";
+  hands.textContent = `${count(group.hands)} ${group.hands === 1 ? "hand" : "hands"}`;
+  return [opener, `${group.hand} `, hands];
 }
 
 function weight(value) {

@@ -57,6 +57,12 @@ export function gridRows(ranks) {
   );
 }
 
+// The slots of a board or dead-card field: named cards, ranks or suits alone, and "*"
+// ("Qh J *" -> ["Qh", "J", "*"]), spelt as written.
+export function slots(text) {
+  return text.match(/[2-9tjqka][cdhs]|[2-9tjqka]|[cdhs]|\*/gi) ?? [];
+}
+
 // The cards a field names one by one ("Qh Jh 2c" -> ["Qh", "Jh", "2c"]), spelt as written.
 export function namedCards(text) {
   return text.match(/[2-9tjqka][cdhs]/gi) ?? [];

@@ -29,15 +29,18 @@ export function drawCurve(svg, hands, overall) {
   svg.setAttribute("viewBox", `0 0 ${WIDTH} ${HEIGHT}`);
   svg.setAttribute("role", "img");
   for (const tick of TICKS) {
-    svg.append(element("line", { class: "grid-line", x1: x(0), x2: x(1), y1: y(tick), y2: y(tick) }));
-    svg.append(element("text", { class: "tick", x: x(0) - 6, y: y(tick) + 4, "text-anchor": "end" }, percent(tick, 0)));
-    svg.append(element("text", { class: "tick", x: x(tick), y: y(0) + 16, "text-anchor": "middle" }, percent(tick, 0)));
+    const label = percent(tick, 0);
+    svg.append(
+      element("line", { class: "grid-line", x1: x(0), x2: x(1), y1: y(tick), y2: y(tick) }),
+      element("text", { class: "tick", x: x(0) - 6, y: y(tick) + 4, "text-anchor": "end" }, label),
+      element("text", { class: "tick", x: x(tick), y: y(0) + 16, "text-anchor": "middle" }, label),
+    );
   }
+  const bottom = { class: "axis-label", x: x(0.5), y: HEIGHT - 4, "text-anchor": "middle" };
+  const side = { ...bottom, x: 0, y: 0, transform: `translate(12 ${y(0.5)}) rotate(-90)` };
   svg.append(
-    element("text", { class: "axis-label", x: x(0.5), y: HEIGHT - 4, "text-anchor": "middle" }, "share of the seat's hands, best first"),
-  );
-  svg.append(
-    element("text", { class: "axis-label", transform: `translate(12 ${y(0.5)}) rotate(-90)`, "text-anchor": "middle" }, "equity"),
+    element("text", bottom, "share of the seat's hands, best first"),
+    element("text", side, "equity"),
   );
   // The steps: each hand from where the hands before it end, as wide as its share.
   const steps = [];
@@ -45,7 +48,8 @@ export function drawCurve(svg, hands, overall) {
   let start = 0;
   for (const hand of hands) {
     const end = Math.min(1, start + hand.share);
-    steps.push(`${x(start).toFixed(2)},${y(hand.equity).toFixed(2)}`, `${x(end).toFixed(2)},${y(hand.equity).toFixed(2)}`);
+    const height = y(hand.equity).toFixed(2);
+    steps.push(`${x(start).toFixed(2)},${height}`, `${x(end).toFixed(2)},${height}`);
     spans.push([start, end, hand]);
     start = end;
   }
@@ -54,13 +58,15 @@ export function drawCurve(svg, hands, overall) {
     svg.append(element("polygon", { class: "curve-area", points: area }));
     svg.append(element("polyline", { class: "curve", points: steps.join(" ") }));
   }
-  svg.append(element("line", { class: "overall", x1: x(0), x2: x(1), y1: y(overall), y2: y(overall) }));
+  const average = { class: "overall-label", x: x(1) - 4, y: y(overall) - 6, "text-anchor": "end" };
   svg.append(
-    element("text", { class: "overall-label", x: x(1) - 4, y: y(overall) - 6, "text-anchor": "end" }, `over all its hands ${percent(overall)}`),
+    element("line", { class: "overall", x1: x(0), x2: x(1), y1: y(overall), y2: y(overall) }),
+    element("text", average, `over all its hands ${percent(overall)}`),
   );
   const marker = element("line", { class: "marker", y1: y(1), y2: y(0), visibility: "hidden" });
   const label = element("text", { class: "marker-label", y: MARGIN.top + 12, visibility: "hidden" });
-  const pointer = element("rect", { class: "pointer-area", x: x(0), y: y(1), width: PLOT_WIDTH, height: PLOT_HEIGHT });
+  const area = { class: "pointer-area", x: x(0), y: y(1), width: PLOT_WIDTH, height: PLOT_HEIGHT };
+  const pointer = element("rect", area);
   svg.append(marker, label, pointer);
   pointer.addEventListener("pointermove", (event) => {
     const box = svg.getBoundingClientRect();
@@ -70,7 +76,8 @@ export function drawCurve(svg, hands, overall) {
     const [, , hand] = found;
     marker.setAttribute("x1", x(share));
     marker.setAttribute("x2", x(share));
-    label.textContent = `${hand.hand}${hand.hand_class ? ` (${hand.hand_class})` : ""}: ${percent(hand.equity)}`;
+    const named = hand.hand_class ? `${hand.hand} (${hand.hand_class})` : hand.hand;
+    label.textContent = `${named}: ${percent(hand.equity)}`;
     const right = share > 0.6;
     label.setAttribute("x", x(share) + (right ? -6 : 6));
     label.setAttribute("text-anchor", right ? "end" : "start");

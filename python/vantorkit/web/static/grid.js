@@ -12,7 +12,10 @@ const PICKS = [
   ["Suited aces", (c) => c.kind === "suited" && c.high === "A"],
   ["Any ace", (c) => c.high === "A"],
   ["Broadways", (c) => BROADWAY.includes(c.high) && BROADWAY.includes(c.low)],
-  ["Suited connectors", (c, ranks) => c.kind === "suited" && ranks.indexOf(c.high) - ranks.indexOf(c.low) === 1],
+  [
+    "Suited connectors",
+    (c, ranks) => c.kind === "suited" && ranks.indexOf(c.high) - ranks.indexOf(c.low) === 1,
+  ],
   ["Any two", () => true],
 ];
 

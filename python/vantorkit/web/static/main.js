@@ -4,7 +4,7 @@
 
 import { ApiError, getJSON, postJSON, stream } from "./api.js";
 import { Breakdown } from "./breakdown.js";
-import { cardIndex, heldCards, namedCards } from "./cards.js";
+import { cardIndex, heldCards, namedCards, slots } from "./cards.js";
 import { Deck } from "./deck.js";
 import { clearFieldError, showFieldError } from "./fielderror.js";
 import { RangeGrid } from "./grid.js";
@@ -49,10 +49,12 @@ const seats = new Seats($("#seats"), {
     changed({ breakdownOnly: spot.breakdown !== null });
   },
   onRemove(seat) {
+    // The seats after it move up one; the open grid and breakdown follow their seats.
+    const after = (open) => (open === seat ? null : open !== null && open > seat ? open - 1 : open);
     spot.hands.splice(seat, 1);
-    gridSeat = gridSeat === seat ? null : gridSeat !== null && gridSeat > seat ? gridSeat - 1 : gridSeat;
+    gridSeat = after(gridSeat);
     if (spot.breakdown === seat) breakdown.hide();
-    spot.breakdown = spot.breakdown === seat ? null : spot.breakdown !== null && spot.breakdown > seat ? spot.breakdown - 1 : spot.breakdown;
+    spot.breakdown = after(spot.breakdown);
     render({ rebuild: true });
   },
 });
@@ -69,11 +71,12 @@ function game() {
 
 // How the game deals, in a line.
 function dealing(found) {
+  const cards = found.hole_cards;
   const parts = [];
-  if (found.board_cards > 0) parts.push(`${found.hole_cards} cards a seat, a board of ${found.board_cards}`);
+  if (found.board_cards > 0) parts.push(`${cards} cards a seat, a board of ${found.board_cards}`);
   else if (found.shared_card_seats !== null)
-    parts.push(`up to ${found.hole_cards} cards a seat: write those seen so far (* for one face down), the rest are dealt`);
-  else parts.push(`${found.hole_cards} cards a seat: write those kept, the rest are drawn; discards go in the dead cards`);
+    parts.push(`up to ${cards} cards a seat: write those seen so far (* for one face down), the rest dealt`);
+  else parts.push(`${cards} cards a seat: write those kept, the rest drawn; discards go in the dead cards`);
   if (found.hi_lo) parts.push("the pot splits between the best high and the best eight-or-better low");
   if (found.deck_size !== 52) parts.push(`a ${found.deck_size}-card deck, ${found.ranks[0]} to ace`);
   parts.push(`2 to ${found.most_seats} seats`);
@@ -141,19 +144,26 @@ async function readRange() {
   }
 }
 
+// A card clicked on the deck: off the board or the dead cards if it is there, else onto the
+// field chosen (the dead cards where the game has no board).
 function pickCard(card) {
   const index = cardIndex(card);
-  const without = (text) => namedCards(text).filter((named) => cardIndex(named) !== index).join(" ");
+  const isCard = (slot) => slot.length === 2 && cardIndex(slot) === index;
+  const without = (text) => {
+    const found = slots(text);
+    found.splice(found.findIndex(isCard), 1);
+    return found.join(" ");
+  };
   const target = document.querySelector('input[name="target"]:checked').value;
-  if (namedCards(spot.board).some((named) => cardIndex(named) === index)) spot.board = without(spot.board);
-  else if (namedCards(spot.dead).some((named) => cardIndex(named) === index)) spot.dead = without(spot.dead);
+  if (slots(spot.board).some(isCard)) spot.board = without(spot.board);
+  else if (slots(spot.dead).some(isCard)) spot.dead = without(spot.dead);
   else if (target === "board" && boardSize() > 0) {
-    if (spot.board.trim().split(/\s+/).filter(Boolean).length >= boardSize()) {
+    if (slots(spot.board).length >= boardSize()) {
       $("#deck-note").textContent = `The board holds ${boardSize()} cards at most; click one to take it off.`;
       return;
     }
-    spot.board = `${spot.board.trim()} ${card}`.trim();
-  } else spot.dead = `${spot.dead.trim()} ${card}`.trim();
+    spot.board = [...slots(spot.board), card].join(" ");
+  } else spot.dead = [...slots(spot.dead), card].join(" ");
   $("#board").value = spot.board;
   $("#dead").value = spot.dead;
   showDeck();
@@ -187,8 +197,9 @@ function clearErrors() {
 // A refusal shown where it belongs: under its field, or over the figures.
 function showRefusal(data, shown) {
   const text = data.field === "hands" ? spot.hands[data.seat] : spot[data.field];
-  if (data.field === "hands" && data.column !== undefined) seats.showError(data.seat, text, data.column, data.reason);
-  else if ((data.field === "board" || data.field === "dead") && data.column !== undefined) {
+  if (data.field === "hands" && data.column !== undefined) {
+    seats.showError(data.seat, text, data.column, data.reason);
+  } else if ((data.field === "board" || data.field === "dead") && data.column !== undefined) {
     $(`#${data.field}`).setAttribute("aria-invalid", "true");
     showFieldError($(`#${data.field}-error`), text, data.column, data.reason);
   }

@@ -3,34 +3,24 @@
 // figures were found.
 
 import { fillEquityCell } from "./bars.js";
+import { figureColumns } from "./columns.js";
+import { Panel } from "./panel.js";
 import { count, decimals, percent, seconds } from "./format.js";
 
-// The table's figure columns: a heading, what it shows, and the figure it reads.
-const PLAIN = [
-  ["Win", "takes the whole pot", "win"],
-  ["Tie", "splits the pot", "tie"],
-];
-const HI_LO = [
-  ["Scoop", "takes both halves", "scoop"],
-  ["Tie", "wins part of the pot", "tie"],
-  ["High", "takes the whole high half", "high_win"],
-  ["Low", "takes the whole low half", "low_win"],
-  ["Low eq.", "the part of its equity won with low halves", "low_equity"],
-];
-
-export class Results {
+export class Results extends Panel {
   constructor(element) {
-    this.element = element;
-    this.table = element.querySelector(".equity-table");
-    this.status = element.querySelector(".status");
-    this.bar = element.querySelector(".progress");
-    this.message = element.querySelector(".results-error");
+    super(element, {
+      table: ".equity-table",
+      status: ".status",
+      bar: ".progress",
+      message: ".results-error",
+    });
   }
 
   // A new calculation has started: the figures shown so far are of the spot before.
   started() {
     this.last = null;
-    this.element.dataset.state = "running";
+    this.state = "running";
     this.message.hidden = true;
     this.status.textContent = "Calculating…";
     this.bar.value = 0;
@@ -40,11 +30,11 @@ export class Results {
   // "stopped".
   show(data, hiLo, state) {
     this.last = [data, hiLo];
-    this.element.dataset.state = state;
+    this.state = state;
     this.message.hidden = true;
     const sampled = data.method === "sampled";
     const places = decimals(data.precision);
-    const columns = hiLo ? HI_LO : PLAIN;
+    const columns = figureColumns(hiLo);
     const head = [
       ["Seat", "the seat, counted from 1"],
       ["Hand", "its hand field"],
@@ -76,22 +66,16 @@ export class Results {
   stopped(data, hiLo) {
     if (data) this.show(data, hiLo, "stopped");
     else this.status.textContent = "Stopped before the first estimate.";
-    this.element.dataset.state = "stopped";
+    this.state = "stopped";
   }
 
   // Stopped by the person at the page: the last estimate stays, marked stopped.
   halted() {
-    if (this.element.dataset.state !== "running") return;
+    if (this.state !== "running") return;
     if (this.last) this.show(...this.last, "stopped");
     else this.stopped(null);
   }
 
-  error(message) {
-    this.element.dataset.state = "error";
-    this.message.textContent = message;
-    this.message.hidden = false;
-    this.status.textContent = "";
-  }
 }
 
 // How far a sampling run is towards its target: the error falls as one over the square root of
@@ -107,11 +91,12 @@ function statusLine(data, state) {
   const error = Math.max(...data.seats.map((seat) => seat.std_error));
   const places = decimals(data.precision);
   const drawn = `${count(data.deals)} deals in ${seconds(data.seconds)}`;
+  const largest = `largest error ${percent(error, places)}`;
   if (state === "running") {
     const target = data.precision ? ` (target ${percent(data.precision, places)})` : "";
-    return `Sampling: ${drawn}, largest error ${percent(error, places)}${target}…`;
+    return `Sampling: ${drawn}, ${largest}${target}…`;
   }
-  if (state === "stopped") return `Stopped: ${drawn}, largest error ${percent(error, places)}.`;
-  if (data.reason === "seconds") return `Sampled for the time given: ${drawn}, largest error ${percent(error, places)}.`;
+  if (state === "stopped") return `Stopped: ${drawn}, ${largest}.`;
+  if (data.reason === "seconds") return `Sampled for the time given: ${drawn}, ${largest}.`;
   return `Sampled: ${drawn}, every error at most ${percent(data.precision, places)}.`;
 }

@@ -20,15 +20,21 @@ export class Seats {
       row.className = `seat seat-color-${seat % 9}`;
       row.dataset.seat = seat;
       row.innerHTML = `
-        <label class="seat-label" for="hand-${seat}"><span class="swatch"></span>Seat ${seat + 1}</label>
+        <label class="seat-label" for="hand-${seat}">
+          <span class="swatch"></span>Seat ${seat + 1}</label>
         <input id="hand-${seat}" class="field hand-field" spellcheck="false" autocomplete="off"
           autocapitalize="off" aria-describedby="hand-error-${seat}">
         <div class="seat-buttons">
-          ${twoCards ? '<button type="button" class="grid-toggle" aria-pressed="false" title="Paint this seat\'s range on the grid">Grid</button>' : ""}
-          <button type="button" class="breakdown-toggle" aria-pressed="false" title="Every hand of this seat against the others">Breakdown</button>
-          <button type="button" class="remove" title="Take this seat away" aria-label="Remove seat ${seat + 1}" ${removable ? "" : "disabled"}>×</button>
+          <button type="button" class="grid-toggle" aria-pressed="false"
+            title="Paint this seat's range on the grid">Grid</button>
+          <button type="button" class="breakdown-toggle" aria-pressed="false"
+            title="Every hand of this seat against the others">Breakdown</button>
+          <button type="button" class="remove" title="Take this seat away"
+            aria-label="Remove seat ${seat + 1}">×</button>
         </div>
         <div class="field-error" id="hand-error-${seat}" role="alert" hidden></div>`;
+      if (!twoCards) row.querySelector(".grid-toggle").remove();
+      row.querySelector(".remove").disabled = !removable;
       const input = row.querySelector(".hand-field");
       input.value = hand;
       input.addEventListener("input", () => this.actions.onInput(seat, input.value));

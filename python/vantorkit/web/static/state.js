@@ -27,7 +27,8 @@ const EXAMPLES = {
 
 export function exampleSpot(game) {
   const [hands, board, dead] = EXAMPLES[game] ?? [["", ""], "", ""];
-  return { game, hands: [...hands], board, dead, precision: DEFAULT_PRECISION, exact: "auto", breakdown: null };
+  const settings = { precision: DEFAULT_PRECISION, exact: "auto", breakdown: null };
+  return { game, hands: [...hands], board, dead, ...settings };
 }
 
 // The spot the address holds, or null when it holds none (or names no game the server plays).
@@ -47,7 +48,9 @@ export function spotFromAddress(hash, games) {
     dead: params.get("dead") ?? "",
     precision: PRECISIONS.includes(precision) ? precision : DEFAULT_PRECISION,
     exact: EXACT.includes(exact) ? exact : "auto",
-    breakdown: Number.isInteger(breakdown) && breakdown >= 1 && breakdown <= hands.length ? breakdown - 1 : null,
+    breakdown: Number.isInteger(breakdown) && breakdown >= 1 && breakdown <= hands.length
+      ? breakdown - 1
+      : null,
   };
 }
 
