@@ -265,6 +265,8 @@ REFUSALS = [
      {"error": 'game is the key of a game, such as "holdem", not None'}),
     ("/api/equity", {"game": "holdem", "hands": "AhKh QsQd"}, 400,
      {"error": "hands is a list of hand fields, one a seat, not 'AhKh QsQd'"}),
+    ("/api/equity", {"game": "holdem", "hands": "Ah" * 200}, 400,
+     {"error": f"hands is a list of hand fields, one a seat, not {repr('Ah' * 200)[:57]}..."}),
     ("/api/equity", {"game": "holdem", "hands": ["AhKh", 7]}, 400,
      {"error": "seat 2's hand is a string, not 7"}),
     ("/api/equity", {"game": "holdem", "hands": ["AhKh", "QsQx"]}, 400,

@@ -81,6 +81,12 @@ def read_body(body: bytes, content_type: str | None) -> dict[str, object]:
     return cast("dict[str, object]", found)
 
 
+def shown(value: object) -> str:
+    """A value of the request as a message quotes it: its repr, cut short past 60 characters."""
+    written = repr(value)
+    return written if len(written) <= 60 else written[:57] + "..."
+
+
 def too_large_body() -> Refusal:
     return Refusal(TOO_LARGE, f"the request is larger than {MOST_BODY_BYTES:,} bytes")
 
@@ -124,23 +130,24 @@ def _query(data: Mapping[str, object], settings: Settings, keys: tuple[str, ...]
 def _check_keys(data: Mapping[str, object], keys: tuple[str, ...]) -> None:
     for key in data:
         if key not in keys:
-            raise Refusal(BAD_INPUT, f"unknown key {key!r}; this request takes {', '.join(keys)}")
+            takes = ", ".join(keys)
+            raise Refusal(BAD_INPUT, f"unknown key {shown(key)}; this request takes {takes}")
 
 
 def _game(data: Mapping[str, object]) -> Game:
     key = data.get("game")
     if not isinstance(key, str):
-        raise Refusal(BAD_INPUT, f'game is the key of a game, such as "holdem", not {key!r}')
+        raise Refusal(BAD_INPUT, f'game is the key of a game, such as "holdem", not {shown(key)}')
     game = games().get(key)
     if game is None:
-        raise Refusal(BAD_INPUT, f"no game called {key!r}; GET /api/games lists them")
+        raise Refusal(BAD_INPUT, f"no game called {shown(key)}; GET /api/games lists them")
     return game
 
 
 def _hands(data: Mapping[str, object], game: Game) -> list[str]:
     hands = data.get("hands")
     if not isinstance(hands, list):
-        raise Refusal(BAD_INPUT, f"hands is a list of hand fields, one a seat, not {hands!r}")
+        raise Refusal(BAD_INPUT, f"hands is a list of hand fields, one a seat, not {shown(hands)}")
     fields = cast("list[object]", hands)
     if len(fields) > game.most_seats:
         raise Refusal(
@@ -151,7 +158,7 @@ def _hands(data: Mapping[str, object], game: Game) -> list[str]:
     found: list[str] = []
     for seat, field in enumerate(fields, 1):
         if not isinstance(field, str):
-            raise Refusal(BAD_INPUT, f"seat {seat}'s hand is a string, not {field!r}")
+            raise Refusal(BAD_INPUT, f"seat {seat}'s hand is a string, not {shown(field)}")
         if len(field) > MOST_FIELD_CHARACTERS:
             raise Refusal(
                 TOO_LARGE,
@@ -165,7 +172,7 @@ def _hands(data: Mapping[str, object], game: Game) -> list[str]:
 def _text(data: Mapping[str, object], key: str, most: int, required: bool = False) -> str:
     value = data.get(key, None if required else "")
     if not isinstance(value, str):
-        raise Refusal(BAD_INPUT, f"{key} is a string, not {value!r}")
+        raise Refusal(BAD_INPUT, f"{key} is a string, not {shown(value)}")
     if len(value) > most:
         raise Refusal(
             TOO_LARGE, f"{key} is longer than {most:,} characters", {"field": key, "seat": None}
@@ -211,7 +218,7 @@ def _client(data: Mapping[str, object]) -> str | None:
     if not isinstance(client, str) or not 0 < len(client) <= MOST_CLIENT_CHARACTERS:
         raise Refusal(
             BAD_INPUT,
-            f"client is a name of 1 to {MOST_CLIENT_CHARACTERS} characters, not {client!r}",
+            f"client is a name of 1 to {MOST_CLIENT_CHARACTERS} characters, not {shown(client)}",
         )
     return client
 
@@ -219,7 +226,7 @@ def _client(data: Mapping[str, object]) -> str | None:
 def _seat(data: Mapping[str, object], seats: int) -> int:
     seat = data.get("seat", 0)
     if isinstance(seat, bool) or not isinstance(seat, int) or not 0 <= seat < seats:
-        raise Refusal(BAD_INPUT, f"seat must be from 0 to {seats - 1}, not {seat!r}")
+        raise Refusal(BAD_INPUT, f"seat must be from 0 to {seats - 1}, not {shown(seat)}")
     return seat
 
 
