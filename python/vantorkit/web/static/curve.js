@@ -64,7 +64,7 @@ export function drawCurve(svg, hands, overall) {
     element("text", average, `over all its hands ${percent(overall)}`),
   );
   const marker = element("line", { class: "marker", y1: y(1), y2: y(0), visibility: "hidden" });
-  const label = element("text", { class: "marker-label", y: MARGIN.top + 12, visibility: "hidden" });
+  const label = element("text", { class: "marker-label", visibility: "hidden" });
   const area = { class: "pointer-area", x: x(0), y: y(1), width: PLOT_WIDTH, height: PLOT_HEIGHT };
   const pointer = element("rect", area);
   svg.append(marker, label, pointer);
@@ -79,6 +79,8 @@ export function drawCurve(svg, hands, overall) {
     const named = hand.hand_class ? `${hand.hand} (${hand.hand_class})` : hand.hand;
     label.textContent = `${named}: ${percent(hand.equity)}`;
     const right = share > 0.6;
+    // Away from the curve: low in the plot over a strong hand, high over a weak one.
+    label.setAttribute("y", hand.equity > 0.5 ? y(0) - 8 : MARGIN.top + 12);
     label.setAttribute("x", x(share) + (right ? -6 : 6));
     label.setAttribute("text-anchor", right ? "end" : "start");
     marker.setAttribute("visibility", "visible");
