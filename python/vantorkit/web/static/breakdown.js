@@ -1,8 +1,7 @@
 // A seat's breakdown: the equity distribution of its hands, and every hand's equity and weight,
 // grouped by starting-hand class in hold'em and short deck (a class opens to its hands).
 
-import { fillEquityCell } from "./bars.js";
-import { figureColumns } from "./columns.js";
+import { writeFigures, writeHead } from "./columns.js";
 import { drawCurve } from "./curve.js";
 import { count, decimals, percent, seconds } from "./format.js";
 import { Panel } from "./panel.js";
@@ -54,32 +53,22 @@ export class Breakdown extends Panel {
   }
 
   fill(data, hiLo) {
-    const figures = figureColumns(hiLo);
     const sampled = data.method === "sampled";
     const places = decimals(data.precision);
     const grouped = data.classes.length > 0;
-    const head = [
+    const leading = [
       [grouped ? "Class / hand" : "Hand", ""],
       ["Weight", "the weight its field gives it"],
       ["Share", "its share of the seat's weight, once the other cards are out"],
-      ["Equity", "its share of the pot"],
-      ...(sampled ? [["±", "the standard error of its equity, in points"]] : []),
-      ...figures.map(([heading, title]) => [heading, title]),
     ];
-    this.table.tHead.innerHTML = `<tr>${head
-      .map(([heading, title]) => `<th scope="col" title="${title}">${heading}</th>`)
-      .join("")}</tr>`;
-    const body = this.table.tBodies[0];
-    body.replaceChildren();
+    const body = writeHead(this.table, leading, sampled, hiLo);
     const cells = (row, name, weightShown, seat) => {
       const first = row.insertCell();
       first.className = "name";
       first.append(...name);
       row.insertCell().textContent = weightShown;
       row.insertCell().textContent = percent(seat.share, places);
-      fillEquityCell(row.insertCell(), seat.equity, places);
-      if (sampled) row.insertCell().textContent = (100 * seat.std_error).toFixed(places);
-      for (const [, , key] of figures) row.insertCell().textContent = percent(seat[key], places);
+      writeFigures(row, seat, sampled, hiLo, places);
     };
     if (!grouped) {
       for (const hand of data.hands) cells(body.insertRow(), [hand.hand], weight(hand.weight), hand);

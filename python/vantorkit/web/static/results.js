@@ -2,10 +2,9 @@
 // and low halves for hi/lo games), repainted with every estimate, and a line saying how the
 // figures were found.
 
-import { fillEquityCell } from "./bars.js";
-import { figureColumns } from "./columns.js";
-import { Panel } from "./panel.js";
+import { writeFigures, writeHead } from "./columns.js";
 import { count, decimals, percent, seconds } from "./format.js";
+import { Panel } from "./panel.js";
 
 export class Results extends Panel {
   constructor(element) {
@@ -34,19 +33,11 @@ export class Results extends Panel {
     this.message.hidden = true;
     const sampled = data.method === "sampled";
     const places = decimals(data.precision);
-    const columns = figureColumns(hiLo);
-    const head = [
+    const leading = [
       ["Seat", "the seat, counted from 1"],
       ["Hand", "its hand field"],
-      ["Equity", "its share of the pot"],
-      ...(sampled ? [["±", "the standard error of its equity, in points"]] : []),
-      ...columns.map(([heading, title]) => [heading, title]),
     ];
-    this.table.tHead.innerHTML = `<tr>${head
-      .map(([heading, title]) => `<th scope="col" title="${title}">${heading}</th>`)
-      .join("")}</tr>`;
-    const body = this.table.tBodies[0];
-    body.replaceChildren();
+    const body = writeHead(this.table, leading, sampled, hiLo);
     data.seats.forEach((seat, index) => {
       const row = body.insertRow();
       row.className = `seat-row seat-color-${index % 9}`;
@@ -55,9 +46,7 @@ export class Results extends Panel {
       hand.className = "hand";
       hand.textContent = seat.hand;
       hand.title = seat.hand;
-      fillEquityCell(row.insertCell(), seat.equity, places);
-      if (sampled) row.insertCell().textContent = (100 * seat.std_error).toFixed(places);
-      for (const [, , figure] of columns) row.insertCell().textContent = percent(seat[figure], places);
+      writeFigures(row, seat, sampled, hiLo, places);
     });
     this.status.textContent = statusLine(data, state);
     this.bar.value = state === "running" ? progress(data) : 1;
