@@ -91,6 +91,18 @@ class TestFactsAgainstTheModule:
         with pytest.raises(ValueError, match=f"^at most {board} cards fit here, but {board + 1}"):
             ask(slots, board + 1)
 
+    def test_the_most_seats_are_the_ones_the_module_seats(self, key):
+        game = catalogue.games()[key]
+        board = "*" * (key.startswith("courchevel"))  # its one face-up card is never to come
+
+        def ask(seats):
+            vantor.chunk_from_text(key, ["*" * game.slots(seats)] * seats, board, samples=0)
+
+        ask(game.most_seats)
+        too_many = f"^{game.most_seats + 1} players is {TOO_MANY_SEATS}; the deck seats"
+        with pytest.raises(ValueError, match=too_many):
+            ask(game.most_seats + 1)
+
 
 class TestAGameWithoutARow:
     @pytest.fixture(autouse=True)

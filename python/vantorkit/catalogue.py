@@ -99,6 +99,26 @@ class Game:
         """How many board cards a complete deal has with this many seats."""
         return 1 if self.shares_a_card(seats) else self.board_cards
 
+    @property
+    def most_seats(self) -> int:
+        """The most seats the deck can deal to: each seat's cards and a complete board."""
+        seats = 2
+        while (seats + 1) * self.slots(seats + 1) + self.board_size(seats + 1) <= self.deck_size:
+            seats += 1
+        return seats
+
+    @property
+    def notes(self) -> str:
+        """What sets the game apart, in a few words: "hi/lo", "36-card deck", "partial hands"."""
+        found: list[str] = []
+        if self.facts.hi_lo:
+            found.append("hi/lo")
+        if self.deck_size != 52:
+            found.append(f"{self.deck_size}-card deck")
+        if self.facts.short_fields:
+            found.append("partial hands")
+        return ", ".join(found)
+
     def hand_field(self, text: str, seats: int) -> Field:
         """A seat's hand field read at a table of `seats`: the module's reading, with the kit's
         weights and spans. Raises NotationError for a field that does not read."""

@@ -4,11 +4,13 @@
     vantor omaha_hi_lo "A2**" "KK**" --precision 0.002
     vantor holdem "QQ+,AKs:0.5" "**" --board "Ks 7h 2c" --breakdown 1
     vantor games
+    vantor serve --open
 
 Exit status: 0 with an answer, 2 for any error (one line, with a pointer under the offending
 field for notation errors), 130 when Ctrl-C stops a run (the table so far stays on the screen, or
 with --json the estimate so far is printed). The table needs rich (`pip install 'vantor[cli]'`);
---json does not.
+--json does not. `vantor serve` runs the calculator in the browser until Ctrl-C; it needs
+starlette and uvicorn (`pip install 'vantor[web]'`).
 """
 
 from __future__ import annotations
@@ -16,7 +18,6 @@ from __future__ import annotations
 import argparse
 import contextlib
 import json
-import re
 import sys
 from collections.abc import Callable, Sequence
 from typing import TYPE_CHECKING, Literal, NoReturn
@@ -25,8 +26,8 @@ import vantor
 
 from .breakdown import breakdown
 from .breakdown_result import Progress, plain_data
-from .catalogue import games
-from .estimate import Equity, Interrupted, equity, run_data
+from .estimate import Equity, Interrupted, equity, equity_data
+from .pointing import point
 from .spots import Spot
 
 if TYPE_CHECKING:
@@ -36,7 +37,8 @@ if TYPE_CHECKING:
 INTERRUPTED = 130
 FAILED = 2
 NEEDS_RICH = "vantor: the table needs the rich package: pip install 'vantor[cli]' (or pass --json)"
-AT_BYTE = re.compile(r"(?P<message>.*) \(at byte (?P<byte>\d+)\)", re.S)
+NEEDS_WEB = "vantor: serve needs starlette and uvicorn: pip install 'vantor[web]'"
+WEB_PACKAGES = ("starlette", "uvicorn")
 
 
 class Options(argparse.Namespace):
@@ -53,6 +55,15 @@ class Options(argparse.Namespace):
     threads: int
     seed: int | None
     breakdown: int | None
+
+
+class ServeOptions(argparse.Namespace):
+    """`vantor serve`'s arguments, typed."""
+
+    host: str
+    port: int
+    open: bool
+    threads: int
 
 
 class _Parser(argparse.ArgumentParser):
@@ -108,6 +119,8 @@ def main(argv: Sequence[str] | None = None) -> int:
     try:
         if arguments[:1] == ["games"]:
             return _games(arguments[1:])
+        if arguments[:1] == ["serve"]:
+            return _serve(arguments[1:])
         return _equity(_parser().parse_args(arguments, Options()))
     except KeyboardInterrupt:
         return INTERRUPTED
@@ -125,6 +138,39 @@ def _games(arguments: list[str]) -> int:
     from . import view
 
     console.print(view.games_table())
+    return 0
+
+
+def _serve(arguments: list[str]) -> int:
+    parser = _Parser(
+        prog="vantor serve",
+        description="The equity calculator in the browser, and its JSON API, until Ctrl-C.",
+    )
+    parser.add_argument("--host", default="127.0.0.1", help="the address to listen on")
+    parser.add_argument("--port", type=int, default=0, help="the port (default: a free one)")
+    parser.add_argument("--open", action="store_true", help="open the page in the browser")
+    parser.add_argument(
+        "-t", "--threads", type=int, default=0, help="pieces per batch (0: the default)"
+    )
+    options = parser.parse_args(arguments, ServeOptions())
+    if options.threads < 0:
+        parser.error(f"argument -t/--threads: must be 0 or more, not {options.threads}")
+    try:
+        from .web.server import address, listen, serve
+        from .web.settings import Settings
+    except ModuleNotFoundError as missing:
+        if (missing.name or "").partition(".")[0] not in WEB_PACKAGES:
+            raise
+        print(NEEDS_WEB, file=sys.stderr)
+        return FAILED
+    try:
+        listener = listen(options.host, options.port)
+    except OSError as error:
+        print(f"vantor: cannot listen on {options.host} port {options.port}: {error}",
+              file=sys.stderr)  # fmt: skip
+        return FAILED
+    print(f"vantor serve: {address(listener)} (Ctrl-C stops it)", flush=True)
+    serve(listener, Settings(threads=options.threads), options.open)
     return 0
 
 
@@ -257,64 +303,22 @@ def _run_live(console: Console, options: Options, spot: Spot) -> Equity:
 def _show(console: Console | None, result: Equity) -> None:
     """The result as JSON (no console) or as the table, printed once."""
     if console is None:
-        print(json.dumps(as_json(result), indent=2))
+        print(json.dumps(equity_data(result), indent=2))
         return
     from . import view
 
     console.print(view.equity_view(result))
 
 
-def as_json(result: Equity) -> dict[str, object]:
-    """The result as plain data: the figures per seat, how they were found, and the module's
-    merged dictionary under "result" (which `vantorkit.merge` takes back)."""
-    return {
-        "game": result.spot.game,
-        "hands": list(result.spot.hands),
-        "board": result.spot.board,
-        "dead": result.spot.dead,
-        **run_data(result),
-        "seats": [
-            {"hand": hand, **figures}
-            for hand, figures in zip(result.spot.hands, result.raw["players"])
-        ],
-        "result": result.raw,
-    }
-
-
 def error_lines(message: str, spot: Spot) -> list[str]:
     """The module's error as the command shows it: one line, and for a notation error ("...
     (at byte N)") the offending field under it with a pointer at byte N."""
     message = message.replace("; call variants() for the list", "; `vantor games` lists them")
-    match = AT_BYTE.fullmatch(message)
-    if match is None:
+    pointer = point(message, spot)
+    if pointer is None:
         return [f"vantor: {message}"]
-    reason, offset = match["message"], int(match["byte"])
-    name, text = _offending_field(spot, reason)
-    column = len(text.encode("utf-8")[:offset].decode("utf-8", "ignore"))
-    return [f"vantor: {name}: {reason}", f"  {text}", "  " + " " * column + "^"]
-
-
-def _offending_field(spot: Spot, reason: str) -> tuple[str, str]:
-    """Which field a notation error is about. The module reads the seats in order, then the
-    board, then the dead cards, and stops at the first field that fails; reading each field alone
-    finds it. Only the board has no reader of its own, so a failure the others do not show is its.
-    """
-    game = games().get(spot.game)
-    if game is not None:
-        for number, hand in enumerate(spot.hands, 1):
-            if _fails(lambda: game.hand_field(hand, len(spot.hands))):
-                return f"seat {number}'s hand", hand
-    if not _fails(lambda: vantor.parse_hand_field(spot.board, 5, True), reason) and _fails(
-        lambda: vantor.parse_dead_cards(spot.dead), reason
-    ):
-        return "the dead cards", spot.dead
-    return "the board", spot.board
-
-
-def _fails(read: Callable[[], object], reason: str | None = None) -> bool:
-    """Whether `read` raises ValueError (with `reason` as its last line, when given)."""
-    try:
-        read()
-    except ValueError as error:
-        return reason is None or str(error).splitlines()[-1] == reason
-    return False
+    return [
+        f"vantor: {pointer.name}: {pointer.reason}",
+        f"  {pointer.text}",
+        "  " + " " * pointer.column + "^",
+    ]

@@ -150,6 +150,24 @@ def run_data(run: Run) -> dict[str, object]:
     }
 
 
+def equity_data(result: Equity) -> dict[str, object]:
+    """The result as plain data (what `vantor --json` prints): the spot, how the answer was found,
+    the figures per seat, and the module's merged dictionary under "result" (which
+    `vantorkit.merge` takes back)."""
+    return {
+        "game": result.spot.game,
+        "hands": list(result.spot.hands),
+        "board": result.spot.board,
+        "dead": result.spot.dead,
+        **run_data(result),
+        "seats": [
+            {"hand": hand, **figures}
+            for hand, figures in zip(result.spot.hands, result.raw["players"])
+        ],
+        "result": result.raw,
+    }
+
+
 class Interrupted(KeyboardInterrupt):
     """Raised by `equity` when Ctrl-C stops it. It is a KeyboardInterrupt, so a program that does
     not catch it stops as on any Ctrl-C; one that does finds the estimate so far in `result`

@@ -18,6 +18,7 @@ from dataclasses import dataclass, replace
 from itertools import combinations, product
 from math import prod
 
+from .fields import Field
 from .masks import Masks, cards_of, certainly_named, named, union
 from .requests import Request
 from .spots import bound_for, hands_within
@@ -137,9 +138,13 @@ def weighted_hands(request: Request, seat: int) -> dict[int, float]:
     """Every hand `seat` may hold, as a card mask, with its weight: the weights of the
     alternatives that allow it, added up."""
     seats = [field.alternatives for field in request.seats]
-    available = _available(request, seats, seat)
+    return field_hands(request.seats[seat], _available(request, seats, seat))
+
+
+def field_hands(field: Field, available: int) -> dict[int, float]:
+    """Every hand of `available` cards that `field` allows, as a card mask, with its weight: the
+    weights of the alternatives that allow it, added up."""
     hands: dict[int, float] = {}
-    field = request.seats[seat]
     for alternative, weight in zip(field.alternatives, field.weights):
         for hand in card_sets(alternative, available):
             hands[hand] = hands.get(hand, 0.0) + weight

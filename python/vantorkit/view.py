@@ -12,7 +12,7 @@ from rich.progress_bar import ProgressBar
 from rich.table import Table
 from rich.text import Text
 
-from .catalogue import Game, games
+from .catalogue import games
 from .estimate import LEAST_DEALS_TIMES_PRECISION, Equity, SeatEquity
 
 
@@ -128,18 +128,5 @@ def games_table() -> Table:
     table.add_column("Board", justify="right")
     table.add_column("Notes")
     for game in games().values():
-        table.add_row(
-            game.key, game.label, str(game.hole_cards), str(game.board_cards), notes(game)
-        )
+        table.add_row(game.key, game.label, str(game.hole_cards), str(game.board_cards), game.notes)
     return table
-
-
-def notes(game: Game) -> str:
-    found: list[str] = []
-    if game.facts.hi_lo:
-        found.append("hi/lo")
-    if game.deck_size != 52:
-        found.append(f"{game.deck_size}-card deck")
-    if game.facts.short_fields:
-        found.append("partial hands")
-    return ", ".join(found)
