@@ -62,9 +62,9 @@ class ReadAheadBoard {
         seats_(direct.seat_count()),
         usable_((std::uint64_t{1} << window_use) - 1) {
     choice_mask_ = ahead.mask_bytes(ahead.mask_of({1, true}));
-    for (std::uint32_t card = 0; card < board_.free; ++card) {
-      card_masks_[card] = ahead.mask_bytes(ahead.mask_of({board_.range - card, false}));
-    }
+    // ranges() lists the cards' ranges in order, so their masks lie one after the other: one
+    // pointer reaches them all.
+    card_masks_ = ahead.mask_bytes(ahead.mask_of({board_.range, false}));
   }
 
   std::uint32_t free_cards() const { return board_.free; }
@@ -97,7 +97,9 @@ class ReadAheadBoard {
     [[maybe_unused]] std::uint64_t running = kDeposit ? 0 : sampler::running_counts(left);
 #pragma GCC unroll 5
     for (std::uint32_t card = 0; card < free; ++card) {
-      last = sampler::ReadAhead::window(card_masks_[card], frame) & usable_ & ~(last ^ (last - 1));
+      last =
+          sampler::ReadAhead::window(card_masks_ + card * sampler::ReadAhead::kMaskStride, frame) &
+          usable_ & ~(last ^ (last - 1));
       const std::uint64_t output = outputs[std::countr_zero(last)];
       const auto j = static_cast<std::uint32_t>(((output >> 32) * (board_.range - card)) >> 32);
       const cards::Card picked = sampler::take_nth_card<kPicking>(j, left, running);
@@ -136,7 +138,7 @@ class ReadAheadBoard {
   std::size_t seats_;
   std::uint64_t usable_;
   const std::uint8_t* choice_mask_ = nullptr;
-  std::array<const std::uint8_t*, kMostCards> card_masks_{};
+  const std::uint8_t* card_masks_ = nullptr;  // the first card's; the others follow
 };
 
 }  // namespace vantor::odds

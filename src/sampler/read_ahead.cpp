@@ -108,7 +108,7 @@ ReadAhead::ReadAhead(const Generator& generator, std::span<const DrawRange> rang
       ranges_(ranges.begin(), ranges.end()),
       outputs_(static_cast<std::uint64_t*>(
           ::operator new[](kCapacity * sizeof(std::uint64_t), std::align_val_t{64}))),
-      masks_(ranges.size() * kStride, 0),
+      masks_(ranges.size() * kMaskStride, 0),
       lanes_(lanes_from(generator)),
       base_(0 - std::uint64_t{kKeep}) {
   assert(ranges.size() <= kMostRanges);
@@ -116,7 +116,7 @@ ReadAhead::ReadAhead(const Generator& generator, std::span<const DrawRange> rang
                      [](const DrawRange& range) { return range.range >> 32 == 0; }));
   std::fill(outputs_.get(), outputs_.get() + kKeep, 0);
   for (std::size_t m = 0; m < ranges_.size(); ++m) {
-    mask_pointers_.push_back(masks_.data() + m * kStride + kKeep / 8);
+    mask_pointers_.push_back(masks_.data() + m * kMaskStride + kKeep / 8);
   }
   generate();
 }
@@ -139,7 +139,7 @@ std::size_t ReadAhead::refill(std::size_t position) {
   assert(position >= kBlockLength && position <= kCapacity);
   std::memcpy(outputs_.get(), outputs_.get() + kBlockLength, kKeep * sizeof(std::uint64_t));
   for (std::size_t m = 0; m < ranges_.size(); ++m) {
-    std::uint8_t* mask = masks_.data() + m * kStride;
+    std::uint8_t* mask = masks_.data() + m * kMaskStride;
     std::memcpy(mask, mask + kBlockLength / 8, kKeep / 8);
   }
   base_ += kBlockLength;

@@ -100,7 +100,12 @@ class ReadAhead {
   std::size_t mask_count() const { return ranges_.size(); }
   // The mask of `range`, which must be one of the ranges given.
   std::size_t mask_of(const DrawRange& range) const;
-  const std::uint8_t* mask_bytes(std::size_t mask) const { return masks_.data() + mask * kStride; }
+  // The masks lie one after the other, kMaskStride bytes apart, in the order of their ranges.
+  const std::uint8_t* mask_bytes(std::size_t mask) const {
+    return masks_.data() + mask * kMaskStride;
+  }
+  // Bytes per mask: one bit per output and a word of padding for the last window.
+  static constexpr std::size_t kMaskStride = kCapacity / 8 + 8;
 
   // Bits `frame` to `frame` + 63 of a mask, `frame` a multiple of 8 below kCapacity: bit i for
   // the output at position frame + i (positions past the buffer read as rejected).
@@ -121,9 +126,6 @@ class ReadAhead {
   std::uint64_t consumed_before(std::size_t position) const { return base_ + position; }
 
  private:
-  // Bytes per mask: one bit per output and a word of padding for the last window.
-  static constexpr std::size_t kStride = kCapacity / 8 + 8;
-
   struct Free {
     void operator()(std::uint64_t* block) const;
   };
