@@ -472,6 +472,36 @@ def test_a_stream_whose_reader_hangs_up_is_stopped_on_a_real_connection(calculat
     assert calculations.ended == {"stopped": 1}
 
 
+@pytest.mark.parametrize(
+    ("host", "served"),
+    [
+        ("127.0.0.1:8765", True),
+        ("localhost:8765", True),
+        ("[::1]:8765", True),
+        ("localhost", True),
+        ("evil.example:8765", False),
+        ("127.0.0.1.evil.example", False),
+        ("", False),
+    ],
+)
+def test_a_loopback_server_answers_only_its_own_names(calculations, host, served):
+    # A page of another site that makes a name of its own resolve here sends that name: the
+    # server on loopback refuses it before any route runs.
+    from vantorkit.web.app import LOOPBACK_HOSTS
+
+    app = create_app(SETTINGS, calculations, hosts=LOOPBACK_HOSTS)
+    answer = ask(app, "/api/games", method="GET", headers={"Host": host})
+    if served:
+        assert answer.status_code == 200
+    else:
+        assert answer.status_code == 400
+        assert (
+            "this server answers requests to 127.0.0.1, localhost, [::1]"
+            in (answer.json()["error"])
+        )
+    assert calculations.submitted == 0
+
+
 def test_the_page_is_served_from_the_installed_package(app):
     static = importlib.resources.files("vantorkit.web") / "static"
     page = (static / "index.html").read_text(encoding="utf-8")

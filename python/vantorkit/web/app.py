@@ -6,15 +6,18 @@ from __future__ import annotations
 import asyncio
 import contextlib
 import logging
-from collections.abc import AsyncGenerator
+from collections.abc import AsyncGenerator, Sequence
 from dataclasses import replace
 
 from starlette.applications import Starlette
+from starlette.datastructures import Headers
 from starlette.exceptions import HTTPException
+from starlette.middleware import Middleware
 from starlette.requests import Request
 from starlette.responses import JSONResponse, Response
 from starlette.routing import Mount, Route
 from starlette.staticfiles import StaticFiles
+from starlette.types import ASGIApp, Receive, Scope, Send
 
 from ..batches import resolve_threads
 from .api import Api, error_data
@@ -28,11 +31,21 @@ LOG = logging.getLogger("vantorkit.web")
 STATIC = ("vantorkit.web", "static")
 
 
+# The names a server listening on a loopback address answers to: a page of another site that
+# gets a browser to send its requests to this machine (by a name it made resolve here) names its
+# own host in them, and is refused.
+LOOPBACK_HOSTS = ("127.0.0.1", "localhost", "[::1]")
+
+
 def create_app(
-    settings: Settings | None = None, calculations: Calculations | None = None
+    settings: Settings | None = None,
+    calculations: Calculations | None = None,
+    hosts: Sequence[str] | None = None,
 ) -> Starlette:
     """The server's application. `calculations` defaults to a fresh `Calculations` bounded by
-    `settings`; it is closed (every calculation stopped) when the application shuts down."""
+    `settings`; it is closed (every calculation stopped) when the application shuts down.
+    `hosts`, when given, are the only names (the Host header, port left out) a request may be
+    addressed to; any other is refused with status 400 before anything else is read."""
     settings = settings or Settings()
     settings = replace(settings, threads=resolve_threads(settings.threads))
     calculations = calculations or Calculations(settings.running, settings.waiting)
@@ -58,7 +71,29 @@ def create_app(
         Mount("/", StaticFiles(packages=[STATIC], html=True)),
     ]
     handlers = {Refusal: _refused, HTTPException: _http_error, Exception: _failed}
-    return Starlette(routes=routes, exception_handlers=handlers, lifespan=lifespan)
+    middleware = [] if hosts is None else [Middleware(_HostCheck, hosts=tuple(hosts))]
+    return Starlette(
+        routes=routes, exception_handlers=handlers, lifespan=lifespan, middleware=middleware
+    )
+
+
+class _HostCheck:
+    """Refuses, as JSON with status 400, a request addressed to a host not among `hosts`."""
+
+    def __init__(self, app: ASGIApp, hosts: tuple[str, ...]) -> None:
+        self.app = app
+        self.hosts = hosts
+
+    async def __call__(self, scope: Scope, receive: Receive, send: Send) -> None:
+        if scope["type"] in ("http", "websocket"):
+            host = Headers(scope=scope).get("host", "")
+            name = host.rsplit(":", 1)[0] if not host.endswith("]") else host
+            if name not in self.hosts:
+                names = ", ".join(self.hosts)
+                message = f"this server answers requests to {names}, not to {host!r}"
+                await JSONResponse(error_data(message), 400)(scope, receive, send)
+                return
+        await self.app(scope, receive, send)
 
 
 def _refused(request: Request, error: Exception) -> Response:

@@ -3,13 +3,14 @@ address printed is the one it listens on (a free port when none is asked for).""
 
 from __future__ import annotations
 
+import ipaddress
 import socket
 import webbrowser
 from typing import cast
 
 import uvicorn
 
-from .app import create_app
+from .app import LOOPBACK_HOSTS, create_app
 from .settings import Settings
 
 # Seconds the server waits at shutdown for streams to end before it stops them.
@@ -33,8 +34,12 @@ def address(listener: socket.socket) -> str:
 def serve(listener: socket.socket, settings: Settings, open_browser: bool = False) -> None:
     """Serves the page and the API on `listener` until Ctrl-C (or SIGTERM). Logs only warnings
     and errors, and writes nothing to disk."""
+    host = cast("str", listener.getsockname()[0])
+    # On a loopback address the page is this machine's alone, and answers to its names only;
+    # listening elsewhere was asked for, and takes any name.
+    hosts = LOOPBACK_HOSTS if ipaddress.ip_address(host).is_loopback else None
     config = uvicorn.Config(
-        create_app(settings),
+        create_app(settings, hosts=hosts),
         log_level="warning",
         access_log=False,
         timeout_graceful_shutdown=GRACE_SECONDS,
