@@ -146,7 +146,12 @@ Expected<ChunkTally, EngineError> direct_loop(Piece<Showdown>& piece, const Dire
       return direct.draw<kPicking, kPlans, true>(source, seats, board, lists);
     }
   };
-  if constexpr (kPicking == sampler::CardPicking::Deposit) {
+  // Read ahead where it was measured to pay: named cards and wildcards. Where seats choose among
+  // named hands (kRanges), or fill a rank or a suit from a listed plan, most attempts end early,
+  // rejected, and reading ahead costs more than the branches it saves (measured on the hold'em
+  // and short deck three-way spots and the A2** and AA** Omaha spots of bench/batch_bench.py).
+  if constexpr (kPicking == sampler::CardPicking::Deposit && kPlans == PlanLevel::NamedAndWild &&
+                !kRanges) {
     if (piece.reads_ahead(kPicking, target)) {
       std::array<variants::CardSummary, variants::kMostSeats> seats{};
       variants::CardSummary board;
