@@ -55,7 +55,7 @@ VANTOR_READ_AHEAD_LOOP std::uint64_t read_ahead_deals(const odds::DirectDraw& di
   sampler::ReadAhead buffer(Generator::seeded(1), odds::ReadAheadBoard::ranges(direct),
                             sampler::kernels_for(path));
   const odds::ReadAheadBoard boards(direct, buffer);
-  auto place = odds::ReadAheadBoard::place_at(buffer.start());
+  auto place = sampler::StreamPlace::at(buffer.start());
   variants::CardSummary board;
   std::uint64_t check = 0;
   for (long i = 0; i < kDeals; ++i) {

@@ -130,7 +130,7 @@ TEST_P(AheadDealPaths, DirectDrawsDealTheSameDealsDealByDeal) {
       sampler::Generator generator = sampler::Generator::seeded(41);
       sampler::ReadAhead ahead(generator, ranges->ranges, sampler::kernels_for(GetParam()));
       const ReadAheadDeals deals(ahead, *ranges, window);
-      auto place = ReadAheadDeals::place_at(ahead.start());
+      auto place = sampler::StreamPlace::at(ahead.start());
       for (int deal = 0; deal < 3'000 * kScale; ++deal) {
         Drawn plain;
         Drawn read;
@@ -170,7 +170,7 @@ TEST_P(AheadDealPaths, FixedSeatBoardsAreTheSameBoardsDealByDeal) {
       sampler::ReadAhead ahead(generator, ReadAheadBoard::ranges(*direct),
                                sampler::kernels_for(GetParam()));
       const ReadAheadBoard boards(*direct, ahead, window);
-      auto place = ReadAheadBoard::place_at(ahead.start());
+      auto place = sampler::StreamPlace::at(ahead.start());
       for (int deal = 0; deal < 3'000 * kScale; ++deal) {
         variants::CardSummary plain;
         variants::CardSummary read;

@@ -37,7 +37,7 @@ struct PlainDeals {
 // The same deals from the stream read ahead.
 struct AheadDeals {
   const ReadAheadDeals& deals;
-  ReadAheadDeals::Place place;
+  sampler::StreamPlace place;
 
   template <class Draw>
   [[gnu::always_inline]] bool draw(Draw&& draw) {
@@ -163,7 +163,7 @@ Expected<ChunkTally, EngineError> direct_loop(Piece<Showdown>& piece, const Dire
                                  sampler::kernels_for(piece.options.path));
         const ReadAheadDeals deals(ahead, *ranges, piece.options.window_use);
         return direct_detail::ahead_attempts(
-            piece, direct_detail::AheadDeals{deals, ReadAheadDeals::place_at(ahead.start())}, draw,
+            piece, direct_detail::AheadDeals{deals, sampler::StreamPlace::at(ahead.start())}, draw,
             target, stop);
       }
     }

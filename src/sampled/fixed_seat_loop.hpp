@@ -43,7 +43,7 @@ struct PlainBoards {
 template <std::uint32_t kFree>
 struct AheadBoards {
   ReadAheadBoard boards;
-  ReadAheadBoard::Place place;
+  sampler::StreamPlace place;
 
   template <bool kLists>
   [[gnu::always_inline]] void draw(variants::CardSummary& board, HandList* list) {
@@ -144,7 +144,7 @@ Expected<ChunkTally, EngineError> loop(Piece<Showdown>& piece, const DirectDraw&
       sampler::ReadAhead ahead(generator, ReadAheadBoard::ranges(direct),
                                sampler::kernels_for(piece.options.path));
       const ReadAheadBoard boards(direct, ahead, piece.options.window_use);
-      const ReadAheadBoard::Place start = ReadAheadBoard::place_at(ahead.start());
+      const sampler::StreamPlace start = sampler::StreamPlace::at(ahead.start());
       // A board of five wildcards (the deals before the flop) gets a loop of known length.
       if (boards.free_cards() == 5) {
         return ahead_deals<kTabulated>(piece, AheadBoards<5>{boards, start}, direct, target, stop);

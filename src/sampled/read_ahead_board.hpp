@@ -24,22 +24,11 @@
 namespace vantor::odds {
 
 // A small value, copied into the loop that draws with it. Where the stream stands between deals
-// is a Place the loop keeps apart from it, so that nothing of it lives in memory the tally's
+// is a StreamPlace the loop keeps apart from it, so that nothing of it lives in memory the tally's
 // counters could be taken to alias.
 class ReadAheadBoard {
  public:
-  // Where the stream stands between deals: the next output to consume, the frame (a multiple of
-  // 8 at or before it) the next deal's windows start at, and which of the frame's outputs are
-  // used already.
-  struct Place {
-    std::size_t next;
-    std::size_t frame;
-    std::uint64_t used;
-  };
-  static Place place_at(std::size_t next) {
-    const std::size_t frame = next & ~std::size_t{7};
-    return {next, frame, (std::uint64_t{1} << (next - frame)) - 1};
-  }
+  using Place = sampler::StreamPlace;
 
   // The distinct ranges a deal of `direct` (with fixed_seats()) draws at: the seats' choice,
   // then each board card's.
@@ -78,7 +67,7 @@ class ReadAheadBoard {
     constexpr bool kDeposit = kPicking == sampler::CardPicking::Deposit && sampler::kCanDeposit;
     const std::uint32_t free = kFree != 0 ? kFree : board_.free;
     if (place.next >= sampler::kBlockLength) [[unlikely]] {
-      place = place_at(ahead_->refill(place.next));
+      place = Place::at(ahead_->refill(place.next));
     }
     // The next deal's windows start where this one does, a deal later, so that their loads do
     // not wait for this deal's chain.
@@ -108,7 +97,7 @@ class ReadAheadBoard {
     }
     if (last == 0) [[unlikely]] {
       place =
-          place_at(draw_from_buffer<kPicking, kLists>(*direct_, *ahead_, place.next, board, list));
+          Place::at(draw_from_buffer<kPicking, kLists>(*direct_, *ahead_, place.next, board, list));
       return;
     }
     if constexpr (kLists) {

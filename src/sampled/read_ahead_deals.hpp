@@ -57,19 +57,7 @@ std::optional<RecordedDeals> record_ranges(Draw&& draw) {
 
 class ReadAheadDeals {
  public:
-  // Where the stream stands between deals: the next output to consume, the frame (a multiple of
-  // 8 at or before it) the next deal's windows start at, and which of the frame's outputs are
-  // used already. Kept by the loop apart from this object, so that nothing of it lives in memory
-  // the tally's counters could be taken to alias.
-  struct Place {
-    std::size_t next;
-    std::size_t frame;
-    std::uint64_t used;
-  };
-  static Place place_at(std::size_t next) {
-    const std::size_t frame = next & ~std::size_t{7};
-    return {next, frame, (std::uint64_t{1} << (next - frame)) - 1};
-  }
+  using Place = sampler::StreamPlace;
 
   // Deals of at most this many outputs start their windows a deal late, at the frame of the deal
   // before, so that the loads of a deal's windows do not wait for the deal before to end: such
@@ -97,9 +85,9 @@ class ReadAheadDeals {
   template <class Draw>
   [[gnu::always_inline]] auto draw(Place& place, Draw&& draw) const {
     if (place.next >= sampler::kBlockLength) [[unlikely]] {
-      place = place_at(ahead_->refill(place.next));
+      place = Place::at(ahead_->refill(place.next));
     }
-    if (!late_) place = place_at(place.next);
+    if (!late_) place = Place::at(place.next);
     // The next deal's windows start where this one does, a deal later, so that their loads do
     // not wait for this deal's chain (where deals are short enough, else they start again).
     const std::size_t next_frame = place.next & ~std::size_t{7};
@@ -108,7 +96,7 @@ class ReadAheadDeals {
     if (source.missed()) [[unlikely]] {
       sampler::BufferedStream stream(*ahead_, place.next);
       drawn = draw(stream);
-      place = place_at(stream.position());
+      place = Place::at(stream.position());
       return drawn;
     }
     place.next = place.frame + source.consumed();

@@ -61,6 +61,21 @@ inline bool accepts(const DrawRange& range, std::uint64_t output) {
   return ((output >> 32) * range.range) >> 32;
 }
 
+// Where a loop reading ahead stands between deals: the next output to consume, the frame (a
+// multiple of 8 at or before it) the next deal's windows start at, and which of the frame's
+// outputs are used already. The loop keeps it apart from the object that draws, so that nothing of
+// it lives in memory the tally's counters could be taken to alias.
+struct StreamPlace {
+  std::size_t next;
+  std::size_t frame;
+  std::uint64_t used;
+
+  static StreamPlace at(std::size_t next) {
+    const std::size_t frame = next & ~std::size_t{7};
+    return {next, frame, (std::uint64_t{1} << (next - frame)) - 1};
+  }
+};
+
 // The work a path does on whole blocks: generating one, and the acceptance masks of outputs.
 struct StreamKernels {
   // The block at `lanes` into `block` (kBlockLength outputs, 64-byte aligned), and the lanes moved
