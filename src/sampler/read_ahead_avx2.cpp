@@ -127,7 +127,6 @@ void accept(const std::uint64_t* outputs, std::size_t count, const DrawRange* ra
   constexpr std::size_t kChunk = 512;
   alignas(32) __m256i upper[kChunk / 8];
   alignas(32) std::uint8_t signs[kChunk / 8];
-  const __m256i sign = _mm256_set1_epi32(static_cast<int>(0x80000000u));
   for (std::size_t begin = 0; begin < count; begin += kChunk) {
     const std::size_t end = begin + kChunk < count ? begin + kChunk : count;
     const std::uint64_t* chunk = outputs + begin;
@@ -163,12 +162,27 @@ void accept(const std::uint64_t* outputs, std::size_t count, const DrawRange* ra
       } else {
         const auto narrow = static_cast<std::uint32_t>(range.range);
         const __m256i factor = _mm256_set1_epi32(static_cast<int>(narrow));
-        const __m256i zone =
-            _mm256_set1_epi32(static_cast<int>(uniform32_zone(narrow) ^ 0x80000000u));
-        for (std::size_t i = 0; i < (end - begin) / 8; ++i) {
-          const __m256i product = _mm256_mullo_epi32(upper[i], factor);
-          const __m256i over = _mm256_cmpgt_epi32(_mm256_xor_si256(product, sign), zone);
-          bits[i] = static_cast<std::uint8_t>(~_mm256_movemask_ps(_mm256_castsi256_ps(over)));
+        const __m256i zone = _mm256_set1_epi32(static_cast<int>(uniform32_zone(narrow)));
+        // All ones in the lanes whose product's low half is at most the zone (unsigned).
+        const auto accepted = [&](__m256i halves) {
+          const __m256i product = _mm256_mullo_epi32(halves, factor);
+          return _mm256_cmpeq_epi32(_mm256_min_epu32(product, zone), product);
+        };
+        const std::size_t groups = (end - begin) / 8;
+        std::size_t i = 0;
+        // Four groups of eight at once: their lanes packed to bytes, put back in order (the
+        // packs interleave the 128-bit halves) and read with one movemask, 32 bits stored.
+        const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+        for (; i + 4 <= groups; i += 4) {
+          const __m256i low = _mm256_packs_epi32(accepted(upper[i]), accepted(upper[i + 1]));
+          const __m256i high = _mm256_packs_epi32(accepted(upper[i + 2]), accepted(upper[i + 3]));
+          const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_packs_epi16(low, high), order);
+          const auto word = static_cast<std::uint32_t>(_mm256_movemask_epi8(bytes));
+          __builtin_memcpy(bits + i, &word, sizeof word);
+        }
+        for (; i < groups; ++i) {
+          bits[i] = static_cast<std::uint8_t>(
+              _mm256_movemask_ps(_mm256_castsi256_ps(accepted(upper[i]))));
         }
       }
     }
