@@ -147,9 +147,10 @@ Expected<ChunkTally, EngineError> direct_loop(Piece<Showdown>& piece, const Dire
     }
   };
   // Read ahead where it was measured to pay: named cards and wildcards. Where seats choose among
-  // named hands (kRanges), or fill a rank or a suit from a listed plan, most attempts end early,
-  // rejected, and reading ahead costs more than the branches it saves (measured on the hold'em
-  // and short deck three-way spots and the A2** and AA** Omaha spots of bench/batch_bench.py).
+  // named hands (kRanges), or fill a rank or a suit from a listed plan, many attempts are refused
+  // after a few outputs, and reading ahead measured no faster than the branches it saves (on the
+  // hold'em and short deck three-way spots and the A2** and AA** Omaha spots of
+  // bench/batch_bench.py).
   if constexpr (kPicking == sampler::CardPicking::Deposit && kPlans == PlanLevel::NamedAndWild &&
                 !kRanges) {
     if (piece.reads_ahead(kPicking, target)) {
